@@ -1,0 +1,26 @@
+# The house flags every target links: language level, warnings, Qt's safety
+# defines and the optional sanitizers.
+add_library(vantrel_flags INTERFACE)
+target_compile_features(vantrel_flags INTERFACE cxx_std_20)
+target_compile_options(vantrel_flags INTERFACE -Wall -Wextra -Wpedantic)
+if(VANTREL_WERROR)
+    target_compile_options(vantrel_flags INTERFACE -Werror)
+endif()
+target_compile_definitions(vantrel_flags INTERFACE
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_CAST_TO_ASCII
+    QT_NO_CONTEXTLESS_CONNECT
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+    QT_NO_KEYWORDS)
+
+if(VANTREL_SANITIZE)
+    if(NOT VANTREL_SANITIZE MATCHES "^(address|undefined|address,undefined|undefined,address|thread)$")
+        message(FATAL_ERROR "VANTREL_SANITIZE must be address, undefined, address,undefined or thread")
+    endif()
+    set(_vantrel_san -fsanitize=${VANTREL_SANITIZE} -fno-omit-frame-pointer)
+    if(VANTREL_SANITIZE MATCHES "undefined")
+        list(APPEND _vantrel_san -fno-sanitize-recover=undefined)
+    endif()
+    target_compile_options(vantrel_flags INTERFACE ${_vantrel_san})
+    target_link_options(vantrel_flags INTERFACE ${_vantrel_san})
+endif()

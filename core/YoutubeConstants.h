@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QStringView>
+
+// Fixed strings of the video site and of the program's notifications.
+
+inline constexpr QStringView YOUTUBE_URL_TEMPLATE1 = u"http://www.youtube.com";
+inline constexpr QStringView YOUTUBE_URL_TEMPLATE2 = u"http://youtube.com";
+inline constexpr QStringView YOUTUBE_MASK1 = u"youtube.com/watch?v=";
+inline constexpr QStringView YOUTUBE_MASK2 = u"&v=";
+inline constexpr QStringView YOUTUBE_COVER_URL_TEMPLATE = u"http://i.ytimg.com/vi/%1/default.jpg";
+inline constexpr QStringView YOUTUBE_DESCRITION_MASK1 = u"<p id=\"eow-description\" >";
+inline constexpr QStringView YOUTUBE_DESCRITION_MASK2 = u"</p>";
+inline constexpr QStringView NOTIFICATION_YOUTUBE_TARNWICK = u"http://www.vantrel.example";

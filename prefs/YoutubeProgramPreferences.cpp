@@ -1,0 +1,120 @@
+#include "YoutubeProgramPreferences.h"
+
+#include "PreferenceStore.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The keys are the stored format: spelled exactly so, prefix included.
+const QString AutoAddKey = u"values.AutoAddingURLFromPasteboard"_s;
+const QString SavedFolderKey = u"values.LastSavedFolderPath"_s;
+const QString OutputFormatKey = u"values.OutputFormatItemIndex"_s;
+const QString PreferedQualityKey = u"values.PreferedQuality"_s;
+const QString DeleteInputKey = u"values.DeleteInputFileAfterConvert"_s;
+const QString SaveTagsKey = u"values.SaveID3Tags"_s;
+const QString WriteDescriptionKey = u"values.WriteDescrptionToID3Tags"_s;
+const QString SoundModeKey = u"values.SoundMode"_s;
+const QString FrequencyKey = u"values.Frequency"_s;
+const QString BitrateKey = u"values.Bitrate"_s;
+const QString ShowQuickOptionsKey = u"values.IsShowQuickOptions"_s;
+const QString FirstLaunchKey = u"values.IsFirstLaunch"_s;
+const QString ShowHintPanelKey = u"values.isShowHintPanel"_s;
+
+} // namespace
+
+struct YoutubeProgramPreferences::BoolSetting
+{
+    const QString &key;
+    std::atomic<bool> YoutubeProgramPreferences::*field;
+};
+
+struct YoutubeProgramPreferences::IntegerSetting
+{
+    const QString &key;
+    std::atomic<qint32> YoutubeProgramPreferences::*field;
+};
+
+const YoutubeProgramPreferences::BoolSetting YoutubeProgramPreferences::boolSettings[] = {
+    {AutoAddKey, &YoutubeProgramPreferences::m_autoAddFromPasteboard},
+    {DeleteInputKey, &YoutubeProgramPreferences::m_deleteInputFileAfterConvert},
+    {SaveTagsKey, &YoutubeProgramPreferences::m_saveID3Tags},
+    {WriteDescriptionKey, &YoutubeProgramPreferences::m_writeDescrptionToID3Tags},
+    {ShowQuickOptionsKey, &YoutubeProgramPreferences::m_isShowQuickOptions},
+    {FirstLaunchKey, &YoutubeProgramPreferences::m_isFirstLaunch},
+    {ShowHintPanelKey, &YoutubeProgramPreferences::m_isShowHintPanel},
+};
+
+const YoutubeProgramPreferences::IntegerSetting YoutubeProgramPreferences::integerSettings[] = {
+    {OutputFormatKey, &YoutubeProgramPreferences::m_outputFormat},
+    {PreferedQualityKey, &YoutubeProgramPreferences::m_preferedQuality},
+    {SoundModeKey, &YoutubeProgramPreferences::m_soundMode},
+    {FrequencyKey, &YoutubeProgramPreferences::m_frequency},
+    {BitrateKey, &YoutubeProgramPreferences::m_bitrate},
+};
+
+YoutubeProgramPreferences &YoutubeProgramPreferences::sharedPreferences()
+{
+    static auto *shared = new YoutubeProgramPreferences(PreferenceStore::standard());
+    return *shared;
+}
+
+YoutubeProgramPreferences::YoutubeProgramPreferences(PreferenceStore &store)
+    : ProgramPreferences(store)
+{
+    initialize();
+}
+
+QString YoutubeProgramPreferences::savedFolderPath() const
+{
+    std::lock_guard lock(m_folderMutex);
+    return m_savedFolderPath;
+}
+
+void YoutubeProgramPreferences::setSavedFolderPath(const QString &value)
+{
+    std::lock_guard lock(m_folderMutex);
+    m_savedFolderPath = value;
+}
+
+QVariantMap YoutubeProgramPreferences::doRegisterDefaults()
+{
+    QVariantMap defaults = ProgramPreferences::doRegisterDefaults();
+    addBoolValueToDictionary(defaults, true, AutoAddKey);
+    addIntegerValueToDictionary(defaults, 0, OutputFormatKey);
+    addIntegerValueToDictionary(defaults, 1, PreferedQualityKey);
+    defaults.insert(SavedFolderKey, u"~/Movies/"_s);
+    addBoolValueToDictionary(defaults, false, DeleteInputKey);
+    addBoolValueToDictionary(defaults, true, SaveTagsKey);
+    addBoolValueToDictionary(defaults, true, WriteDescriptionKey);
+    addIntegerValueToDictionary(defaults, 320, BitrateKey);
+    addIntegerValueToDictionary(defaults, 44100, FrequencyKey);
+    addIntegerValueToDictionary(defaults, 0, SoundModeKey);
+    addBoolValueToDictionary(defaults, true, ShowQuickOptionsKey);
+    addBoolValueToDictionary(defaults, true, FirstLaunchKey);
+    addBoolValueToDictionary(defaults, true, ShowHintPanelKey);
+    return defaults;
+}
+
+void YoutubeProgramPreferences::loadValues()
+{
+    PreferenceStore &store = defaultPreferences();
+    for (const BoolSetting &setting : boolSettings)
+        (this->*setting.field) = store.boolForKey(setting.key);
+    for (const IntegerSetting &setting : integerSettings)
+        (this->*setting.field) = store.integerForKey(setting.key);
+    setSavedFolderPath(store.stringForKey(SavedFolderKey));
+}
+
+void YoutubeProgramPreferences::saveValues()
+{
+    PreferenceStore &store = defaultPreferences();
+    for (const BoolSetting &setting : boolSettings)
+        store.setBool(setting.key, this->*setting.field);
+    for (const IntegerSetting &setting : integerSettings)
+        store.setInteger(setting.key, this->*setting.field);
+    store.setString(SavedFolderKey, savedFolderPath());
+    // Flushed at once: the shared instance lives until the process ends, and
+    // a program that quits right after saving must not lose the values.
+    store.sync();
+}

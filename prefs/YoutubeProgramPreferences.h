@@ -1,0 +1,77 @@
+#pragma once
+
+#include "ProgramPreferences.h"
+
+#include <QString>
+
+#include <atomic>
+#include <mutex>
+
+// The program's thirteen settings. Worker threads read them while the GUI
+// thread edits them, so every field is atomic (the folder path is guarded).
+// Setters change memory only; saveValues() writes all settings to the store.
+class YoutubeProgramPreferences final : public ProgramPreferences
+{
+public:
+    // The process-wide instance over the user's store, created on first use
+    // and never destroyed.
+    static YoutubeProgramPreferences &sharedPreferences();
+
+    // An instance over another store (tests, tools).
+    explicit YoutubeProgramPreferences(PreferenceStore &store);
+
+    void saveValues() override;
+    void loadValues() override;
+
+    bool autoAddFromPasteboard() const { return m_autoAddFromPasteboard; }
+    void setAutoAddFromPasteboard(bool value) { m_autoAddFromPasteboard = value; }
+    // The folder as stored: a leading "~" is kept for the reader to expand.
+    QString savedFolderPath() const;
+    void setSavedFolderPath(const QString &value);
+    qint32 outputFormat() const { return m_outputFormat; }
+    void setOutputFormat(qint32 value) { m_outputFormat = value; }
+    qint32 preferedQuality() const { return m_preferedQuality; }
+    void setPreferedQuality(qint32 value) { m_preferedQuality = value; }
+    bool deleteInputFileAfterConvert() const { return m_deleteInputFileAfterConvert; }
+    void setDeleteInputFileAfterConvert(bool value) { m_deleteInputFileAfterConvert = value; }
+    bool saveID3Tags() const { return m_saveID3Tags; }
+    void setSaveID3Tags(bool value) { m_saveID3Tags = value; }
+    bool writeDescrptionToID3Tags() const { return m_writeDescrptionToID3Tags; }
+    void setWriteDescrptionToID3Tags(bool value) { m_writeDescrptionToID3Tags = value; }
+    qint32 soundMode() const { return m_soundMode; }
+    void setSoundMode(qint32 value) { m_soundMode = value; }
+    qint32 frequency() const { return m_frequency; }
+    void setFrequency(qint32 value) { m_frequency = value; }
+    qint32 bitrate() const { return m_bitrate; }
+    void setBitrate(qint32 value) { m_bitrate = value; }
+    bool isShowQuickOptions() const { return m_isShowQuickOptions; }
+    void setIsShowQuickOptions(bool value) { m_isShowQuickOptions = value; }
+    bool isFirstLaunch() const { return m_isFirstLaunch; }
+    void setIsFirstLaunch(bool value) { m_isFirstLaunch = value; }
+    bool isShowHintPanel() const { return m_isShowHintPanel; }
+    void setIsShowHintPanel(bool value) { m_isShowHintPanel = value; }
+
+protected:
+    QVariantMap doRegisterDefaults() override;
+
+private:
+    struct BoolSetting;
+    struct IntegerSetting;
+    static const BoolSetting boolSettings[];
+    static const IntegerSetting integerSettings[];
+
+    std::atomic<bool> m_autoAddFromPasteboard = true;
+    mutable std::mutex m_folderMutex;
+    QString m_savedFolderPath;
+    std::atomic<qint32> m_outputFormat = 0;
+    std::atomic<qint32> m_preferedQuality = 1;
+    std::atomic<bool> m_deleteInputFileAfterConvert = false;
+    std::atomic<bool> m_saveID3Tags = true;
+    std::atomic<bool> m_writeDescrptionToID3Tags = true;
+    std::atomic<qint32> m_soundMode = 0;
+    std::atomic<qint32> m_frequency = 44100;
+    std::atomic<qint32> m_bitrate = 320;
+    std::atomic<bool> m_isShowQuickOptions = true;
+    std::atomic<bool> m_isFirstLaunch = true;
+    std::atomic<bool> m_isShowHintPanel = true;
+};
