@@ -1,12 +1,10 @@
 #include "StringUtils.h"
 
+#include "EventLoopStep.h"
 #include "HtmlEntities.h"
 #include "LocalizedStrings.h"
 
-#include <QAbstractEventDispatcher>
-#include <QEventLoop>
 #include <QFile>
-#include <QTimer>
 
 #include <limits>
 
@@ -250,16 +248,7 @@ void StringUtils::saveStringToFile(const QString &text, const QString &path)
 
 bool StringUtils::processMessages(int maxWaitMs)
 {
-    if (!QAbstractEventDispatcher::instance())
-        return false;
-    QTimer wakeUp;
-    if (maxWaitMs >= 0) {
-        wakeUp.setSingleShot(true);
-        wakeUp.start(maxWaitMs);
-    }
-    QEventLoop loop;
-    loop.processEvents(QEventLoop::WaitForMoreEvents);
-    return true;
+    return EventLoopStep::run(maxWaitMs);
 }
 
 bool StringUtils::areStringsArrayEqual(const QStringList &array1, const QStringList &array2)

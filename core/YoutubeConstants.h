@@ -12,3 +12,6 @@ inline constexpr QStringView YOUTUBE_COVER_URL_TEMPLATE = u"http://i.ytimg.com/v
 inline constexpr QStringView YOUTUBE_DESCRITION_MASK1 = u"<p id=\"eow-description\" >";
 inline constexpr QStringView YOUTUBE_DESCRITION_MASK2 = u"</p>";
 inline constexpr QStringView NOTIFICATION_YOUTUBE_TARNWICK = u"http://www.vantrel.example";
+
+inline constexpr QStringView NOTIFICATION_YOUTUBE_STATUS_CHANGED = u"YoutubeStatusWasChangedByUserNotification";
+inline constexpr QStringView NOTIFICATION_YOUTUBE_DOWNLOADER_KEY = u"downloader";

@@ -1,9 +1,64 @@
 #include "YoutubeDownloader.h"
 
+#include "HttpClient.h"
+#include "NotificationCenter.h"
+#include "OutputFileName.h"
 #include "StringUtils.h"
+#include "WatchPage.h"
+#include "WorkerThread.h"
+#include "Workspace.h"
 #include "YoutubeConstants.h"
+#include "YoutubeDownloaderOwner.h"
+#include "YoutubeProgramPreferences.h"
+#include "YoutubeRowViews.h"
+
+#include <QStringDecoder>
+#include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+// Watch pages are a few hundred kilobytes; anything far larger is not one.
+constexpr qint64 MaxPageBytes = 32 * 1024 * 1024;
+// Removal waits this long for the item's threads, which look at their
+// cancellation ten times a second.
+constexpr auto RemovalTimeLimit = 1s;
+
+std::optional<QString> decodeUtf8(const std::optional<QByteArray> &bytes)
+{
+    if (!bytes)
+        return std::nullopt;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    QString text = decoder.decode(*bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+} // namespace
+
+std::shared_ptr<YoutubeDownloader> YoutubeDownloader::create(const QString &youtubeURL, YoutubeDownloaderOwner *owner,
+                                                             YoutubeProgramPreferences &preferences)
+{
+    std::shared_ptr<YoutubeDownloader> item(new YoutubeDownloader(youtubeURL, owner, preferences));
+    item->setYoutubeStatus(StatusLoadingInfo);
+    return item;
+}
+
+YoutubeDownloader::YoutubeDownloader(const QString &youtubeURL, YoutubeDownloaderOwner *owner,
+                                     YoutubeProgramPreferences &preferences)
+    : m_owner(owner), m_preferences(preferences), m_youtubeURL(youtubeURL)
+{
+}
+
+YoutubeDownloader::~YoutubeDownloader()
+{
+    NotificationCenter::defaultCenter().removeObserver(this);
+}
+
+// ---- link recognition
 
 bool YoutubeDownloader::isYoutubeURLValid(const QString &text)
 {
@@ -48,4 +103,422 @@ bool YoutubeDownloader::isYoutubeCodeSymbolAcceptable(const QString &text, qsize
     const QChar c = text.at(position);
     return c == u'-' || c == u'_' || StringUtils::isCharNumber(text, position)
         || StringUtils::isCharLetter(text, position);
+}
+
+// ---- status
+
+void YoutubeDownloader::setYoutubeStatus(YoutubeStatus status)
+{
+    qint32 current = m_status.load();
+    do {
+        if (current == status || current == StatusRemoved)
+            return;
+    } while (!m_status.compare_exchange_weak(current, status));
+    announceStatus();
+}
+
+bool YoutubeDownloader::changeYoutubeStatus(YoutubeStatus expected, YoutubeStatus status)
+{
+    if (expected == StatusRemoved)
+        return false;
+    qint32 current = expected;
+    if (!m_status.compare_exchange_strong(current, status))
+        return false;
+    if (expected != status)
+        announceStatus();
+    return true;
+}
+
+void YoutubeDownloader::announceStatus()
+{
+    if (YoutubeDownloaderOwner *owner = m_owner.load())
+        owner->downloaderStatusChanged(*this);
+    if (const auto views = rowViews())
+        views->repaint();
+    NotificationCenter::defaultCenter().post(
+        NOTIFICATION_YOUTUBE_STATUS_CHANGED.toString(), nullptr,
+        {{NOTIFICATION_YOUTUBE_DOWNLOADER_KEY.toString(), QVariant::fromValue(shared_from_this())}});
+}
+
+QString YoutubeDownloader::statusDescriptionByYoutubeStatus(qint32 status, qint32 outputFormat)
+{
+    switch (status) {
+    case StatusLoadingInfo: return StringUtils::langStr(50);
+    case StatusReady: return StringUtils::langStr(52);
+    case StatusNoStream: return StringUtils::langStr(206);
+    case StatusInfoFailed: return StringUtils::langStr(207);
+    case StatusDownloading: return StringUtils::langStr(47);
+    case StatusDownloadPaused:
+    case StatusConvertPaused: return StringUtils::langStr(55);
+    case StatusConverting: {
+        const QString format = outputFormat == 1 ? u"MP3"_s : outputFormat == 2 ? u"WAV"_s : QString();
+        return StringUtils::langStr(62) + u' ' + format;
+    }
+    case StatusFinished: return StringUtils::langStr(56);
+    default: return {};
+    }
+}
+
+QColor YoutubeDownloader::colorCellByYoutubeStatus(qint32 status)
+{
+    static const QColor Black(0x00, 0x00, 0x00);
+    static const QColor Blue(0x1a, 0x5f, 0xb4);
+    static const QColor Purple(0x81, 0x3d, 0x9c);
+    static const QColor Red(0xc0, 0x1c, 0x28);
+    switch (status) {
+    case StatusLoadingInfo:
+    case StatusDownloading:
+    case StatusConverting: return Purple;
+    case StatusReady:
+    case StatusDownloadPaused:
+    case StatusConvertPaused:
+    case StatusFinished: return Blue;
+    case StatusInvalid:
+    case StatusNoStream:
+    case StatusInfoFailed: return Red;
+    default: return Black;
+    }
+}
+
+QString YoutubeDownloader::statusText() const
+{
+    const QString text = statusDescriptionByYoutubeStatus(youtubeStatus(), m_preferences.outputFormat());
+    const QString note = statusNote();
+    return note.isEmpty() ? text : text + u'\n' + note;
+}
+
+QString YoutubeDownloader::statusNote() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_statusNote;
+}
+
+void YoutubeDownloader::setStatusNote(const QString &note)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_statusNote == note)
+            return;
+        m_statusNote = note;
+    }
+    redrawRow();
+}
+
+// ---- page load
+
+void YoutubeDownloader::loadYoutubeContent()
+{
+    if (m_wasContentDownloaded.exchange(true))
+        return;
+    auto self = shared_from_this();
+    m_pageThread = std::make_unique<WorkerThread>(u"page load"_s, [self](WorkerThread &thread) {
+        self->doLoadYoutubeContent(thread);
+    });
+    m_pageThread->start();
+}
+
+void YoutubeDownloader::doLoadYoutubeContent(WorkerThread &thread)
+{
+    if (!changeYoutubeStatus(StatusNew, StatusLoadingInfo) && youtubeStatus() != StatusLoadingInfo)
+        return;
+    const QString url = youtubeURL();
+    const QString code = parseYoutubeCodeFromURL(url);
+    const QString coverURL = WatchPage::coverURL(code);
+
+    HttpClient client([this, &thread] { return thread.isCancelled() || youtubeStatus() == StatusRemoved; });
+    const std::optional<QString> page = decodeUtf8(client.fetch(QUrl(url), MaxPageBytes));
+    const QString content = page.value_or(QString());
+    const QString title = WatchPage::parseYoutubeTitleFromMainContent(content);
+    const QString configuration = WatchPage::parseYoutubeObjectFromMainContent(content);
+    const qint32 duration = WatchPage::parseYoutubeVideoDurationFromObjectContent(configuration);
+    const QString description = WatchPage::parseYoutubeDescriptionFromObjectContent(content);
+    const YoutubeQualityList qualities = YoutubeQuality::youtubeQualityListFromObjectContent(
+        configuration, [&client](const QString &streamURL) { return client.probeSize(QUrl(streamURL)); });
+    const YoutubeQualityPtr chosen = YoutubeQuality::findMorePreferedQualityInList(
+        qualities, VideoTypeMP4, YoutubeVideoQuality(m_preferences.preferedQuality()));
+
+    {
+        // A removed item keeps nothing of a page that arrives late.
+        std::lock_guard lock(m_mutex);
+        if (youtubeStatus() == StatusRemoved)
+            return;
+        m_youtubeCode = code;
+        m_youtubeCoverURL = coverURL;
+        m_youtubeContent = content;
+        m_youtubeTitle = title;
+        m_objectContent = configuration;
+        m_description = description;
+        m_qualityList = qualities;
+        m_currentQuality = chosen;
+        m_durationInSeconds = duration;
+    }
+    const bool failed = content.isEmpty() || code.isEmpty() || title.isEmpty() || configuration.isEmpty();
+    changeYoutubeStatus(StatusLoadingInfo, failed ? StatusInfoFailed : chosen ? StatusReady : StatusNoStream);
+    if (const auto views = rowViews())
+        views->setCoverURL(coverURL);
+}
+
+// ---- download
+
+void YoutubeDownloader::downloadButtonSelector()
+{
+    if (youtubeStatus() != StatusReady || m_downloadThread)
+        return;
+    const YoutubeQualityPtr stream = currentQuality();
+    if (!stream)
+        return;
+    auto self = shared_from_this();
+    m_downloadThread = std::make_unique<WorkerThread>(
+        u"download"_s,
+        [self, stream, policy = m_downloadPolicy](WorkerThread &thread) {
+            VideoDownload(*self, thread, *stream, policy).run();
+        },
+        [self] { self->notificationDownloadThreadWillExit(); });
+    m_downloadThread->start();
+}
+
+void YoutubeDownloader::downloadVideo()
+{
+    if (youtubeStatus() == StatusReady)
+        downloadButtonSelector();
+}
+
+void YoutubeDownloader::pause()
+{
+    changeYoutubeStatus(StatusDownloading, StatusDownloadPaused);
+}
+
+void YoutubeDownloader::resume()
+{
+    changeYoutubeStatus(StatusDownloadPaused, StatusDownloading);
+}
+
+void YoutubeDownloader::play()
+{
+    if (youtubeStatus() == StatusFinished)
+        Workspace::openFile(filePathForDownloading());
+}
+
+void YoutubeDownloader::notificationDownloadThreadWillExit()
+{
+    if (youtubeStatus() != StatusDownloaded)
+        return;
+    const qint32 format = m_preferences.outputFormat();
+    if (format != 1 && format != 2)
+        changeYoutubeStatus(StatusDownloaded, StatusFinished);
+}
+
+// ---- removal
+
+void YoutubeDownloader::removeObject()
+{
+    removeAll({shared_from_this()});
+}
+
+void YoutubeDownloader::removeAll(const QList<std::shared_ptr<YoutubeDownloader>> &all)
+{
+    QList<std::shared_ptr<YoutubeDownloader>> items;
+    for (const auto &item : all) {
+        if (!item->m_removing.exchange(true))
+            items.append(item);
+    }
+    for (const auto &item : items)
+        item->stopThreads();
+    const auto deadline = std::chrono::steady_clock::now() + RemovalTimeLimit;
+    for (const auto &item : items)
+        item->waitForThreads(deadline);
+    for (const auto &item : items)
+        item->leaveList();
+}
+
+void YoutubeDownloader::stopThreads()
+{
+    // Written directly: the worker threads see it at their next look and
+    // none of their compare-and-sets can succeed any more. Under the lock,
+    // so that a page load storing its fields either finishes first or sees it.
+    {
+        std::lock_guard lock(m_mutex);
+        m_status = StatusRemoved;
+    }
+    for (WorkerThread *thread : {m_pageThread.get(), m_downloadThread.get()}) {
+        if (thread)
+            thread->cancel();
+    }
+}
+
+bool YoutubeDownloader::waitForThreads(std::chrono::steady_clock::time_point deadline)
+{
+    bool ended = true;
+    for (WorkerThread *thread : {m_pageThread.get(), m_downloadThread.get()}) {
+        if (!thread)
+            continue;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        ended = thread->wait(std::max(left, 0ms)) && ended;
+    }
+    return ended;
+}
+
+void YoutubeDownloader::leaveList()
+{
+    announceStatus();
+    if (YoutubeDownloaderOwner *owner = m_owner.exchange(nullptr))
+        owner->removeDownloader(*this);
+}
+
+// ---- fields
+
+QString YoutubeDownloader::youtubeURL() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_youtubeURL;
+}
+
+QString YoutubeDownloader::youtubeCode() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_youtubeCode;
+}
+
+QString YoutubeDownloader::youtubeCoverURL() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_youtubeCoverURL;
+}
+
+QString YoutubeDownloader::highQualityCoverURL() const
+{
+    return WatchPage::highQualityCoverURL(youtubeCoverURL());
+}
+
+QString YoutubeDownloader::youtubeContent() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_youtubeContent;
+}
+
+QString YoutubeDownloader::youtubeTitle() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_youtubeTitle;
+}
+
+QString YoutubeDownloader::objectContent() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_objectContent;
+}
+
+QString YoutubeDownloader::descriptionText() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_description;
+}
+
+void YoutubeDownloader::setDescription(const QString &description)
+{
+    std::lock_guard lock(m_mutex);
+    m_description = description;
+}
+
+YoutubeQualityList YoutubeDownloader::qualityList() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_qualityList;
+}
+
+YoutubeQualityPtr YoutubeDownloader::currentQuality() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_currentQuality;
+}
+
+void YoutubeDownloader::setCurrentQuality(const YoutubeQualityPtr &quality)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_qualityList.contains(quality))
+        m_currentQuality = quality;
+}
+
+QString YoutubeDownloader::savedFolderPath() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_savedFolderPath;
+}
+
+void YoutubeDownloader::setSavedFolderPath(const QString &path)
+{
+    std::lock_guard lock(m_mutex);
+    m_savedFolderPath = path;
+}
+
+QString YoutubeDownloader::realyDownloadedFilePath() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_realyDownloadedFilePath;
+}
+
+void YoutubeDownloader::setRealyDownloadedFilePath(const QString &path)
+{
+    std::lock_guard lock(m_mutex);
+    m_realyDownloadedFilePath = path;
+}
+
+void YoutubeDownloader::addDownloadTime(double seconds)
+{
+    double time = m_downloadTime.load();
+    while (!m_downloadTime.compare_exchange_weak(time, time + seconds)) {
+    }
+}
+
+// ---- file names
+
+QString YoutubeDownloader::outputFolder() const
+{
+    QString folder = savedFolderPath();
+    if (folder.isEmpty())
+        folder = m_preferences.savedFolderPath();
+    return OutputFileName::expandedFolder(folder);
+}
+
+QString YoutubeDownloader::filePathForDownloading() const
+{
+    if (QString path = realyDownloadedFilePath(); !path.isEmpty())
+        return path;
+    const YoutubeQualityPtr stream = currentQuality();
+    return videoFilePath(stream ? stream->youtubeVideoType() : VideoTypeUnknown);
+}
+
+QString YoutubeDownloader::videoFilePath(YoutubeVideoType type) const
+{
+    return outputFolder() + OutputFileName::fileName(youtubeTitle(), type == VideoTypeMP4 ? u".mp4"_s : u".flv"_s);
+}
+
+QString YoutubeDownloader::filePathForSaving() const
+{
+    const QString video = filePathForDownloading();
+    switch (m_preferences.outputFormat()) {
+    case 1: return OutputFileName::replaceExtension(video, u".mp3"_s);
+    case 2: return OutputFileName::replaceExtension(video, u".wav"_s);
+    default: return video;
+    }
+}
+
+// ---- row views
+
+void YoutubeDownloader::setRowViews(std::shared_ptr<YoutubeRowViews> views)
+{
+    std::lock_guard lock(m_mutex);
+    m_rowViews = std::move(views);
+}
+
+std::shared_ptr<YoutubeRowViews> YoutubeDownloader::rowViews() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_rowViews;
+}
+
+void YoutubeDownloader::redrawRow()
+{
+    if (YoutubeDownloaderOwner *owner = m_owner.load())
+        owner->downloaderNeedsRedraw(*this);
 }

@@ -1,21 +1,158 @@
 #pragma once
 
+#include "VideoDownload.h"
+#include "YoutubeQuality.h"
+#include "YoutubeStatus.h"
+
+#include <QColor>
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 
-// One video link of the download list.
-class YoutubeDownloader final
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+
+class WorkerThread;
+class YoutubeDownloaderOwner;
+class YoutubeProgramPreferences;
+class YoutubeRowViews;
+
+// One video link of the download list: what its watch page says, the stream
+// chosen, the download with pause and resume, and the status machine.
+//
+// Threads: the GUI thread creates, pauses, resumes and removes; a page-load
+// thread and a download thread (each holding a reference to the item) fill
+// the fields and move the status. The status is atomic and every change a
+// worker makes is a compare-and-set from the status it expects, so nothing
+// ever leaves StatusRemoved. String fields are guarded by a mutex.
+class YoutubeDownloader final : public std::enable_shared_from_this<YoutubeDownloader>
 {
 public:
-    // Whether the text contains a link to the video site: "http://www." and
-    // the host in any letter case, or "http://" and the host exactly.
-    static bool isYoutubeURLValid(const QString &text);
-    // The trimmed lines of the text that are links, in order, duplicates kept.
-    static QStringList youtubesURLsFromText(const QString &text);
+    // A new item in StatusLoadingInfo. `owner` may be null.
+    static std::shared_ptr<YoutubeDownloader> create(const QString &youtubeURL, YoutubeDownloaderOwner *owner,
+                                                     YoutubeProgramPreferences &preferences);
+    ~YoutubeDownloader();
+    YoutubeDownloader(const YoutubeDownloader &) = delete;
+    YoutubeDownloader &operator=(const YoutubeDownloader &) = delete;
 
-    // The video code of a link: after "<host>/watch?v=", else after "&v=";
-    // empty when neither yields one.
+    // Link recognition.
+    static bool isYoutubeURLValid(const QString &text);
+    static QStringList youtubesURLsFromText(const QString &text);
     static QString parseYoutubeCodeFromURL(const QString &url);
     static QString parseYoutubeCodeFromURLByMask(const QString &url, QStringView mask);
     static bool isYoutubeCodeSymbolAcceptable(const QString &text, qsizetype position);
+
+    // Status.
+    YoutubeStatus youtubeStatus() const { return YoutubeStatus(m_status.load()); }
+    // Any status but StatusRemoved is left only through removal.
+    void setYoutubeStatus(YoutubeStatus status);
+    // Moves from `expected` to `status` only if the item is still in
+    // `expected`; true when it did.
+    bool changeYoutubeStatus(YoutubeStatus expected, YoutubeStatus status);
+    static QString statusDescriptionByYoutubeStatus(qint32 status, qint32 outputFormat);
+    static QColor colorCellByYoutubeStatus(qint32 status);
+    // The status text of this item, with what its download is going through
+    // (a retry, a failure) on a second line.
+    QString statusText() const;
+    QString statusNote() const;
+    void setStatusNote(const QString &note);
+
+    // User operations, on the GUI thread.
+    void loadYoutubeContent();
+    void downloadButtonSelector();
+    void downloadVideo();
+    void pause();
+    void resume();
+    void play();
+    // How a broken download retries before it pauses (GUI thread).
+    void setDownloadPolicy(VideoDownload::DownloadPolicy policy) { m_downloadPolicy = policy; }
+    // Stops the item's threads (within about a second even when a connection
+    // hangs), announces StatusRemoved and leaves the list.
+    void removeObject();
+    // The same for many items at once, sharing one time limit: for quitting.
+    static void removeAll(const QList<std::shared_ptr<YoutubeDownloader>> &items);
+
+    // Fields.
+    QString youtubeURL() const;
+    QString youtubeCode() const;
+    QString youtubeCoverURL() const;
+    QString highQualityCoverURL() const;
+    QString youtubeContent() const;
+    QString youtubeTitle() const;
+    QString objectContent() const;
+    QString descriptionText() const;
+    void setDescription(const QString &description);
+    qint32 durationInSeconds() const { return m_durationInSeconds; }
+    YoutubeQualityList qualityList() const;
+    YoutubeQualityPtr currentQuality() const;
+    // Only a stream of the item's own list can be chosen.
+    void setCurrentQuality(const YoutubeQualityPtr &quality);
+    QString savedFolderPath() const;
+    void setSavedFolderPath(const QString &path);
+    QString realyDownloadedFilePath() const;
+    void setRealyDownloadedFilePath(const QString &path);
+
+    // Progress of the running download, readable from any thread.
+    qint64 downloadedBytes() const { return m_downloadedBytes; }
+    void setDownloadedBytes(qint64 bytes) { m_downloadedBytes = bytes; }
+    double downloadTime() const { return m_downloadTime; }
+    void addDownloadTime(double seconds);
+
+    // File names.
+    QString outputFolder() const;
+    QString filePathForDownloading() const;
+    QString videoFilePath(YoutubeVideoType type) const;
+    QString filePathForSaving() const;
+
+    // Row views and table.
+    void setRowViews(std::shared_ptr<YoutubeRowViews> views);
+    std::shared_ptr<YoutubeRowViews> rowViews() const;
+    void redrawRow();
+
+    YoutubeProgramPreferences &preferences() const { return m_preferences; }
+
+    // Runs on the download thread as it ends.
+    void notificationDownloadThreadWillExit();
+
+private:
+    YoutubeDownloader(const QString &youtubeURL, YoutubeDownloaderOwner *owner, YoutubeProgramPreferences &preferences);
+
+    void announceStatus();
+    void doLoadYoutubeContent(WorkerThread &thread);
+    void stopThreads();
+    bool waitForThreads(std::chrono::steady_clock::time_point deadline);
+    void leaveList();
+
+    std::atomic<qint32> m_status = StatusNew;
+    std::atomic<YoutubeDownloaderOwner *> m_owner;
+    YoutubeProgramPreferences &m_preferences;
+    std::atomic<qint32> m_durationInSeconds = 0;
+    std::atomic<qint64> m_downloadedBytes = 0;
+    std::atomic<double> m_downloadTime = 0;
+    std::atomic<bool> m_wasContentDownloaded = false;
+    std::atomic<bool> m_removing = false;
+
+    mutable std::mutex m_mutex;
+    QString m_youtubeURL;
+    QString m_youtubeCode;
+    QString m_youtubeCoverURL;
+    QString m_youtubeContent;
+    QString m_youtubeTitle;
+    QString m_objectContent;
+    QString m_description;
+    YoutubeQualityList m_qualityList;
+    YoutubeQualityPtr m_currentQuality;
+    QString m_savedFolderPath;
+    QString m_realyDownloadedFilePath;
+    QString m_statusNote;
+    std::shared_ptr<YoutubeRowViews> m_rowViews;
+
+    // Touched by the GUI thread only.
+    VideoDownload::DownloadPolicy m_downloadPolicy;
+    std::unique_ptr<WorkerThread> m_pageThread;
+    std::unique_ptr<WorkerThread> m_downloadThread;
 };
+
+Q_DECLARE_METATYPE(std::shared_ptr<YoutubeDownloader>)

@@ -1,0 +1,45 @@
+#include "OutputFileName.h"
+
+#include "StringUtils.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+QString OutputFileName::expandedFolder(const QString &folder)
+{
+    QString path = folder.isEmpty() ? u"~/Movies/"_s : folder;
+    if (path == u"~" || path.startsWith(u"~/"))
+        path = QDir::homePath() + path.mid(1);
+    return StringUtils::correctDir(path);
+}
+
+QString OutputFileName::fileName(const QString &title, const QString &extension)
+{
+    QString name;
+    name.reserve(title.size());
+    for (QChar c : title)
+        name.append(c.unicode() < 0x20 || c.unicode() == 0x7F || c == u'/' ? QChar(u'_') : c);
+
+    const qsizetype budget = MaxNameBytes - TemporarySuffixBytes - extension.toUtf8().size();
+    qsizetype bytes = 0;
+    qsizetype end = 0;
+    while (end < name.size()) {
+        const bool pair = name.at(end).isHighSurrogate() && end + 1 < name.size() && name.at(end + 1).isLowSurrogate();
+        const qsizetype units = pair ? 2 : 1;
+        const qsizetype size = QStringView(name).mid(end, units).toUtf8().size();
+        if (bytes + size > budget)
+            break;
+        bytes += size;
+        end += units;
+    }
+    return name.left(end) + extension;
+}
+
+QString OutputFileName::replaceExtension(const QString &path, const QString &extension)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return (dot > slash + 1 ? path.left(dot) : path) + extension;
+}

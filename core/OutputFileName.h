@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Names of the files an item writes, made safe for the file system only
+// where they must be: control characters are replaced and a name too long
+// for the file system is cut at a character boundary. Everything else of
+// the title stays, so the file is recognisable.
+class OutputFileName final
+{
+public:
+    OutputFileName() = delete;
+
+    // Room left in a name for the suffix of a temporary file beside it.
+    static constexpr int TemporarySuffixBytes = 16;
+    static constexpr int MaxNameBytes = 255;
+
+    // The folder as a path ending in "/": a leading "~" expanded, empty
+    // meaning the default output folder.
+    static QString expandedFolder(const QString &folder);
+    // The title with the extension, within the file system's limit.
+    static QString fileName(const QString &title, const QString &extension);
+    // The path with its last extension replaced ("Take 5.2.mp4" gives
+    // "Take 5.2.mp3").
+    static QString replaceExtension(const QString &path, const QString &extension);
+};

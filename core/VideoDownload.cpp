@@ -1,0 +1,245 @@
+#include "VideoDownload.h"
+
+#include "EventLoopStep.h"
+#include "StringUtils.h"
+#include "WorkerThread.h"
+#include "YoutubeDownloader.h"
+#include "YoutubeRowViews.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr int PollIntervalMs = 100;
+constexpr int ViewTimerMs = 500;
+// The buffer is sized from the announced length up front, so that a large
+// stream is not copied again and again as it grows; a length beyond this is
+// not trusted that far.
+constexpr qint64 MaxReservation = qint64(2) * 1024 * 1024 * 1024;
+
+// Written beside the target and renamed over it, so a crash or a full disk
+// never leaves half a video where a file was.
+bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        *error = u"cannot create the folder %1"_s.arg(QFileInfo(path).absolutePath());
+        return false;
+    }
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    *error = file.errorString();
+    return false;
+}
+
+} // namespace
+
+VideoDownload::VideoDownload(YoutubeDownloader &item, WorkerThread &thread, const YoutubeQuality &stream,
+                             DownloadPolicy policy)
+    : m_item(item),
+      m_thread(thread),
+      m_url(stream.videoURL()),
+      m_type(stream.youtubeVideoType()),
+      m_policy(policy),
+      m_expected(stream.fileContentSize()),
+      m_client([&thread, &item] { return thread.isCancelled() || item.youtubeStatus() == StatusRemoved; },
+               policy.transferTimeout)
+{
+    QObject::connect(&m_viewTimer, &QTimer::timeout, [this] { onViewTimer(); });
+}
+
+VideoDownload::~VideoDownload() = default;
+
+void VideoDownload::run()
+{
+    if (const auto views = m_item.rowViews())
+        views->initProgressIndicator(m_expected);
+    if (!m_item.changeYoutubeStatus(StatusReady, StatusDownloading))
+        return;
+    if (m_expected > 0)
+        m_buffer.reserve(std::min(m_expected, MaxReservation));
+    while (!m_thread.isCancelled() && step()) {
+    }
+    endRequest();
+}
+
+// One look at the state of things; false ends the download.
+bool VideoDownload::step()
+{
+    if (m_connectionEnded) {
+        m_connection.reset();
+        m_connectionEnded = false;
+    }
+    const YoutubeStatus status = m_item.youtubeStatus();
+    if (m_complete) {
+        // A pause that came with the last block does not stop the saving.
+        if (status == StatusDownloading || (status == StatusDownloadPaused && !m_saveFailed))
+            return !save();
+        if (status != StatusDownloadPaused)
+            return false;
+        m_thread.sleepFor(std::chrono::milliseconds(PollIntervalMs));
+        return true;
+    }
+    if (status == StatusDownloadPaused) {
+        endRequest();
+        m_retryAt.reset();
+        m_failures = 0;
+        m_thread.sleepFor(std::chrono::milliseconds(PollIntervalMs));
+        return true;
+    }
+    if (status != StatusDownloading)
+        return false;
+    if (m_retryAt && !m_retryAt->hasExpired()) {
+        EventLoopStep::run(int(std::min<qint64>(PollIntervalMs, m_retryAt->remainingTime())));
+        return true;
+    }
+    if (!m_connection && !startRequest())
+        return true;
+    EventLoopStep::run(PollIntervalMs);
+    return true;
+}
+
+bool VideoDownload::startRequest()
+{
+    m_retryAt.reset();
+    m_requestOffset = m_buffer.size();
+    m_connection = m_client.open(m_url, m_requestOffset, {
+        .response = [this](const HttpConnection::Response &response) { onResponse(response); },
+        .data = [this](const QByteArray &bytes) { onData(bytes); },
+        .finished = [this] { onFinished(); },
+        .failed = [this](const QString &reason) { onFailed(reason); },
+    });
+    if (!m_connection) {
+        giveUp(StringUtils::langStr(301).arg(u"not a web address"_s));
+        return false;
+    }
+    if (!m_viewTimer.isActive())
+        m_viewTimer.start(ViewTimerMs);
+    return true;
+}
+
+void VideoDownload::endRequest()
+{
+    if (m_connection)
+        m_connection->cancel();
+    m_connection.reset();
+    m_connectionEnded = false;
+    m_viewTimer.stop();
+}
+
+void VideoDownload::onResponse(const HttpConnection::Response &response)
+{
+    if (m_requestOffset > 0 && response.statusCode == 206 && response.rangeFirst != m_requestOffset) {
+        m_connection->cancel();
+        onFailed(u"the server sent another part of the stream"_s);
+        return;
+    }
+    if (m_requestOffset > 0 && response.statusCode != 206) {
+        // The server ignored the range and sends the whole stream again:
+        // start over rather than append it to what we hold.
+        m_buffer.truncate(0);
+        m_requestOffset = 0;
+    }
+    if (response.statusCode == 206 && response.rangeTotal > 0)
+        m_expected = response.rangeTotal;
+    else if (response.statusCode != 206 && response.contentLength > 0)
+        m_expected = response.contentLength;
+    if (const auto views = m_item.rowViews())
+        views->initProgressIndicator(m_expected);
+    showProgress();
+}
+
+void VideoDownload::onData(const QByteArray &bytes)
+{
+    const qint64 room = m_expected > 0 ? std::max<qint64>(0, m_expected - m_buffer.size()) : bytes.size();
+    m_buffer.append(bytes.constData(), std::min<qint64>(room, bytes.size()));
+    showProgress();
+    if (m_noteShown) {
+        m_noteShown = false;
+        m_failures = 0;
+        m_item.setStatusNote({});
+    }
+    // With every announced byte here the data is complete, whatever the
+    // status says now: a pause in the last block must not lose it.
+    m_complete = m_expected > 0 && m_buffer.size() >= m_expected;
+    const YoutubeStatus status = m_item.youtubeStatus();
+    if (m_complete || status == StatusDownloadPaused || status == StatusRemoved) {
+        m_connection->cancel();
+        m_connectionEnded = true;
+    }
+}
+
+void VideoDownload::onFinished()
+{
+    m_connectionEnded = true;
+    if (m_expected > 0 && m_buffer.size() < m_expected) {
+        onFailed(u"the connection ended early"_s);
+        return;
+    }
+    m_complete = true;
+}
+
+void VideoDownload::onFailed(const QString &reason)
+{
+    m_connectionEnded = true;
+    m_viewTimer.stop();
+    if (++m_failures > m_policy.attempts) {
+        giveUp(StringUtils::langStr(301).arg(reason));
+        return;
+    }
+    const auto delay = m_policy.firstDelay * (1 << (m_failures - 1));
+    m_retryAt = QDeadlineTimer(delay);
+    m_noteShown = true;
+    m_item.setStatusNote(StringUtils::langStr(300)
+                             .arg(reason)
+                             .arg(std::chrono::duration<double>(delay).count(), 0, 'f', 0)
+                             .arg(m_failures)
+                             .arg(m_policy.attempts));
+}
+
+void VideoDownload::giveUp(const QString &note)
+{
+    m_failures = 0;
+    m_retryAt.reset();
+    m_noteShown = true;
+    m_item.setStatusNote(note);
+    m_item.changeYoutubeStatus(StatusDownloading, StatusDownloadPaused);
+}
+
+void VideoDownload::onViewTimer()
+{
+    m_item.addDownloadTime(ViewTimerMs / 1000.0);
+    m_item.redrawRow();
+}
+
+void VideoDownload::showProgress()
+{
+    m_item.setDownloadedBytes(m_buffer.size());
+    if (const auto views = m_item.rowViews())
+        views->setProgressValue(m_buffer.size());
+}
+
+bool VideoDownload::save()
+{
+    if (!m_item.changeYoutubeStatus(StatusDownloading, StatusDownloaded)
+        && !m_item.changeYoutubeStatus(StatusDownloadPaused, StatusDownloaded))
+        return false;
+    m_saveFailed = false;
+    const QString path = m_item.videoFilePath(m_type);
+    QString error;
+    if (writeAtomically(path, m_buffer, &error)) {
+        m_item.setRealyDownloadedFilePath(path);
+        m_item.setStatusNote({});
+        return true;
+    }
+    m_saveFailed = true;
+    m_noteShown = true;
+    m_item.setStatusNote(StringUtils::langStr(302).arg(error));
+    m_item.changeYoutubeStatus(StatusDownloaded, StatusDownloadPaused);
+    return false;
+}

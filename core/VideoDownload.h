@@ -1,0 +1,75 @@
+#pragma once
+
+#include "HttpClient.h"
+#include "YoutubeQuality.h"
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QTimer>
+#include <QUrl>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+class WorkerThread;
+class YoutubeDownloader;
+
+// The body of an item's download thread: fetches one stream into memory in
+// one or more requests, resuming with "Range" after a pause or a broken
+// connection, and writes the video file when every byte is there.
+//
+// The stream's address and size are taken once, at the start. The loop looks
+// at cancellation and at the item's status at least ten times a second, so a
+// hanging connection never holds up a pause or a removal. Failed requests
+// are retried a few times with growing delays; then the download pauses and
+// the user can resume it. Nothing received is ever dropped: a file that
+// cannot be written leaves the data in memory until the next resume.
+class VideoDownload final
+{
+public:
+    struct DownloadPolicy
+    {
+        int attempts = 5;
+        std::chrono::milliseconds firstDelay{1000}; // doubled at each attempt
+        // A request that moves no byte for this long has failed.
+        std::chrono::milliseconds transferTimeout{30'000};
+    };
+
+    VideoDownload(YoutubeDownloader &item, WorkerThread &thread, const YoutubeQuality &stream, DownloadPolicy policy);
+    ~VideoDownload();
+
+    void run();
+
+private:
+    bool step();
+    bool startRequest();
+    void endRequest();
+    void onResponse(const HttpConnection::Response &response);
+    void onData(const QByteArray &bytes);
+    void onFinished();
+    void onFailed(const QString &reason);
+    void onViewTimer();
+    void giveUp(const QString &note);
+    void showProgress();
+    bool save();
+
+    YoutubeDownloader &m_item;
+    WorkerThread &m_thread;
+    const QUrl m_url;
+    const YoutubeVideoType m_type;
+    const DownloadPolicy m_policy;
+    qint64 m_expected; // the whole stream's bytes; 0 or less when unknown
+
+    HttpClient m_client;
+    QByteArray m_buffer;
+    std::unique_ptr<HttpConnection> m_connection;
+    bool m_connectionEnded = false;
+    qint64 m_requestOffset = 0;
+    QTimer m_viewTimer;
+    int m_failures = 0;
+    std::optional<QDeadlineTimer> m_retryAt;
+    bool m_noteShown = false;
+    bool m_complete = false;
+    bool m_saveFailed = false;
+};

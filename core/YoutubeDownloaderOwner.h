@@ -1,0 +1,20 @@
+#pragma once
+
+class YoutubeDownloader;
+
+// The download list and its table, as an item sees them. The first two are
+// called from any thread (an implementation hands them to the GUI thread);
+// removeDownloader() only from the thread that removes the item. The owner
+// outlives the worker threads of its items.
+class YoutubeDownloaderOwner
+{
+public:
+    virtual ~YoutubeDownloaderOwner() = default;
+
+    // The item's status changed: reload the table.
+    virtual void downloaderStatusChanged(YoutubeDownloader &downloader) = 0;
+    // The item's row needs drawing again (speed and remaining time).
+    virtual void downloaderNeedsRedraw(YoutubeDownloader &downloader) = 0;
+    // Take the item out of the list.
+    virtual void removeDownloader(YoutubeDownloader &downloader) = 0;
+};

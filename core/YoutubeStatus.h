@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QtGlobal>
+
+// The state of a video item. Main road: LoadingInfo, Ready, Downloading (with
+// DownloadPaused), Downloaded, Converting (with ConvertPaused), Finished;
+// NoStream and InfoFailed end a failed page load; Removed may follow any.
+enum YoutubeStatus : qint32 {
+    StatusNew = 0,
+    StatusLoadingInfo = 1,
+    StatusReady = 2,
+    StatusInvalid = 3,
+    StatusNoStream = 4,
+    StatusInfoFailed = 5,
+    StatusDownloading = 6,
+    StatusDownloadPaused = 7,
+    StatusConverting = 8,
+    StatusConvertPaused = 9,
+    StatusDownloaded = 10,
+    StatusFinished = 11,
+    StatusRemoved = 12,
+};

@@ -1,0 +1,90 @@
+#include "HttpClient.h"
+
+#include "EventLoopStep.h"
+
+#include <QNetworkAccessManager>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int PollIntervalMs = 100;
+
+} // namespace
+
+HttpClient::HttpClient(CancelCheck cancelled, std::chrono::milliseconds transferTimeout)
+    : m_cancelled(std::move(cancelled)),
+      m_transferTimeout(transferTimeout),
+      m_manager(std::make_unique<QNetworkAccessManager>())
+{
+}
+
+HttpClient::~HttpClient() = default;
+
+bool HttpClient::isFetchable(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() && (scheme == u"http" || scheme == u"https");
+}
+
+void HttpClient::waitUntil(const bool &done)
+{
+    while (!done && !isCancelled())
+        EventLoopStep::run(PollIntervalMs);
+}
+
+std::optional<QByteArray> HttpClient::fetch(const QUrl &url, qint64 maxBytes)
+{
+    QByteArray body;
+    bool done = false;
+    bool ok = false;
+    std::unique_ptr<HttpConnection> connection;
+    connection = open(url, 0, {
+        .response = {},
+        .data = [&](const QByteArray &bytes) {
+            if (body.size() + bytes.size() > maxBytes) {
+                connection->cancel();
+                done = true;
+                return;
+            }
+            body.append(bytes);
+        },
+        .finished = [&] { done = ok = true; },
+        .failed = [&](const QString &) { done = true; },
+    });
+    if (!connection)
+        return std::nullopt;
+    waitUntil(done);
+    if (!ok)
+        return std::nullopt;
+    return body;
+}
+
+qint64 HttpClient::probeSize(const QUrl &url)
+{
+    qint64 size = 0;
+    bool done = false;
+    std::unique_ptr<HttpConnection> connection;
+    connection = open(url, 0, {
+        .response = [&](const HttpConnection::Response &response) {
+            size = response.contentLength;
+            connection->cancel();
+            done = true;
+        },
+        .data = {},
+        .finished = [&] { done = true; },
+        .failed = [&](const QString &) { done = true; },
+    });
+    if (!connection)
+        return 0;
+    waitUntil(done);
+    return done ? size : 0;
+}
+
+std::unique_ptr<HttpConnection> HttpClient::open(const QUrl &url, qint64 rangeFrom,
+                                                 HttpConnection::Callbacks callbacks)
+{
+    if (!isFetchable(url))
+        return nullptr;
+    return std::make_unique<HttpConnection>(*m_manager, url, rangeFrom, m_transferTimeout, std::move(callbacks));
+}

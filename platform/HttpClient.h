@@ -1,0 +1,53 @@
+#pragma once
+
+#include "HttpConnection.h"
+
+#include <QByteArray>
+#include <QUrl>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QNetworkAccessManager;
+
+// HTTP for one worker thread: blocking fetches and size probes that serve the
+// thread's event loop while they wait, and asynchronous connections. Create
+// and use it on one thread. Every wait also ends when `cancelled` says so.
+// Only http and https addresses are ever fetched.
+class HttpClient final
+{
+public:
+    using CancelCheck = std::function<bool()>;
+
+    static constexpr std::chrono::milliseconds DefaultTransferTimeout{30'000};
+
+    // A request that moves no byte for `transferTimeout` fails.
+    explicit HttpClient(CancelCheck cancelled = {},
+                        std::chrono::milliseconds transferTimeout = DefaultTransferTimeout);
+    ~HttpClient();
+    HttpClient(const HttpClient &) = delete;
+    HttpClient &operator=(const HttpClient &) = delete;
+
+    static bool isFetchable(const QUrl &url);
+
+    // The whole body, or nothing on any failure, on cancellation, or when
+    // the body grows beyond `maxBytes`.
+    std::optional<QByteArray> fetch(const QUrl &url, qint64 maxBytes);
+
+    // The length announced in the response head; the body is never read.
+    // -1 when the answer carries no length, 0 on failure.
+    qint64 probeSize(const QUrl &url);
+
+    // Null for an address that may not be fetched.
+    std::unique_ptr<HttpConnection> open(const QUrl &url, qint64 rangeFrom, HttpConnection::Callbacks callbacks);
+
+private:
+    bool isCancelled() const { return m_cancelled && m_cancelled(); }
+    void waitUntil(const bool &done);
+
+    CancelCheck m_cancelled;
+    std::chrono::milliseconds m_transferTimeout;
+    std::unique_ptr<QNetworkAccessManager> m_manager;
+};

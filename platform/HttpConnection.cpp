@@ -1,0 +1,130 @@
+#include "HttpConnection.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRegularExpression>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+void parseContentRange(const QByteArray &header, HttpConnection::Response &response)
+{
+    static const QRegularExpression pattern(u"^\\s*bytes\\s+(\\d+)-(\\d+)/(\\d+|\\*)\\s*$"_s,
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(header));
+    if (!match.hasMatch())
+        return;
+    response.rangeFirst = match.captured(1).toLongLong();
+    bool known = false;
+    const qint64 total = match.captured(3).toLongLong(&known);
+    response.rangeTotal = known ? total : -1;
+}
+
+} // namespace
+
+HttpConnection::HttpConnection(QNetworkAccessManager &manager, const QUrl &url, qint64 rangeFrom,
+                               std::chrono::milliseconds transferTimeout, Callbacks callbacks)
+    : m_callbacks(std::move(callbacks))
+{
+    QNetworkRequest request(url);
+    request.setTransferTimeout(int(transferTimeout.count()));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setHeader(QNetworkRequest::UserAgentHeader, u"Vantrel/7.0"_s);
+    if (rangeFrom > 0)
+        request.setRawHeader("Range", "bytes=" + QByteArray::number(rangeFrom) + '-');
+    m_reply = manager.get(request);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpConnection::onMetaData);
+    connect(m_reply, &QNetworkReply::readyRead, this, &HttpConnection::onReadyRead);
+    connect(m_reply, &QNetworkReply::finished, this, &HttpConnection::onFinished);
+}
+
+HttpConnection::~HttpConnection()
+{
+    cancel();
+}
+
+void HttpConnection::cancel()
+{
+    m_done = true;
+    if (!m_reply)
+        return;
+    // abort() emits finished(); disconnecting first keeps it from being
+    // taken for the end of the data.
+    m_reply->disconnect(this);
+    m_reply->abort();
+    m_reply->deleteLater();
+    m_reply = nullptr;
+}
+
+void HttpConnection::onMetaData()
+{
+    if (m_done || m_responded)
+        return;
+    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!status.isValid())
+        return;
+    Response response;
+    response.statusCode = status.toInt();
+    if (response.statusCode >= 300 && response.statusCode < 400)
+        return; // a redirect that is being followed
+    if (response.statusCode >= 400) {
+        // Qt fails the reply itself; its error body is never data.
+        m_errorStatus = response.statusCode;
+        return;
+    }
+    bool announced = false;
+    const qint64 length = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&announced);
+    response.contentLength = announced ? length : -1;
+    parseContentRange(m_reply->rawHeader("Content-Range"), response);
+    m_responded = true;
+    if (m_callbacks.response)
+        m_callbacks.response(response);
+}
+
+void HttpConnection::onReadyRead()
+{
+    if (!m_done && !m_responded && m_errorStatus == 0)
+        onMetaData();
+    if (m_done || !m_responded) {
+        if (m_reply)
+            m_reply->skip(m_reply->bytesAvailable());
+        return;
+    }
+    const QByteArray bytes = m_reply->readAll();
+    if (!bytes.isEmpty() && m_callbacks.data)
+        m_callbacks.data(bytes);
+}
+
+void HttpConnection::onFinished()
+{
+    if (m_done)
+        return;
+    if (m_errorStatus != 0) {
+        fail(u"HTTP %1"_s.arg(m_errorStatus));
+        return;
+    }
+    if (m_reply->error() != QNetworkReply::NoError) {
+        fail(m_reply->errorString());
+        return;
+    }
+    onReadyRead();
+    if (m_done)
+        return;
+    if (!m_responded) {
+        fail(u"no response"_s);
+        return;
+    }
+    m_done = true;
+    if (m_callbacks.finished)
+        m_callbacks.finished();
+}
+
+void HttpConnection::fail(const QString &reason)
+{
+    const auto failed = m_callbacks.failed;
+    cancel();
+    if (failed)
+        failed(reason);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QUrl>
+
+#include <chrono>
+#include <functional>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// One GET request whose events are delivered to callbacks on the thread that
+// created it (its event loop must run). An error status (4xx/5xx) is a
+// failure: its body is never delivered as data. After cancel() or
+// destruction no callback runs.
+class HttpConnection final : public QObject
+{
+public:
+    struct Response
+    {
+        int statusCode = 0;
+        // Bytes of this response's body; -1 when not announced.
+        qint64 contentLength = -1;
+        // From "Content-Range: bytes FIRST-LAST/TOTAL" of a 206; -1 otherwise.
+        qint64 rangeFirst = -1;
+        qint64 rangeTotal = -1;
+    };
+
+    struct Callbacks
+    {
+        std::function<void(const Response &)> response;
+        std::function<void(const QByteArray &)> data;
+        std::function<void()> finished;
+        std::function<void(const QString &reason)> failed;
+    };
+
+    // `rangeFrom` above 0 asks for the bytes from that offset on.
+    HttpConnection(QNetworkAccessManager &manager, const QUrl &url, qint64 rangeFrom,
+                   std::chrono::milliseconds transferTimeout, Callbacks callbacks);
+    ~HttpConnection() override;
+
+    void cancel();
+
+private:
+    void onMetaData();
+    void onReadyRead();
+    void onFinished();
+    void fail(const QString &reason);
+
+    Callbacks m_callbacks;
+    QNetworkReply *m_reply = nullptr;
+    bool m_responded = false;
+    int m_errorStatus = 0;
+    bool m_done = false;
+};

@@ -1,0 +1,93 @@
+#include "WorkerThread.h"
+
+#include "EventLoopStep.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEvent>
+#include <QEventLoop>
+
+#include <pthread.h>
+
+WorkerThread::WorkerThread(QString name, Body body, std::function<void()> willExit)
+    : m_name(std::move(name)), m_body(std::move(body)), m_willExit(std::move(willExit))
+{
+}
+
+WorkerThread::~WorkerThread()
+{
+    if (!m_thread.joinable())
+        return;
+    if (isCurrentThread()) {
+        m_thread.detach();
+        return;
+    }
+    cancel();
+    m_thread.join();
+}
+
+void WorkerThread::start()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_started)
+        return;
+    m_started = true;
+    m_thread = std::thread([this] { run(); });
+}
+
+void WorkerThread::run()
+{
+    pthread_setname_np(pthread_self(), m_name.left(15).toUtf8().constData());
+    // The body may hold the last reference to the object that owns this
+    // thread: it is released only after the last use of `this`.
+    Body body = std::move(m_body);
+    std::function<void()> willExit = std::move(m_willExit);
+    {
+        // Gives this thread an event dispatcher for the body's timers and
+        // network replies.
+        QEventLoop loop;
+        body(*this);
+        if (willExit)
+            willExit();
+        // Objects the body handed to deleteLater() must go with the thread.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_finished = true;
+        m_ended.notify_all();
+    }
+    body = nullptr;
+    willExit = nullptr;
+}
+
+bool WorkerThread::isRunning() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_started && !m_finished;
+}
+
+bool WorkerThread::isCurrentThread() const
+{
+    return m_thread.get_id() == std::this_thread::get_id();
+}
+
+bool WorkerThread::wait(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_started)
+        return true;
+    if (!m_ended.wait_for(lock, timeout, [this] { return m_finished; }))
+        return false;
+    lock.unlock();
+    if (m_thread.joinable() && !isCurrentThread())
+        m_thread.join();
+    return true;
+}
+
+void WorkerThread::sleepFor(std::chrono::milliseconds duration)
+{
+    const QDeadlineTimer deadline(duration);
+    while (!isCancelled() && !deadline.hasExpired())
+        EventLoopStep::run(int(std::min<qint64>(100, deadline.remainingTime())));
+}

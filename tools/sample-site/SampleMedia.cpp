@@ -1,0 +1,130 @@
+#include "SampleMedia.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSaveFile>
+#include <QtEndian>
+
+using namespace Qt::Literals::StringLiterals;
+
+SampleMedia::SampleMedia(QString directory)
+    : m_directory(std::move(directory))
+{
+    QDir().mkpath(m_directory);
+}
+
+const QList<SampleMedia::Format> &SampleMedia::formats()
+{
+    static const QList<Format> all{
+        {45, "hd720", "video/webm; codecs=\"vp8.0, vorbis\"", 1280, 720},
+        {22, "hd720", "video/mp4; codecs=\"avc1.64001F, mp4a.40.2\"", 1280, 720},
+        {37, "hd1080", "video/mp4; codecs=\"avc1.64001F, mp4a.40.2\"", 1920, 1080},
+        {35, "large", "video/x-flv", 854, 480},
+        {43, "medium", "video/webm; codecs=\"vp8.0, vorbis\"", 640, 360},
+        {34, "medium", "video/x-flv", 640, 360},
+        {18, "medium", "video/mp4; codecs=\"avc1.42001E, mp4a.40.2\"", 640, 360},
+        {5, "small", "video/x-flv", 400, 240},
+    };
+    return all;
+}
+
+const SampleMedia::Format *SampleMedia::format(int itag)
+{
+    for (const Format &f : formats()) {
+        if (f.itag == itag)
+            return &f;
+    }
+    return nullptr;
+}
+
+void SampleMedia::setClipSeconds(int seconds)
+{
+    std::lock_guard lock(m_mutex);
+    m_clipSeconds = seconds;
+}
+
+void SampleMedia::setStreamBytes(int itag, qint64 bytes)
+{
+    std::lock_guard lock(m_mutex);
+    m_streamBytes.insert(itag, bytes);
+}
+
+void SampleMedia::setDefaultStreamBytes(qint64 bytes)
+{
+    std::lock_guard lock(m_mutex);
+    m_defaultBytes = bytes;
+}
+
+bool SampleMedia::prepare()
+{
+    for (const Format &f : formats()) {
+        if (QByteArray(f.type).startsWith("video/mp4") && streamFile(f.itag).isEmpty())
+            return false;
+    }
+    return true;
+}
+
+QString SampleMedia::streamFile(int itag)
+{
+    const Format *f = format(itag);
+    if (!f)
+        return {};
+    std::lock_guard lock(m_mutex);
+    const QString clip = clipFile(*f);
+    const qint64 bytes = m_streamBytes.value(itag, m_defaultBytes);
+    if (clip.isEmpty() || bytes <= QFileInfo(clip).size())
+        return clip;
+    return paddedFile(clip, bytes);
+}
+
+QString SampleMedia::clipFile(const Format &f)
+{
+    const QString path = u"%1/clip-%2-%3s.mp4"_s.arg(m_directory).arg(f.itag).arg(m_clipSeconds);
+    if (QFile::exists(path))
+        return path;
+    const QString seconds = QString::number(m_clipSeconds);
+    // Every format gets the same kind of clip; the sound differs by format so
+    // that a wrong stream is noticed.
+    const QStringList arguments{
+        u"-hide_banner"_s, u"-loglevel"_s, u"error"_s, u"-y"_s,
+        u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc2=size=%1x%2:rate=25:duration=%3"_s.arg(f.width).arg(f.height).arg(seconds),
+        u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=%1:sample_rate=44100:duration=%2"_s.arg(220 + f.itag * 10).arg(seconds),
+        u"-c:v"_s, u"libx264"_s, u"-preset"_s, u"ultrafast"_s, u"-pix_fmt"_s, u"yuv420p"_s,
+        u"-c:a"_s, u"aac"_s, u"-b:a"_s, u"128k"_s, u"-ac"_s, u"2"_s, u"-shortest"_s,
+        u"-movflags"_s, u"+faststart"_s, u"-f"_s, u"mp4"_s, path + u".part"_s,
+    };
+    QProcess ffmpeg;
+    ffmpeg.start(u"ffmpeg"_s, arguments);
+    if (!ffmpeg.waitForFinished(120'000) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
+        QFile::remove(path + u".part"_s);
+        return {};
+    }
+    return QFile::rename(path + u".part"_s, path) ? path : QString();
+}
+
+QString SampleMedia::paddedFile(const QString &clip, qint64 bytes)
+{
+    const QString path = u"%1.%2.mp4"_s.arg(clip).arg(bytes);
+    if (QFileInfo(path).size() == bytes)
+        return path;
+    QFile source(clip);
+    QSaveFile target(path);
+    if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly))
+        return {};
+    const QByteArray clipBytes = source.readAll();
+    target.write(clipBytes);
+    // One "free" box per 2 GiB at most, since a box size is 32 bits.
+    qint64 left = bytes - clipBytes.size();
+    const QByteArray zeros(1 << 20, '\0');
+    while (left > 0) {
+        const qint64 box = std::min<qint64>(left < 8 ? 8 : left, 0x7FFFFFFF);
+        quint32 header[2] = {qToBigEndian(quint32(box)), qToBigEndian(quint32(0x66726565))}; // "free"
+        target.write(reinterpret_cast<const char *>(header), 8);
+        for (qint64 body = box - 8; body > 0; body -= zeros.size())
+            target.write(zeros.constData(), std::min<qint64>(body, zeros.size()));
+        left -= box;
+    }
+    return target.commit() ? path : QString();
+}

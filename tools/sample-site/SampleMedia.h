@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+
+#include <mutex>
+
+// The stream files of the sample site: real MP4 files (H.264 and AAC)
+// made by ffmpeg from generated picture and sound, one per format, made on
+// first use and kept in a folder. A stream can be given an exact size: the
+// clip is then padded with an MP4 "free" box, which players skip.
+class SampleMedia final
+{
+public:
+    struct Format
+    {
+        int itag;
+        const char *quality; // the page's keyword
+        const char *type;    // the page's MIME type, codecs included
+        int width;
+        int height;
+    };
+
+    explicit SampleMedia(QString directory);
+
+    // Every format a watch page lists, in the page's order.
+    static const QList<Format> &formats();
+    static const Format *format(int itag);
+
+    void setClipSeconds(int seconds);
+    void setStreamBytes(int itag, qint64 bytes);
+    void setDefaultStreamBytes(qint64 bytes);
+
+    // The file served for an itag; empty when it cannot be made.
+    QString streamFile(int itag);
+    // Runs ffmpeg for every MP4 format now rather than on first request.
+    bool prepare();
+
+    QString directory() const { return m_directory; }
+
+private:
+    QString clipFile(const Format &format);
+    QString paddedFile(const QString &clip, qint64 bytes);
+
+    QString m_directory;
+    std::mutex m_mutex;
+    int m_clipSeconds = 2;
+    qint64 m_defaultBytes = 0;
+    QHash<int, qint64> m_streamBytes;
+};

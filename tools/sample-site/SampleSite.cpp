@@ -1,0 +1,136 @@
+#include "SampleSite.h"
+
+#include "SampleSiteConnection.h"
+#include "WorkerThread.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QTcpServer>
+#include <QTimer>
+
+#include <future>
+
+using namespace Qt::Literals::StringLiterals;
+
+SampleSite::SampleSite(Options options)
+    : m_options(std::move(options)), m_media(m_options.mediaDirectory)
+{
+}
+
+SampleSite::~SampleSite()
+{
+    if (m_thread) {
+        m_thread->cancel();
+        m_thread->wait(std::chrono::seconds(10));
+    }
+}
+
+bool SampleSite::start(quint16 port)
+{
+    std::promise<quint16> listening;
+    m_thread = std::make_unique<WorkerThread>(u"sample site"_s, [this, port, &listening](WorkerThread &thread) {
+        QTcpServer server;
+        if (!server.listen(QHostAddress::LocalHost, port)) {
+            listening.set_value(0);
+            return;
+        }
+        QObject::connect(&server, &QTcpServer::newConnection, &server, [this, &server] {
+            while (QTcpSocket *socket = server.nextPendingConnection())
+                new SampleSiteConnection(socket, *this);
+        });
+        listening.set_value(server.serverPort());
+        QEventLoop loop;
+        QTimer stopCheck;
+        QObject::connect(&stopCheck, &QTimer::timeout, &loop, [&] {
+            if (thread.isCancelled())
+                loop.quit();
+        });
+        stopCheck.start(50);
+        loop.exec();
+        // Connections are children of their sockets, which are children of
+        // the server: they go with it.
+    });
+    m_thread->start();
+    m_port = listening.get_future().get();
+    return m_port != 0;
+}
+
+QString SampleSite::proxyUrl() const
+{
+    return u"http://127.0.0.1:%1"_s.arg(m_port);
+}
+
+void SampleSite::addFault(const SiteFault &fault)
+{
+    std::lock_guard lock(m_mutex);
+    m_faults.append(fault);
+}
+
+void SampleSite::clearFaults()
+{
+    std::lock_guard lock(m_mutex);
+    m_faults.clear();
+}
+
+void SampleSite::setPage(const QString &code, const QByteArray &html)
+{
+    std::lock_guard lock(m_mutex);
+    m_pages.insert(code, html);
+}
+
+QList<SiteRequest> SampleSite::requests() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_requests;
+}
+
+QList<SiteRequest> SampleSite::requests(const QString &pathPrefix) const
+{
+    QList<SiteRequest> matching;
+    for (const SiteRequest &request : requests()) {
+        if (request.path.startsWith(pathPrefix))
+            matching.append(request);
+    }
+    return matching;
+}
+
+void SampleSite::clearRequests()
+{
+    std::lock_guard lock(m_mutex);
+    m_requests.clear();
+}
+
+void SampleSite::record(const SiteRequest &request)
+{
+    std::lock_guard lock(m_mutex);
+    m_requests.append(request);
+}
+
+std::optional<SiteFault> SampleSite::takeFault(const QString &path)
+{
+    std::lock_guard lock(m_mutex);
+    for (auto it = m_faults.begin(); it != m_faults.end(); ++it) {
+        if (!path.startsWith(it->pathPrefix))
+            continue;
+        SiteFault fault = *it;
+        if (it->times > 0 && --it->times == 0)
+            m_faults.erase(it);
+        return fault;
+    }
+    return std::nullopt;
+}
+
+std::optional<QByteArray> SampleSite::page(const QString &code) const
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto it = m_pages.constFind(code); it != m_pages.constEnd())
+            return *it;
+    }
+    if (m_options.pagesDirectory.isEmpty() || code.contains(u'/') || code.startsWith(u'.'))
+        return std::nullopt;
+    QFile file(m_options.pagesDirectory + u'/' + code + u".html"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}

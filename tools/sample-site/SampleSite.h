@@ -1,0 +1,66 @@
+#pragma once
+
+#include "SampleMedia.h"
+#include "SiteFault.h"
+#include "SiteRequest.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <mutex>
+#include <optional>
+
+class WorkerThread;
+
+// A small HTTP/1.1 server on 127.0.0.1 that plays the video site for any
+// host name: watch pages, cover pictures and streams with ranges. Clients
+// reach it as their proxy (http_proxy) or directly. It serves from a thread
+// of its own, so a test may block its main thread while the site answers.
+// Faults make it misbehave on purpose; every request is recorded.
+class SampleSite final
+{
+public:
+    struct Options
+    {
+        QString mediaDirectory;
+        QString pagesDirectory; // CODE.html here replaces the generated page
+    };
+
+    explicit SampleSite(Options options);
+    ~SampleSite();
+    SampleSite(const SampleSite &) = delete;
+    SampleSite &operator=(const SampleSite &) = delete;
+
+    bool start(quint16 port = 0);
+    quint16 port() const { return m_port; }
+    QString proxyUrl() const;
+
+    SampleMedia &media() { return m_media; }
+
+    void addFault(const SiteFault &fault);
+    void clearFaults();
+    void setPage(const QString &code, const QByteArray &html);
+
+    QList<SiteRequest> requests() const;
+    QList<SiteRequest> requests(const QString &pathPrefix) const;
+    void clearRequests();
+
+    // Used by the connections, on the server's thread.
+    void record(const SiteRequest &request);
+    std::optional<SiteFault> takeFault(const QString &path);
+    std::optional<QByteArray> page(const QString &code) const;
+
+private:
+    Options m_options;
+    SampleMedia m_media;
+    quint16 m_port = 0;
+    std::unique_ptr<WorkerThread> m_thread;
+
+    mutable std::mutex m_mutex;
+    QList<SiteFault> m_faults;
+    QHash<QString, QByteArray> m_pages;
+    QList<SiteRequest> m_requests;
+};

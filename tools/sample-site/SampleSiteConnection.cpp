@@ -1,0 +1,275 @@
+#include "SampleSiteConnection.h"
+
+#include "SamplePages.h"
+#include "SampleSite.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QUrl>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr qint64 ChunkBytes = 256 * 1024;
+constexpr qint64 SocketBacklogBytes = 1024 * 1024;
+constexpr int ThrottleTicksPerSecond = 20;
+
+QByteArray reasonPhrase(int status)
+{
+    switch (status) {
+    case 200: return "OK";
+    case 206: return "Partial Content";
+    case 404: return "Not Found";
+    case 416: return "Range Not Satisfiable";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+    }
+}
+
+QByteArray coverJpeg(const QString &code, bool large)
+{
+    const QByteArray hash = QCryptographicHash::hash(code.toUtf8(), QCryptographicHash::Sha1);
+    const int width = large ? 480 : 120;
+    const int height = large ? 360 : 90;
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            image.setPixel(x, y, qRgb((quint8(hash[0]) + x) & 0xFF, (quint8(hash[1]) + y) & 0xFF,
+                                      quint8(hash[2]) ^ ((x / 16 + y / 16) % 2 ? 0x40 : 0)));
+        }
+    }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 85);
+    return buffer.data();
+}
+
+// "bytes=FIRST-" or "bytes=FIRST-LAST"; nullopt when absent or malformed.
+std::optional<std::pair<qint64, qint64>> parseRange(const QByteArray &header, qint64 size)
+{
+    static const QRegularExpression pattern(u"^bytes=(\\d+)-(\\d*)$"_s);
+    const QRegularExpressionMatch match = pattern.match(QString::fromLatin1(header.trimmed()));
+    if (!match.hasMatch())
+        return std::nullopt;
+    const qint64 first = match.captured(1).toLongLong();
+    const qint64 last = match.captured(2).isEmpty() ? size - 1 : std::min(size - 1, match.captured(2).toLongLong());
+    return std::pair{first, last};
+}
+
+} // namespace
+
+SampleSiteConnection::SampleSiteConnection(QTcpSocket *socket, SampleSite &site)
+    : QObject(socket), m_socket(socket), m_site(site)
+{
+    connect(socket, &QTcpSocket::readyRead, this, [this] {
+        m_input.append(m_socket->readAll());
+        handleNextRequest();
+    });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+        if (m_resetPending && m_socket->bytesToWrite() == 0)
+            m_socket->abort();
+        else
+            pump();
+    });
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    connect(&m_throttle, &QTimer::timeout, this, [this] {
+        m_budget = m_fault->bytesPerSecond / ThrottleTicksPerSecond;
+        pump();
+    });
+}
+
+std::optional<SiteRequest> SampleSiteConnection::takeRequest()
+{
+    const qsizetype end = m_input.indexOf("\r\n\r\n");
+    if (end < 0)
+        return std::nullopt;
+    const QList<QByteArray> lines = m_input.left(end).split('\n');
+    m_input.remove(0, end + 4);
+    const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
+    SiteRequest request;
+    request.method = requestLine.value(0);
+    request.target = requestLine.value(1);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines[i].indexOf(':');
+        if (colon > 0)
+            request.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
+    }
+    const bool absolute = request.target.startsWith("http://") || request.target.startsWith("https://");
+    const QUrl url = QUrl::fromEncoded(absolute ? request.target : "http://" + request.header("host") + request.target);
+    request.host = url.host();
+    request.path = url.path();
+    request.query = QUrlQuery(url);
+    m_keepAlive = requestLine.value(2) == "HTTP/1.1" && request.header("connection").toLower() != "close";
+    return request;
+}
+
+void SampleSiteConnection::handleNextRequest()
+{
+    if (m_busy)
+        return;
+    if (std::optional<SiteRequest> request = takeRequest()) {
+        m_busy = true;
+        m_site.record(*request);
+        respond(*request);
+    }
+}
+
+void SampleSiteConnection::respond(const SiteRequest &request)
+{
+    m_headOnly = request.method == "HEAD";
+    m_fault = m_site.takeFault(request.path);
+    m_sent = 0;
+    m_resetPending = false;
+    if (m_fault && m_fault->status > 0) {
+        respondWithBytes(m_fault->status, "text/html", "<html><body>Error " + QByteArray::number(m_fault->status) + "</body></html>");
+        return;
+    }
+    static const QRegularExpression coverPath(u"^/vi/([^/]+)/(default|hqdefault)\\.jpg$"_s);
+    if (request.path == u"/watch") {
+        respondWithPage(request);
+    } else if (request.path == u"/videoplayback") {
+        respondWithStream(request);
+    } else if (const QRegularExpressionMatch match = coverPath.match(request.path); match.hasMatch()) {
+        respondWithCover(request, match.captured(1), match.captured(2) == u"hqdefault");
+    } else {
+        respondWithBytes(404, "text/html", "<html><body>Not found</body></html>");
+    }
+}
+
+void SampleSiteConnection::respondWithPage(const SiteRequest &request)
+{
+    const QString code = request.query.queryItemValue(u"v"_s, QUrl::FullyDecoded);
+    if (code.isEmpty()) {
+        respondWithBytes(404, "text/html", "<html><body>No such video</body></html>");
+        return;
+    }
+    respondWithBytes(200, "text/html; charset=utf-8", m_site.page(code).value_or(SamplePages::watchPage(code)));
+}
+
+void SampleSiteConnection::respondWithCover(const SiteRequest &, const QString &code, bool large)
+{
+    respondWithBytes(200, "image/jpeg", coverJpeg(code, large));
+}
+
+void SampleSiteConnection::respondWithStream(const SiteRequest &request)
+{
+    const QString file = m_site.media().streamFile(request.query.queryItemValue(u"itag"_s).toInt());
+    auto body = std::make_unique<QFile>(file);
+    if (file.isEmpty() || !body->open(QIODevice::ReadOnly)) {
+        respondWithBytes(404, "text/html", "<html><body>No such stream</body></html>");
+        return;
+    }
+    const qint64 size = body->size();
+    const bool rangeIgnored = m_fault && m_fault->ignoreRange;
+    const auto range = rangeIgnored ? std::nullopt : parseRange(request.header("range"), size);
+    QList<QByteArray> headers{"Content-Type: video/mp4", "Accept-Ranges: bytes"};
+    if (!range) {
+        sendHead(200, headers, size);
+        startBody(std::move(body), size);
+        return;
+    }
+    const auto [first, last] = *range;
+    if (first >= size || last < first) {
+        respondWithBytes(416, "text/html", {}, {"Content-Range: bytes */" + QByteArray::number(size)});
+        return;
+    }
+    body->seek(first);
+    headers.append("Content-Range: bytes " + QByteArray::number(first) + '-' + QByteArray::number(last) + '/'
+                   + QByteArray::number(size));
+    sendHead(206, headers, last - first + 1);
+    startBody(std::move(body), last - first + 1);
+}
+
+void SampleSiteConnection::respondWithBytes(int status, const QByteArray &contentType, const QByteArray &body,
+                                            QList<QByteArray> headers)
+{
+    auto buffer = std::make_unique<QBuffer>();
+    buffer->setData(body);
+    buffer->open(QIODevice::ReadOnly);
+    headers.append("Content-Type: " + contentType);
+    sendHead(status, headers, body.size());
+    startBody(std::move(buffer), body.size());
+}
+
+void SampleSiteConnection::sendHead(int status, QList<QByteArray> headers, qint64 contentLength)
+{
+    const bool omitLength = m_fault && m_fault->omitLength;
+    if (omitLength)
+        m_keepAlive = false;
+    else
+        headers.append("Content-Length: " + QByteArray::number(contentLength));
+    headers.append(m_keepAlive ? "Connection: keep-alive" : "Connection: close");
+    m_socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n"
+                    + headers.join("\r\n") + "\r\n\r\n");
+}
+
+void SampleSiteConnection::startBody(std::unique_ptr<QIODevice> body, qint64 length)
+{
+    m_body = std::move(body);
+    m_remaining = m_headOnly ? 0 : length;
+    if (m_fault && m_fault->bytesPerSecond > 0) {
+        m_budget = m_fault->bytesPerSecond / ThrottleTicksPerSecond;
+        m_throttle.start(1000 / ThrottleTicksPerSecond);
+    }
+    pump();
+}
+
+qint64 SampleSiteConnection::chunkAllowed(qint64 wanted)
+{
+    qint64 chunk = std::min(wanted, ChunkBytes);
+    if (!m_fault)
+        return chunk;
+    if (m_fault->stallAfter >= 0)
+        chunk = std::min(chunk, m_fault->stallAfter - m_sent);
+    if (m_fault->resetAfter >= 0)
+        chunk = std::min(chunk, m_fault->resetAfter - m_sent);
+    if (m_fault->bytesPerSecond > 0)
+        chunk = std::min(chunk, m_budget);
+    return std::max<qint64>(chunk, 0);
+}
+
+void SampleSiteConnection::pump()
+{
+    if (!m_busy || m_resetPending)
+        return;
+    while (m_remaining > 0 && m_socket->bytesToWrite() < SocketBacklogBytes) {
+        const qint64 chunk = chunkAllowed(m_remaining);
+        if (chunk == 0) {
+            if (m_fault && m_fault->resetAfter >= 0 && m_sent >= m_fault->resetAfter) {
+                m_resetPending = true;
+                if (m_socket->bytesToWrite() == 0)
+                    m_socket->abort();
+            }
+            return; // stalled, throttled or about to reset
+        }
+        const QByteArray data = m_body->read(chunk);
+        if (data.isEmpty()) {
+            m_socket->abort();
+            return;
+        }
+        m_socket->write(data);
+        m_sent += data.size();
+        m_remaining -= data.size();
+        m_budget -= data.size();
+    }
+    if (m_remaining == 0)
+        finishResponse();
+}
+
+void SampleSiteConnection::finishResponse()
+{
+    m_busy = false;
+    m_throttle.stop();
+    m_body.reset();
+    m_fault.reset();
+    if (!m_keepAlive) {
+        m_socket->disconnectFromHost();
+        return;
+    }
+    handleNextRequest();
+}

@@ -1,0 +1,59 @@
+// The sample video site as a program, for the demo and the benchmarks:
+// point a client's http_proxy at it.
+
+#include "SampleSite.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"vantrel-sample-site"_s);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"A local stand-in for the video site: watch pages, covers and streams."_s);
+    parser.addHelpOption();
+    parser.addOption({u"port"_s, u"Port on 127.0.0.1 (0: any free port)."_s, u"N"_s, u"0"_s});
+    parser.addOption({u"pages"_s, u"Serve DIR/CODE.html instead of a generated page when it exists."_s, u"DIR"_s});
+    parser.addOption({u"media"_s, u"Folder for the generated stream files."_s, u"DIR"_s});
+    parser.addOption({u"stream-bytes"_s, u"Pad every stream to exactly N bytes."_s, u"N"_s});
+    parser.addOption({u"fault"_s,
+                      u"Misbehave, e.g. path=/videoplayback,reset-after=100000,times=1 "
+                      "(keys: path, times, reset-after, stall-after, ignore-range, status, no-length, throttle)."_s,
+                      u"SPEC"_s});
+    parser.process(app);
+
+    const QString media = parser.isSet(u"media"_s)
+        ? parser.value(u"media"_s)
+        : QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + u"/media"_s;
+    SampleSite site({.mediaDirectory = media, .pagesDirectory = parser.value(u"pages"_s)});
+    if (parser.isSet(u"stream-bytes"_s))
+        site.media().setDefaultStreamBytes(parser.value(u"stream-bytes"_s).toLongLong());
+    for (const QString &spec : parser.values(u"fault"_s)) {
+        const std::optional<SiteFault> fault = SiteFault::parse(spec);
+        if (!fault) {
+            std::fprintf(stderr, "bad --fault: %s\n", qPrintable(spec));
+            return 2;
+        }
+        site.addFault(*fault);
+    }
+    if (!site.media().prepare()) {
+        std::fprintf(stderr, "could not make the sample streams with ffmpeg in %s\n", qPrintable(media));
+        return 1;
+    }
+    if (!site.start(quint16(parser.value(u"port"_s).toUInt()))) {
+        std::fprintf(stderr, "could not listen on port %s\n", qPrintable(parser.value(u"port"_s)));
+        return 1;
+    }
+    std::printf("listening on 127.0.0.1:%u\nexport http_proxy=%s\n", site.port(), qPrintable(site.proxyUrl()));
+    std::fflush(stdout);
+
+    return app.exec();
+}
