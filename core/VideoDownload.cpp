@@ -7,6 +7,7 @@
 #include "YoutubeRowViews.h"
 
 #include <QDir>
+#include <QIODevice>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -110,7 +111,7 @@ bool VideoDownload::startRequest()
     m_requestOffset = m_buffer.size();
     m_connection = m_client.open(m_url, m_requestOffset, {
         .response = [this](const HttpConnection::Response &response) { onResponse(response); },
-        .data = [this](const QByteArray &bytes) { onData(bytes); },
+        .data = [this](QIODevice &body) { onData(body); },
         .finished = [this] { onFinished(); },
         .failed = [this](const QString &reason) { onFailed(reason); },
     });
@@ -154,10 +155,17 @@ void VideoDownload::onResponse(const HttpConnection::Response &response)
     showProgress();
 }
 
-void VideoDownload::onData(const QByteArray &bytes)
+void VideoDownload::onData(QIODevice &body)
 {
-    const qint64 room = m_expected > 0 ? std::max<qint64>(0, m_expected - m_buffer.size()) : bytes.size();
-    m_buffer.append(bytes.constData(), std::min<qint64>(room, bytes.size()));
+    // Bytes beyond the announced length are not part of the stream.
+    const qint64 available = body.bytesAvailable();
+    const qint64 room = m_expected > 0 ? std::max<qint64>(0, m_expected - m_buffer.size()) : available;
+    const qint64 taken = std::min(available, room);
+    const qint64 held = m_buffer.size();
+    m_buffer.resize(held + taken);
+    const qint64 read = body.read(m_buffer.data() + held, taken);
+    m_buffer.resize(held + std::max<qint64>(read, 0));
+    body.skip(body.bytesAvailable());
     showProgress();
     if (m_noteShown) {
         m_noteShown = false;

@@ -46,7 +46,7 @@ private:
     bool startRequest();
     void endRequest();
     void onResponse(const HttpConnection::Response &response);
-    void onData(const QByteArray &bytes);
+    void onData(QIODevice &body);
     void onFinished();
     void onFailed(const QString &reason);
     void onViewTimer();

@@ -14,4 +14,5 @@ inline constexpr QStringView YOUTUBE_DESCRITION_MASK2 = u"</p>";
 inline constexpr QStringView NOTIFICATION_YOUTUBE_TARNWICK = u"http://www.vantrel.example";
 
 inline constexpr QStringView NOTIFICATION_YOUTUBE_STATUS_CHANGED = u"YoutubeStatusWasChangedByUserNotification";
+inline constexpr QStringView NOTIFICATION_YOUTUBE_SHOW_MENU = u"YoutubeRequestShowMenuNotification";
 inline constexpr QStringView NOTIFICATION_YOUTUBE_DOWNLOADER_KEY = u"downloader";

@@ -135,8 +135,13 @@ void YoutubeDownloader::announceStatus()
         owner->downloaderStatusChanged(*this);
     if (const auto views = rowViews())
         views->repaint();
+    post(NOTIFICATION_YOUTUBE_STATUS_CHANGED);
+}
+
+void YoutubeDownloader::post(QStringView name)
+{
     NotificationCenter::defaultCenter().post(
-        NOTIFICATION_YOUTUBE_STATUS_CHANGED.toString(), nullptr,
+        name.toString(), nullptr,
         {{NOTIFICATION_YOUTUBE_DOWNLOADER_KEY.toString(), QVariant::fromValue(shared_from_this())}});
 }
 
@@ -297,6 +302,11 @@ void YoutubeDownloader::play()
 {
     if (youtubeStatus() == StatusFinished)
         Workspace::openFile(filePathForDownloading());
+}
+
+void YoutubeDownloader::showMenuButtonSelector()
+{
+    post(NOTIFICATION_YOUTUBE_SHOW_MENU);
 }
 
 void YoutubeDownloader::notificationDownloadThreadWillExit()

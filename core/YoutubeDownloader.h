@@ -66,6 +66,8 @@ public:
     void pause();
     void resume();
     void play();
+    // Asks the list to pop up this item's menu.
+    void showMenuButtonSelector();
     // How a broken download retries before it pauses (GUI thread).
     void setDownloadPolicy(VideoDownload::DownloadPolicy policy) { m_downloadPolicy = policy; }
     // Stops the item's threads (within about a second even when a connection
@@ -120,6 +122,7 @@ private:
     YoutubeDownloader(const QString &youtubeURL, YoutubeDownloaderOwner *owner, YoutubeProgramPreferences &preferences);
 
     void announceStatus();
+    void post(QStringView name);
     void doLoadYoutubeContent(WorkerThread &thread);
     void stopThreads();
     bool waitForThreads(std::chrono::steady_clock::time_point deadline);

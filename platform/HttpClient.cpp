@@ -2,6 +2,7 @@
 
 #include "EventLoopStep.h"
 
+#include <QIODevice>
 #include <QNetworkAccessManager>
 
 using namespace Qt::Literals::StringLiterals;
@@ -41,13 +42,13 @@ std::optional<QByteArray> HttpClient::fetch(const QUrl &url, qint64 maxBytes)
     std::unique_ptr<HttpConnection> connection;
     connection = open(url, 0, {
         .response = {},
-        .data = [&](const QByteArray &bytes) {
-            if (body.size() + bytes.size() > maxBytes) {
+        .data = [&](QIODevice &device) {
+            if (body.size() + device.bytesAvailable() > maxBytes) {
                 connection->cancel();
                 done = true;
                 return;
             }
-            body.append(bytes);
+            body.append(device.readAll());
         },
         .finished = [&] { done = ok = true; },
         .failed = [&](const QString &) { done = true; },

@@ -9,6 +9,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// Qt stops reading from the socket while this much is waiting for us, so a
+// reply never holds more than this beside the consumer's own buffer.
+constexpr qint64 ReadBufferBytes = 4 * 1024 * 1024;
+
 void parseContentRange(const QByteArray &header, HttpConnection::Response &response)
 {
     static const QRegularExpression pattern(u"^\\s*bytes\\s+(\\d+)-(\\d+)/(\\d+|\\*)\\s*$"_s,
@@ -35,6 +39,7 @@ HttpConnection::HttpConnection(QNetworkAccessManager &manager, const QUrl &url, 
     if (rangeFrom > 0)
         request.setRawHeader("Range", "bytes=" + QByteArray::number(rangeFrom) + '-');
     m_reply = manager.get(request);
+    m_reply->setReadBufferSize(ReadBufferBytes);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpConnection::onMetaData);
     connect(m_reply, &QNetworkReply::readyRead, this, &HttpConnection::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &HttpConnection::onFinished);
@@ -92,9 +97,8 @@ void HttpConnection::onReadyRead()
             m_reply->skip(m_reply->bytesAvailable());
         return;
     }
-    const QByteArray bytes = m_reply->readAll();
-    if (!bytes.isEmpty() && m_callbacks.data)
-        m_callbacks.data(bytes);
+    if (m_reply->bytesAvailable() > 0 && m_callbacks.data)
+        m_callbacks.data(*m_reply);
 }
 
 void HttpConnection::onFinished()

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 
+class QIODevice;
 class QNetworkAccessManager;
 class QNetworkReply;
 
@@ -30,7 +31,9 @@ public:
     struct Callbacks
     {
         std::function<void(const Response &)> response;
-        std::function<void(const QByteArray &)> data;
+        // Body bytes are waiting in `body`: read them straight to where they
+        // belong, which saves a copy of every block.
+        std::function<void(QIODevice &body)> data;
         std::function<void()> finished;
         std::function<void(const QString &reason)> failed;
     };

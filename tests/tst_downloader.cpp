@@ -78,6 +78,7 @@ private Q_SLOTS:
     void fileNamesAreSafe();
     void unwritableFolderPausesAndResumeRetries();
     void userOperationsOnlyWhereTheyApply();
+    void quittingStopsEveryItem();
 
 private:
     std::shared_ptr<YoutubeDownloader> newItem(const QString &link);
@@ -557,6 +558,44 @@ void TestDownloader::userOperationsOnlyWhereTheyApply()
     item->setYoutubeStatus(StatusReady);
     QVERIFY(!item->changeYoutubeStatus(StatusRemoved, StatusReady));
     QCOMPARE(item->youtubeStatus(), StatusRemoved);
+}
+
+// What the program does on quit: every item, whatever it is doing, stops
+// within the time limit and no thread is left behind.
+void TestDownloader::quittingStopsEveryItem()
+{
+    m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
+    auto finished = newItem(watchLink(u"quit-finished"_s));
+    QVERIFY(waitForStatus(finished, StatusReady, LoadTimeoutMs));
+    finished->downloadButtonSelector();
+    QVERIFY(waitForStatus(finished, StatusFinished, DownloadTimeoutMs));
+
+    QList<std::shared_ptr<YoutubeDownloader>> busy;
+    for (const QString &code : {u"quit-downloading"_s, u"quit-paused"_s, u"quit-stalled"_s})
+        busy.append(newItem(watchLink(code)));
+    for (const auto &item : busy)
+        QVERIFY(waitForStatus(item, StatusReady, LoadTimeoutMs));
+    // One of the three downloads stalls, the others crawl.
+    m_fixture->site.addFault({.pathPrefix = u"/videoplayback"_s, .times = 1, .stallAfter = 1000});
+    m_fixture->site.addFault({.pathPrefix = u"/videoplayback"_s, .bytesPerSecond = 500'000});
+    for (const auto &item : busy)
+        item->downloadButtonSelector();
+    busy[1]->pause();
+    m_fixture->site.addFault({.pathPrefix = u"/watch"_s, .bytesPerSecond = 1000});
+    busy.append(newItem(watchLink(u"quit-loading"_s)));
+    QTRY_VERIFY_WITH_TIMEOUT(busy[0]->downloadedBytes() > 0 && busy[2]->downloadedBytes() > 0, 10'000);
+
+    QList<std::weak_ptr<YoutubeDownloader>> watched;
+    for (const auto &item : std::as_const(m_items))
+        watched.append(item);
+    YoutubeDownloader::removeAll(m_items);
+    m_items.clear();
+    busy.clear();
+    finished.reset();
+    for (const auto &weak : watched)
+        QTRY_VERIFY_WITH_TIMEOUT(weak.expired(), 2000);
+    QCOMPARE(m_owner->removals(), 5);
+    QCOMPARE(folderEntries(m_fixture->outputDir.path()).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestDownloader)
