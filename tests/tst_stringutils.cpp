@@ -25,8 +25,6 @@ private Q_SLOTS:
     void characterClasses();
     void trim_data();
     void trim();
-    void correctDir_data();
-    void correctDir();
     void writeInt_data();
     void writeInt();
     void writeString_data();
@@ -34,12 +32,8 @@ private Q_SLOTS:
     void removeTags_data();
     void removeTags();
     void removeTagsAgreesWithRepeatedSearch();
-    void removeIncorrectSymbolsForFileName_data();
-    void removeIncorrectSymbolsForFileName();
     void parseStringList_data();
     void parseStringList();
-    void areStringsArrayEqual_data();
-    void areStringsArrayEqual();
     void saveStringToFile_data();
     void saveStringToFile();
     void processMessagesDeliversQueuedCalls();
@@ -158,25 +152,6 @@ void TestStringUtils::trim()
     QCOMPARE(StringUtils::trim(text), expected);
 }
 
-void TestStringUtils::correctDir_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("no slash") << u"/Users/x/Music"_s << u"/Users/x/Music/"_s;
-    QTest::newRow("slash") << u"/Users/x/Music/"_s << u"/Users/x/Music/"_s;
-    QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("root") << u"/"_s << u"/"_s;
-    QTest::newRow("home") << u"~"_s << u"~/"_s;
-}
-
-void TestStringUtils::correctDir()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, expected);
-    QCOMPARE(StringUtils::correctDir(path), expected);
-}
-
 void TestStringUtils::writeInt_data()
 {
     QTest::addColumn<qint32>("value");
@@ -266,24 +241,6 @@ void TestStringUtils::removeTagsAgreesWithRepeatedSearch()
     }
 }
 
-void TestStringUtils::removeIncorrectSymbolsForFileName_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("slash") << u"AC/DC"_s << u"AC-DC"_s;
-    QTest::newRow("backslash") << u"a\\b"_s << u"a-b"_s;
-    QTest::newRow("colon kept") << u"Title: Part 1"_s << u"Title: Part 1"_s;
-    QTest::newRow("dots and quotes kept") << u".\"x\""_s << u".\"x\""_s;
-}
-
-void TestStringUtils::removeIncorrectSymbolsForFileName()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, expected);
-    QCOMPARE(StringUtils::removeIncorrectSymbolsForFileName(name), expected);
-}
-
 void TestStringUtils::parseStringList_data()
 {
     QTest::addColumn<QString>("text");
@@ -306,27 +263,6 @@ void TestStringUtils::parseStringList()
     QFETCH(QString, separator);
     QFETCH(QStringList, expected);
     QCOMPARE(StringUtils::parseStringList(text, separator), expected);
-}
-
-void TestStringUtils::areStringsArrayEqual_data()
-{
-    QTest::addColumn<QStringList>("first");
-    QTest::addColumn<QStringList>("second");
-    QTest::addColumn<bool>("equal");
-
-    QTest::newRow("case differs") << QStringList{u"a"_s} << QStringList{u"A"_s} << false;
-    QTest::newRow("both empty") << QStringList() << QStringList() << true;
-    QTest::newRow("prefix") << QStringList{u"a"_s} << QStringList{u"a"_s, u"b"_s} << false;
-    QTest::newRow("same") << QStringList{u"a"_s, u"b"_s} << QStringList{u"a"_s, u"b"_s} << true;
-    QTest::newRow("order") << QStringList{u"a"_s, u"b"_s} << QStringList{u"b"_s, u"a"_s} << false;
-}
-
-void TestStringUtils::areStringsArrayEqual()
-{
-    QFETCH(QStringList, first);
-    QFETCH(QStringList, second);
-    QFETCH(bool, equal);
-    QCOMPARE(StringUtils::areStringsArrayEqual(first, second), equal);
 }
 
 void TestStringUtils::saveStringToFile_data()
