@@ -23,6 +23,9 @@ public:
         : QEvent(HandOffType), function(std::move(function))
     {
     }
+    // An event that is never delivered (its receiver went first) is still
+    // destroyed on the receiver's thread, captured references included.
+    ~HandOffEvent() override { VANTREL_HAPPENS_AFTER(this); }
 
     std::function<void()> function;
 };
@@ -43,9 +46,10 @@ void ThreadHandOff::post(std::function<void()> function)
 
 bool ThreadHandOff::event(QEvent *event)
 {
+    // Before anything of the event is read; harmless for other events.
+    VANTREL_HAPPENS_AFTER(event);
     if (event->type() != HandOffType)
         return QObject::event(event);
-    VANTREL_HAPPENS_AFTER(event);
     static_cast<HandOffEvent *>(event)->function();
     return true;
 }

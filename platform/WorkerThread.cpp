@@ -74,13 +74,15 @@ bool WorkerThread::isCurrentThread() const
 
 bool WorkerThread::wait(std::chrono::milliseconds timeout)
 {
+    if (isCurrentThread())
+        return false; // a thread cannot outwait itself
     std::unique_lock lock(m_mutex);
     if (!m_started)
         return true;
     if (!m_ended.wait_for(lock, timeout, [this] { return m_finished; }))
         return false;
     lock.unlock();
-    if (m_thread.joinable() && !isCurrentThread())
+    if (m_thread.joinable())
         m_thread.join();
     return true;
 }
