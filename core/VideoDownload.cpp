@@ -1,15 +1,13 @@
 #include "VideoDownload.h"
 
+#include "AtomicFile.h"
 #include "EventLoopStep.h"
 #include "StringUtils.h"
 #include "WorkerThread.h"
 #include "YoutubeDownloader.h"
 #include "YoutubeRowViews.h"
 
-#include <QDir>
 #include <QIODevice>
-#include <QFileInfo>
-#include <QSaveFile>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
@@ -23,18 +21,12 @@ constexpr int ViewTimerMs = 500;
 // not trusted that far.
 constexpr qint64 MaxReservation = qint64(2) * 1024 * 1024 * 1024;
 
-// Written beside the target and renamed over it, so a crash or a full disk
-// never leaves half a video where a file was.
 bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        *error = u"cannot create the folder %1"_s.arg(QFileInfo(path).absolutePath());
-        return false;
-    }
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    AtomicFile file(path);
+    if (file.open() && file.file().write(bytes) == bytes.size() && file.commit())
         return true;
-    *error = file.errorString();
+    *error = file.errorString().isEmpty() ? file.file().errorString() : file.errorString();
     return false;
 }
 

@@ -187,7 +187,9 @@ QColor YoutubeDownloader::colorCellByYoutubeStatus(qint32 status)
 
 QString YoutubeDownloader::statusText() const
 {
-    const QString text = statusDescriptionByYoutubeStatus(youtubeStatus(), m_preferences.outputFormat());
+    const auto running = conversion();
+    const qint32 format = running ? running->job().outputFormat : m_preferences.outputFormat();
+    const QString text = statusDescriptionByYoutubeStatus(youtubeStatus(), format);
     const QString note = statusNote();
     return note.isEmpty() ? text : text + u'\n' + note;
 }
@@ -290,12 +292,30 @@ void YoutubeDownloader::downloadVideo()
 
 void YoutubeDownloader::pause()
 {
-    changeYoutubeStatus(StatusDownloading, StatusDownloadPaused);
+    if (changeYoutubeStatus(StatusDownloading, StatusDownloadPaused))
+        return;
+    const auto running = conversion();
+    if (running && youtubeStatus() == StatusConverting) {
+        running->setPaused(true);
+        changeYoutubeStatus(StatusConverting, StatusConvertPaused);
+    }
 }
 
 void YoutubeDownloader::resume()
 {
-    changeYoutubeStatus(StatusDownloadPaused, StatusDownloading);
+    if (changeYoutubeStatus(StatusDownloadPaused, StatusDownloading))
+        return;
+    const auto paused = conversion();
+    if (!paused || youtubeStatus() != StatusConvertPaused)
+        return;
+    if (paused->isRunning()) {
+        paused->setPaused(false);
+        changeYoutubeStatus(StatusConvertPaused, StatusConverting);
+        return;
+    }
+    // The conversion failed: try it again from the video.
+    setStatusNote({});
+    startConversion(paused->job(), StatusConvertPaused);
 }
 
 void YoutubeDownloader::play()
@@ -314,8 +334,44 @@ void YoutubeDownloader::notificationDownloadThreadWillExit()
     if (youtubeStatus() != StatusDownloaded)
         return;
     const qint32 format = m_preferences.outputFormat();
-    if (format != 1 && format != 2)
+    if (format != 1 && format != 2) {
         changeYoutubeStatus(StatusDownloaded, StatusFinished);
+        return;
+    }
+    startConversion({.outputFormat = format,
+                     .videoPath = filePathForDownloading(),
+                     .outputPath = filePathForSaving(format),
+                     .coverURL = highQualityCoverURL(),
+                     .bitrate = m_preferences.bitrate(),
+                     .frequency = m_preferences.frequency(),
+                     .soundMode = m_preferences.soundMode() != 0 ? u"m"_s : u"s"_s},
+                    StatusDownloaded);
+}
+
+void YoutubeDownloader::startConversion(const MediaConversion::Job &job, YoutubeStatus from)
+{
+    auto fresh = std::make_shared<MediaConversion>(weak_from_this(), job);
+    std::shared_ptr<MediaConversion> previous;
+    {
+        std::lock_guard lock(m_mutex);
+        previous = std::exchange(m_conversion, fresh);
+    }
+    previous.reset();
+    if (const auto views = rowViews())
+        views->initProgressIndicator(100);
+    // Converting before the converter runs: its end may come at once.
+    if (!changeYoutubeStatus(from, StatusConverting))
+        return;
+    if (!fresh->start()) {
+        setStatusNote(StringUtils::langStr(303).arg(u"the converter could not start"_s));
+        changeYoutubeStatus(StatusConverting, StatusConvertPaused);
+    }
+}
+
+std::shared_ptr<MediaConversion> YoutubeDownloader::conversion() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_conversion;
 }
 
 // ---- removal
@@ -354,6 +410,8 @@ void YoutubeDownloader::stopThreads()
         if (thread)
             thread->cancel();
     }
+    if (const auto running = conversion())
+        running->cancel();
 }
 
 bool YoutubeDownloader::waitForThreads(std::chrono::steady_clock::time_point deadline)
@@ -364,6 +422,12 @@ bool YoutubeDownloader::waitForThreads(std::chrono::steady_clock::time_point dea
             continue;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         ended = thread->wait(std::max(left, 0ms)) && ended;
+    }
+    // The download thread may have started a conversion before it ended.
+    if (const auto running = conversion()) {
+        running->cancel();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        ended = running->stop(std::max(left, 0ms)) && ended;
     }
     return ended;
 }
@@ -503,10 +567,10 @@ QString YoutubeDownloader::videoFilePath(YoutubeVideoType type) const
     return outputFolder() + OutputFileName::fileName(youtubeTitle(), type == VideoTypeMP4 ? u".mp4"_s : u".flv"_s);
 }
 
-QString YoutubeDownloader::filePathForSaving() const
+QString YoutubeDownloader::filePathForSaving(qint32 outputFormat) const
 {
     const QString video = filePathForDownloading();
-    switch (m_preferences.outputFormat()) {
+    switch (outputFormat) {
     case 1: return OutputFileName::replaceExtension(video, u".mp3"_s);
     case 2: return OutputFileName::replaceExtension(video, u".wav"_s);
     default: return video;

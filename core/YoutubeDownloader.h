@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MediaConversion.h"
 #include "VideoDownload.h"
 #include "YoutubeQuality.h"
 #include "YoutubeStatus.h"
@@ -106,7 +107,8 @@ public:
     QString outputFolder() const;
     QString filePathForDownloading() const;
     QString videoFilePath(YoutubeVideoType type) const;
-    QString filePathForSaving() const;
+    // The output file of a conversion to `outputFormat`.
+    QString filePathForSaving(qint32 outputFormat) const;
 
     // Row views and table.
     void setRowViews(std::shared_ptr<YoutubeRowViews> views);
@@ -115,8 +117,10 @@ public:
 
     YoutubeProgramPreferences &preferences() const { return m_preferences; }
 
-    // Runs on the download thread as it ends.
+    // Runs on the download thread as it ends: finishes the item, or starts
+    // its conversion.
     void notificationDownloadThreadWillExit();
+    std::shared_ptr<MediaConversion> conversion() const;
 
 private:
     YoutubeDownloader(const QString &youtubeURL, YoutubeDownloaderOwner *owner, YoutubeProgramPreferences &preferences);
@@ -127,6 +131,7 @@ private:
     void stopThreads();
     bool waitForThreads(std::chrono::steady_clock::time_point deadline);
     void leaveList();
+    void startConversion(const MediaConversion::Job &job, YoutubeStatus from);
 
     std::atomic<qint32> m_status = StatusNew;
     std::atomic<YoutubeDownloaderOwner *> m_owner;
@@ -151,6 +156,7 @@ private:
     QString m_realyDownloadedFilePath;
     QString m_statusNote;
     std::shared_ptr<YoutubeRowViews> m_rowViews;
+    std::shared_ptr<MediaConversion> m_conversion;
 
     // Touched by the GUI thread only.
     VideoDownload::DownloadPolicy m_downloadPolicy;

@@ -6,6 +6,7 @@
 #include <QList>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 
 // Stands in for the download list: remembers every status an item announced,
@@ -15,8 +16,13 @@ class RecordingOwner final : public YoutubeDownloaderOwner
 public:
     void downloaderStatusChanged(YoutubeDownloader &downloader) override
     {
-        std::lock_guard lock(m_mutex);
-        m_statuses.append(downloader.youtubeStatus());
+        const YoutubeStatus status = downloader.youtubeStatus();
+        {
+            std::lock_guard lock(m_mutex);
+            m_statuses.append(status);
+        }
+        if (onStatus)
+            onStatus(downloader, status);
     }
 
     void downloaderNeedsRedraw(YoutubeDownloader &) override { ++m_redraws; }
@@ -30,6 +36,9 @@ public:
     }
 
     int redraws() const { return m_redraws; }
+
+    // Runs on the thread that changed the status; set before items start.
+    std::function<void(YoutubeDownloader &, YoutubeStatus)> onStatus;
     int removals() const { return m_removals; }
 
 private:

@@ -51,6 +51,15 @@ void SampleMedia::setStreamBytes(int itag, qint64 bytes)
     m_streamBytes.insert(itag, bytes);
 }
 
+void SampleMedia::setStreamFile(int itag, const QString &path)
+{
+    std::lock_guard lock(m_mutex);
+    if (path.isEmpty())
+        m_streamFiles.remove(itag);
+    else
+        m_streamFiles.insert(itag, path);
+}
+
 void SampleMedia::setDefaultStreamBytes(qint64 bytes)
 {
     std::lock_guard lock(m_mutex);
@@ -72,6 +81,8 @@ QString SampleMedia::streamFile(int itag)
     if (!f)
         return {};
     std::lock_guard lock(m_mutex);
+    if (const QString chosen = m_streamFiles.value(itag); !chosen.isEmpty())
+        return chosen;
     const QString clip = clipFile(*f);
     const qint64 bytes = m_streamBytes.value(itag, m_defaultBytes);
     if (clip.isEmpty() || bytes <= QFileInfo(clip).size())

@@ -31,6 +31,9 @@ public:
     void setClipSeconds(int seconds);
     void setStreamBytes(int itag, qint64 bytes);
     void setDefaultStreamBytes(qint64 bytes);
+    // Serves this file for the itag instead of a generated clip (empty: the
+    // clip again).
+    void setStreamFile(int itag, const QString &path);
 
     // The file served for an itag; empty when it cannot be made.
     QString streamFile(int itag);
@@ -48,4 +51,5 @@ private:
     int m_clipSeconds = 2;
     qint64 m_defaultBytes = 0;
     QHash<int, qint64> m_streamBytes;
+    QHash<int, QString> m_streamFiles;
 };

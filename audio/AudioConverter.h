@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <mutex>
+
+class AtomicFile;
+class AudioDecoder;
+class WorkerThread;
+
+inline constexpr QStringView NOTIFICATION_AUDIO_CONVERTER_PROGRESS = u"NotificationAudioConverterProgress";
+inline constexpr QStringView NOTIFICATION_AUDIO_CONVERTER_CURRENT_KEY_NAME = u"NotificationAudioConverterCurrentKeyName";
+inline constexpr QStringView NOTIFICATION_AUDIO_CONVERTER_FINISHED = u"NotificationAudioConverterFinished";
+
+// Turns the sound track of a video file into a WAV file on a worker thread of
+// its own, block by block, with pause and cancellation. Progress and the end
+// are posted as notifications (object: the converter) on that thread; the end
+// is posted after every run, and wasFullyConverted() tells whether the result
+// is complete. The output is written under a temporary name and renamed into
+// place only when complete; a cancelled run keeps what it has only where no
+// file stood before. Subclasses replace the output stage.
+class AudioConverter : public std::enable_shared_from_this<AudioConverter>
+{
+public:
+    static constexpr qint64 BlockBytes = 10240;
+
+    explicit AudioConverter(QString filePath);
+    virtual ~AudioConverter();
+    AudioConverter(const AudioConverter &) = delete;
+    AudioConverter &operator=(const AudioConverter &) = delete;
+
+    // Starts the run; false when one was already started.
+    bool convertToFile(const QString &outputPath);
+    // Cancels the run and waits for its thread up to `timeout`; true when it
+    // has ended. Not from the converter's own notifications.
+    bool stopConverting(std::chrono::milliseconds timeout = std::chrono::seconds(30));
+    void cancel();
+
+    bool threadPaused() const { return m_threadPaused; }
+    void setThreadPaused(bool paused) { m_threadPaused = paused; }
+    bool isRunning() const;
+
+    // The decoder reached the end of the sound, nothing was cancelled and the
+    // output file is complete in its place.
+    bool wasFullyConverted() const { return m_wasFullyConverted; }
+    // Why the last run did not complete; empty when it did or was cancelled.
+    QString failureReason() const;
+
+    QString imageURL() const;
+    void setImageURL(const QString &url);
+    QString filePath() const { return m_filePath; }
+    QString savedFilePath() const;
+
+    // The 44-byte header of a 16-bit PCM WAV file with `dataBytes` of
+    // samples; sizes beyond 32 bits are written as their largest value.
+    static QByteArray wavHeader(int channels, int sampleRate, qint64 dataBytes);
+
+protected:
+    // The stages of a run, on the worker thread. Each returns false on a
+    // failure, with the reason in `error`.
+    virtual int maxChannels() const { return 0; }
+    virtual bool doOnStartConverting(const AudioDecoder &decoder, AtomicFile &output, QString &error);
+    virtual bool writeBlock(const char *data, qint64 size, AtomicFile &output, QString &error);
+    virtual bool doOnFinishConverting(AtomicFile &output, QString &error);
+    virtual int loopCountBeforeUpdating() const { return 100; }
+
+private:
+    void convertData(WorkerThread &thread);
+    bool doConvertData(WorkerThread &thread, AudioDecoder &decoder, AtomicFile &output, QString &error);
+    void postProgress(const AudioDecoder &decoder);
+    void setFailure(const QString &reason);
+
+    const QString m_filePath;
+    std::atomic<bool> m_threadPaused = false;
+    std::atomic<bool> m_wasFullyConverted = false;
+    mutable std::mutex m_mutex;
+    QString m_savedFilePath;
+    QString m_imageURL;
+    QString m_failureReason;
+    std::unique_ptr<WorkerThread> m_thread;
+};

@@ -1,0 +1,142 @@
+#include "MediaConversion.h"
+
+#include "AudioConverter.h"
+#include "AudioMp3Converter.h"
+#include "ID3V1Tag.h"
+#include "ID3V2Tag.h"
+#include "NotificationCenter.h"
+#include "StringUtils.h"
+#include "YoutubeConstants.h"
+#include "YoutubeDownloader.h"
+#include "YoutubeProgramPreferences.h"
+#include "YoutubeRowViews.h"
+
+#include <QFile>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+std::shared_ptr<AudioConverter> makeConverter(const MediaConversion::Job &job)
+{
+    if (job.outputFormat != 1)
+        return std::make_shared<AudioConverter>(job.videoPath);
+    auto mp3 = std::make_shared<AudioMp3Converter>(job.videoPath);
+    mp3->setBitrate(job.bitrate);
+    mp3->setFrequency(job.frequency);
+    mp3->setSoundMode(job.soundMode);
+    return mp3;
+}
+
+} // namespace
+
+MediaConversion::MediaConversion(std::weak_ptr<YoutubeDownloader> item, Job job)
+    : m_item(std::move(item)), m_job(std::move(job)), m_converter(makeConverter(m_job))
+{
+    m_converter->setImageURL(m_job.coverURL);
+    NotificationCenter &center = NotificationCenter::defaultCenter();
+    center.addObserver(this, NOTIFICATION_AUDIO_CONVERTER_PROGRESS.toString(), m_converter.get(),
+                       [this](const Notification &n) { onProgress(n); });
+    center.addObserver(this, NOTIFICATION_AUDIO_CONVERTER_FINISHED.toString(), m_converter.get(),
+                       [this](const Notification &) { onFinished(); });
+}
+
+MediaConversion::~MediaConversion()
+{
+    NotificationCenter::defaultCenter().removeObserver(this);
+    // Joined before it goes (unless this runs on its own thread, which then
+    // ends by itself): nothing of it may outlive its owner's view of it.
+    m_converter->stopConverting(std::chrono::seconds(5));
+}
+
+bool MediaConversion::start()
+{
+    return m_converter->convertToFile(m_job.outputPath);
+}
+
+void MediaConversion::setPaused(bool paused)
+{
+    m_converter->setThreadPaused(paused);
+}
+
+bool MediaConversion::isRunning() const
+{
+    return m_converter->isRunning();
+}
+
+void MediaConversion::cancel()
+{
+    m_converter->cancel();
+}
+
+bool MediaConversion::stop(std::chrono::milliseconds timeout)
+{
+    return m_converter->stopConverting(timeout);
+}
+
+void MediaConversion::onProgress(const Notification &notification)
+{
+    const auto item = m_item.lock();
+    if (!item)
+        return;
+    if (const auto views = item->rowViews())
+        views->setProgressValue(notification.userInfo.value(NOTIFICATION_AUDIO_CONVERTER_CURRENT_KEY_NAME.toString()).toInt());
+}
+
+// On the converter's thread, as it ends.
+void MediaConversion::onFinished()
+{
+    const auto item = m_item.lock();
+    if (!item)
+        return;
+    const YoutubeStatus status = item->youtubeStatus();
+    // A conversion paused just as it ended still counts; after a removal
+    // nothing happens.
+    if (status != StatusConverting && status != StatusConvertPaused)
+        return;
+    if (m_converter->wasFullyConverted()) {
+        finish(*item);
+        return;
+    }
+    // The video stays: it is the only good copy. Resume tries again.
+    item->setStatusNote(StringUtils::langStr(303).arg(m_converter->failureReason()));
+    item->changeYoutubeStatus(StatusConverting, StatusConvertPaused);
+}
+
+void MediaConversion::finish(YoutubeDownloader &item)
+{
+    if (item.preferences().deleteInputFileAfterConvert())
+        QFile::remove(m_job.videoPath);
+    item.setRealyDownloadedFilePath(m_job.outputPath);
+    if (const auto views = item.rowViews())
+        views->setProgressValue(100);
+    item.setStatusNote(writeTags(item));
+    if (!item.changeYoutubeStatus(StatusConverting, StatusFinished))
+        item.changeYoutubeStatus(StatusConvertPaused, StatusFinished);
+}
+
+// The ID3v2 tag first, since it rewrites the file with itself in front; then
+// ID3v1 at the end. Returns a note for the row when that failed.
+QString MediaConversion::writeTags(YoutubeDownloader &item) const
+{
+    const YoutubeProgramPreferences &preferences = item.preferences();
+    if (!preferences.saveID3Tags() || m_job.outputFormat != 1)
+        return {};
+    const QString comment =
+        preferences.writeDescrptionToID3Tags() ? item.descriptionText() : NOTIFICATION_YOUTUBE_TARNWICK.toString();
+    ID3V2Tag tag(m_job.outputPath);
+    tag.setTitle(item.youtubeTitle());
+    tag.setURL(item.youtubeURL());
+    tag.setComment(comment);
+    tag.addImageByURL(m_job.coverURL, [&item] { return item.youtubeStatus() == StatusRemoved; });
+    if (item.youtubeStatus() == StatusRemoved)
+        return {};
+    ID3V1Tag trailer(m_job.outputPath);
+    trailer.setTitle(item.youtubeTitle());
+    trailer.setComment(comment);
+    if (!tag.saveTags())
+        return StringUtils::langStr(304).arg(tag.errorString());
+    if (!trailer.saveTags())
+        return StringUtils::langStr(304).arg(u"ID3v1"_s);
+    return {};
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+// A file replaced in one step: written under a temporary name in the target's
+// folder (so the rename stays on one file system), then renamed over the
+// target. A crash, a full disk or a failure at any point leaves the target as
+// it was. Not synced to disk: like cp and curl, the rename relies on the file
+// system's handling of replace-by-rename for durability.
+class AtomicFile final
+{
+public:
+    explicit AtomicFile(QString targetPath);
+    // Removes the temporary file unless it was committed.
+    ~AtomicFile();
+    AtomicFile(const AtomicFile &) = delete;
+    AtomicFile &operator=(const AtomicFile &) = delete;
+
+    // Creates the folder if need be, and the temporary file, open for writing.
+    bool open();
+    QFile &file() { return m_file; }
+    QString temporaryPath() const { return m_file.fileName(); }
+
+    enum class Replace { Always, OnlyIfAbsent };
+    // Moves the temporary file into place. With OnlyIfAbsent an existing
+    // target is kept and the new content dropped (still reported as success).
+    bool commit(Replace replace = Replace::Always);
+    void discard();
+
+    QString errorString() const { return m_error; }
+
+private:
+    QString m_targetPath;
+    QFile m_file;
+    QString m_error;
+    bool m_pending = false;
+};

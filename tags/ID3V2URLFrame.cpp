@@ -1,0 +1,19 @@
+#include "ID3V2URLFrame.h"
+
+#include <QUrl>
+
+QByteArray ID3V2URLFrame::renderContent() const
+{
+    QString url = frameContent();
+    if (url.isEmpty())
+        return {};
+    if (encodingFor(url) != Latin1)
+        url = QString::fromLatin1(QUrl(url).toEncoded());
+    const Encoding encoding = encodingFor(m_description);
+    QByteArray content(1, encoding);
+    if (!m_description.isEmpty())
+        appendText(content, m_description, encoding);
+    appendTerminator(content, encoding);
+    appendText(content, url, Latin1);
+    return content;
+}
