@@ -4,6 +4,7 @@
 // byte had arrived. One download per process,
 // so that the peak belongs to it alone. http_proxy must point at the site.
 
+#include "BenchSupport.h"
 #include "PreferenceStore.h"
 #include "YoutubeDownloader.h"
 #include "YoutubeProgramPreferences.h"
@@ -41,18 +42,6 @@ bool waitFor(const std::shared_ptr<YoutubeDownloader> &item, YoutubeStatus statu
         QThread::msleep(5);
     }
     return reached();
-}
-
-qint64 peakResidentKilobytes()
-{
-    QFile status(u"/proc/self/status"_s);
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    }
-    return 0;
 }
 
 } // namespace

@@ -8,9 +8,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include <unistd.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+constexpr qint64 ChunkBytes = 4 * 1024 * 1024;
 
 QString randomSuffix()
 {
@@ -53,6 +57,40 @@ bool AtomicFile::open()
     }
     m_error = m_file.errorString();
     return false;
+}
+
+bool AtomicFile::appendCopyOf(const QString &path)
+{
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly) || !m_file.flush()) {
+        m_error = source.errorString();
+        return false;
+    }
+    const int from = source.handle();
+    const int to = m_file.handle();
+    qint64 left = source.size();
+    while (left > 0) {
+        const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, size_t(std::min<qint64>(left, 1 << 30)), 0);
+        if (copied <= 0)
+            break;
+        left -= copied;
+    }
+    if (left > 0) {
+        // Across file systems, or where the kernel cannot: copy ourselves.
+        ::lseek(to, 0, SEEK_END);
+        source.seek(source.size() - left);
+        while (left > 0) {
+            const QByteArray chunk = source.read(ChunkBytes);
+            if (chunk.isEmpty() || ::write(to, chunk.constData(), size_t(chunk.size())) != chunk.size())
+                break;
+            left -= chunk.size();
+        }
+    }
+    // QFile's idea of its position must follow what was written beneath it.
+    m_file.seek(m_file.size());
+    if (left > 0)
+        m_error = u"cannot copy %1"_s.arg(path);
+    return left == 0;
 }
 
 bool AtomicFile::commit(Replace replace)

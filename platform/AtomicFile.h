@@ -20,6 +20,9 @@ public:
     // Creates the folder if need be, and the temporary file, open for writing.
     bool open();
     QFile &file() { return m_file; }
+    // Appends the whole content of another file, copied inside the kernel
+    // where it can be (no trip through our memory), in chunks otherwise.
+    bool appendCopyOf(const QString &path);
     QString temporaryPath() const { return m_file.fileName(); }
 
     enum class Replace { Always, OnlyIfAbsent };

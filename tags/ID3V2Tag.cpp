@@ -18,7 +18,6 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr qint64 MaxPictureBytes = 16 * 1024 * 1024;
-constexpr qint64 CopyChunkBytes = 4 * 1024 * 1024;
 
 std::shared_ptr<ID3V2Frame> textFrame(const QString &frameID, const QString &text)
 {
@@ -98,24 +97,13 @@ QByteArray ID3V2Tag::buidTagData() const
 
 bool ID3V2Tag::saveTags() const
 {
-    QFile source(m_filePath);
-    if (!source.open(QIODevice::ReadOnly)) {
-        m_error = source.errorString();
+    if (!QFile::exists(m_filePath)) {
+        m_error = u"the file is missing"_s;
         return false;
     }
     AtomicFile target(m_filePath);
-    if (!target.open()) {
-        m_error = target.errorString();
-        return false;
-    }
     const QByteArray tag = buidTagData();
-    bool written = target.file().write(tag) == tag.size();
-    // In chunks: an MP3 of many hours is more than a gigabyte.
-    while (written && !source.atEnd()) {
-        const QByteArray chunk = source.read(CopyChunkBytes);
-        written = !chunk.isEmpty() && target.file().write(chunk) == chunk.size();
-    }
-    if (written && target.commit())
+    if (target.open() && target.file().write(tag) == tag.size() && target.appendCopyOf(m_filePath) && target.commit())
         return true;
     m_error = target.errorString().isEmpty() ? target.file().errorString() : target.errorString();
     return false;
