@@ -93,18 +93,6 @@ void AudioConverter::setFailure(const QString &reason)
     m_failureReason = reason;
 }
 
-QString AudioConverter::imageURL() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_imageURL;
-}
-
-void AudioConverter::setImageURL(const QString &url)
-{
-    std::lock_guard lock(m_mutex);
-    m_imageURL = url;
-}
-
 QString AudioConverter::savedFilePath() const
 {
     std::lock_guard lock(m_mutex);

@@ -41,7 +41,6 @@ public:
     bool stopConverting(std::chrono::milliseconds timeout = std::chrono::seconds(30));
     void cancel();
 
-    bool threadPaused() const { return m_threadPaused; }
     void setThreadPaused(bool paused) { m_threadPaused = paused; }
     bool isRunning() const;
 
@@ -51,9 +50,6 @@ public:
     // Why the last run did not complete; empty when it did or was cancelled.
     QString failureReason() const;
 
-    QString imageURL() const;
-    void setImageURL(const QString &url);
-    QString filePath() const { return m_filePath; }
     QString savedFilePath() const;
 
     // The 44-byte header of a 16-bit PCM WAV file with `dataBytes` of
@@ -80,7 +76,6 @@ private:
     std::atomic<bool> m_wasFullyConverted = false;
     mutable std::mutex m_mutex;
     QString m_savedFilePath;
-    QString m_imageURL;
     QString m_failureReason;
     std::unique_ptr<WorkerThread> m_thread;
 };

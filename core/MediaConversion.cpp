@@ -33,7 +33,6 @@ std::shared_ptr<AudioConverter> makeConverter(const MediaConversion::Job &job)
 MediaConversion::MediaConversion(std::weak_ptr<YoutubeDownloader> item, Job job)
     : m_item(std::move(item)), m_job(std::move(job)), m_converter(makeConverter(m_job))
 {
-    m_converter->setImageURL(m_job.coverURL);
     NotificationCenter &center = NotificationCenter::defaultCenter();
     center.addObserver(this, NOTIFICATION_AUDIO_CONVERTER_PROGRESS.toString(), m_converter.get(),
                        [this](const Notification &n) { onProgress(n); });

@@ -196,8 +196,7 @@ QString YoutubeDownloader::statusText() const
 
 QString YoutubeDownloader::statusNote() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_statusNote;
+    return locked(m_statusNote);
 }
 
 void YoutubeDownloader::setStatusNote(const QString &note)
@@ -370,8 +369,7 @@ void YoutubeDownloader::startConversion(const MediaConversion::Job &job, Youtube
 
 std::shared_ptr<MediaConversion> YoutubeDownloader::conversion() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_conversion;
+    return locked(m_conversion);
 }
 
 // ---- removal
@@ -443,20 +441,17 @@ void YoutubeDownloader::leaveList()
 
 QString YoutubeDownloader::youtubeURL() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_youtubeURL;
+    return locked(m_youtubeURL);
 }
 
 QString YoutubeDownloader::youtubeCode() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_youtubeCode;
+    return locked(m_youtubeCode);
 }
 
 QString YoutubeDownloader::youtubeCoverURL() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_youtubeCoverURL;
+    return locked(m_youtubeCoverURL);
 }
 
 QString YoutubeDownloader::highQualityCoverURL() const
@@ -466,44 +461,37 @@ QString YoutubeDownloader::highQualityCoverURL() const
 
 QString YoutubeDownloader::youtubeContent() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_youtubeContent;
+    return locked(m_youtubeContent);
 }
 
 QString YoutubeDownloader::youtubeTitle() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_youtubeTitle;
+    return locked(m_youtubeTitle);
 }
 
 QString YoutubeDownloader::objectContent() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_objectContent;
+    return locked(m_objectContent);
 }
 
 QString YoutubeDownloader::descriptionText() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_description;
+    return locked(m_description);
 }
 
 void YoutubeDownloader::setDescription(const QString &description)
 {
-    std::lock_guard lock(m_mutex);
-    m_description = description;
+    setLocked(m_description, description);
 }
 
 YoutubeQualityList YoutubeDownloader::qualityList() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_qualityList;
+    return locked(m_qualityList);
 }
 
 YoutubeQualityPtr YoutubeDownloader::currentQuality() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_currentQuality;
+    return locked(m_currentQuality);
 }
 
 void YoutubeDownloader::setCurrentQuality(const YoutubeQualityPtr &quality)
@@ -515,26 +503,22 @@ void YoutubeDownloader::setCurrentQuality(const YoutubeQualityPtr &quality)
 
 QString YoutubeDownloader::savedFolderPath() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_savedFolderPath;
+    return locked(m_savedFolderPath);
 }
 
 void YoutubeDownloader::setSavedFolderPath(const QString &path)
 {
-    std::lock_guard lock(m_mutex);
-    m_savedFolderPath = path;
+    setLocked(m_savedFolderPath, path);
 }
 
 QString YoutubeDownloader::realyDownloadedFilePath() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_realyDownloadedFilePath;
+    return locked(m_realyDownloadedFilePath);
 }
 
 void YoutubeDownloader::setRealyDownloadedFilePath(const QString &path)
 {
-    std::lock_guard lock(m_mutex);
-    m_realyDownloadedFilePath = path;
+    setLocked(m_realyDownloadedFilePath, path);
 }
 
 void YoutubeDownloader::addDownloadTime(double seconds)
@@ -581,14 +565,12 @@ QString YoutubeDownloader::filePathForSaving(qint32 outputFormat) const
 
 void YoutubeDownloader::setRowViews(std::shared_ptr<YoutubeRowViews> views)
 {
-    std::lock_guard lock(m_mutex);
-    m_rowViews = std::move(views);
+    setLocked(m_rowViews, std::move(views));
 }
 
 std::shared_ptr<YoutubeRowViews> YoutubeDownloader::rowViews() const
 {
-    std::lock_guard lock(m_mutex);
-    return m_rowViews;
+    return locked(m_rowViews);
 }
 
 void YoutubeDownloader::redrawRow()

@@ -125,6 +125,20 @@ public:
 private:
     YoutubeDownloader(const QString &youtubeURL, YoutubeDownloaderOwner *owner, YoutubeProgramPreferences &preferences);
 
+    // A copy of a field taken, or a field set, under the item's lock.
+    template<typename T>
+    T locked(const T &field) const
+    {
+        std::lock_guard lock(m_mutex);
+        return field;
+    }
+    template<typename T>
+    void setLocked(T &field, T value)
+    {
+        std::lock_guard lock(m_mutex);
+        field = std::move(value);
+    }
+
     void announceStatus();
     void post(QStringView name);
     void doLoadYoutubeContent(WorkerThread &thread);

@@ -11,13 +11,6 @@ class ID3V1Tag final
 public:
     explicit ID3V1Tag(QString filePath);
 
-    QString filePath() const { return m_filePath; }
-    QString title() const { return m_title; }
-    QString artist() const { return m_artist; }
-    QString album() const { return m_album; }
-    QString year() const { return m_year; }
-    QString comment() const { return m_comment; }
-    QString genre() const { return m_genre; }
     // Each keeps as many units as its field holds.
     void setTitle(const QString &title) { m_title = limitStringByLength(title, 30); }
     void setArtist(const QString &artist) { m_artist = limitStringByLength(artist, 30); }

@@ -9,8 +9,6 @@ class ID3V2CommentFrame final : public ID3V2TextFrame
 public:
     using ID3V2TextFrame::ID3V2TextFrame;
 
-    QString language() const { return m_language; }
-
 protected:
     QByteArray renderContent() const override;
 

@@ -10,9 +10,6 @@ class ID3V2ImageFrame final : public ID3V2TextFrame
 public:
     using ID3V2TextFrame::ID3V2TextFrame;
 
-    QString mimeType() const { return m_mimeType; }
-    int pictureType() const { return m_pictureType; }
-    QByteArray imageData() const { return m_imageData; }
     void setImageData(const QByteArray &data) { m_imageData = data; }
 
 protected:

@@ -19,10 +19,6 @@ struct CliResult
     QList<QJsonObject> lines; // with --json
 };
 
-QString watchLink(const QString &code)
-{
-    return u"http://www.youtube.com/watch?v="_s + code;
-}
 
 } // namespace
 
@@ -105,7 +101,7 @@ void TestCli::mp3WithAndWithoutTags()
     QFETCH(bool, description);
     const QString code = u"cli-mp3"_s;
     const CliResult result = runCli(QStringList{u"--format"_s, u"mp3"_s, u"--bitrate"_s, u"192"_s, u"--json"_s} + options
-                                    + QStringList{watchLink(code)});
+                                    + QStringList{SiteFixture::watchLink(code)});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.lines.last().value(u"status"_s).toString(), u"finished"_s);
     const QString mp3 = result.lines.last().value(u"file"_s).toString();
@@ -117,7 +113,7 @@ void TestCli::mp3WithAndWithoutTags()
     if (!tagged)
         return;
     QCOMPARE(read.value(u"title"_s).toString(), SamplePages::title(code).replace(u'/', u'-'));
-    QCOMPARE(read.value(u"url"_s).toString(), watchLink(code));
+    QCOMPARE(read.value(u"url"_s).toString(), SiteFixture::watchLink(code));
     QCOMPARE(read.value(u"comment"_s).toString().startsWith(u"Recorded for the sample site"_s), description);
     if (!description)
         QCOMPARE(read.value(u"comment"_s).toString(), u"http://www.vantrel.example"_s);
@@ -137,7 +133,7 @@ void TestCli::wavAndVideo()
 {
     QFETCH(QString, format);
     QFETCH(QStringList, suffixes);
-    const CliResult result = runCli({u"--format"_s, format, u"--json"_s, watchLink(u"cli-"_s + format)});
+    const CliResult result = runCli({u"--format"_s, format, u"--json"_s, SiteFixture::watchLink(u"cli-"_s + format)});
     QCOMPARE(result.exitCode, 0);
     QStringList found;
     for (const QString &file : outputFiles())
@@ -157,7 +153,7 @@ void TestCli::hostileTitle()
                                              + "</title><script>'PLAYER_CONFIG': {\"url_encoded_fmt_stream_map\": "
                                                "\"url=http%3A%2F%2Fs.youtube.com%2Fvideoplayback%3Fitag%3D18"
                                                "\\u0026quality=medium\\u0026type=video%2Fmp4%3B\"}</script>");
-    const CliResult result = runCli({u"--format"_s, u"mp3"_s, u"--json"_s, watchLink(u"hostile"_s)});
+    const CliResult result = runCli({u"--format"_s, u"mp3"_s, u"--json"_s, SiteFixture::watchLink(u"hostile"_s)});
     QCOMPARE(result.exitCode, 0);
     QVERIFY(!QFile::exists(canary));
     QString cleaned = title;
@@ -169,14 +165,14 @@ void TestCli::hostileTitle()
 
 void TestCli::linksAreFilteredLikeTheList()
 {
-    const QString text = u"some words\n  "_s + watchLink(u"cli-one"_s) + u"  \r\nhttps://www.youtube.com/watch?v=secure\n"_s
-        + watchLink(u"cli-one"_s);
-    const CliResult result = runCli({u"--format"_s, u"video"_s, u"--json"_s, text, watchLink(u"cli-two"_s)});
+    const QString text = u"some words\n  "_s + SiteFixture::watchLink(u"cli-one"_s) + u"  \r\nhttps://www.youtube.com/watch?v=secure\n"_s
+        + SiteFixture::watchLink(u"cli-one"_s);
+    const CliResult result = runCli({u"--format"_s, u"video"_s, u"--json"_s, text, SiteFixture::watchLink(u"cli-two"_s)});
     QCOMPARE(result.exitCode, 0);
     QSet<QString> links;
     for (const QJsonObject &line : result.lines)
         links.insert(line.value(u"link"_s).toString());
-    QCOMPARE(links, (QSet<QString>{watchLink(u"cli-one"_s), watchLink(u"cli-two"_s)}));
+    QCOMPARE(links, (QSet<QString>{SiteFixture::watchLink(u"cli-one"_s), SiteFixture::watchLink(u"cli-two"_s)}));
     QCOMPARE(outputFiles().size(), 2);
 }
 
@@ -185,11 +181,11 @@ void TestCli::exitCodes_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
 
-    QTest::newRow("one link fails") << QStringList{u"--format"_s, u"video"_s, watchLink(u"cli-fine"_s),
+    QTest::newRow("one link fails") << QStringList{u"--format"_s, u"video"_s, SiteFixture::watchLink(u"cli-fine"_s),
                                                    u"http://www.youtube.com/user/nobody"_s}
                                     << 1;
     QTest::newRow("no valid link") << QStringList{u"hello"_s} << 2;
-    QTest::newRow("bad format") << QStringList{u"--format"_s, u"ogg"_s, watchLink(u"x"_s)} << 2;
+    QTest::newRow("bad format") << QStringList{u"--format"_s, u"ogg"_s, SiteFixture::watchLink(u"x"_s)} << 2;
     QTest::newRow("help") << QStringList{u"--help"_s} << 0;
 }
 

@@ -17,10 +17,6 @@ namespace {
 
 constexpr int TimeoutMs = 60'000;
 
-QString watchLink(const QString &code)
-{
-    return u"http://www.youtube.com/watch?v="_s + code;
-}
 
 } // namespace
 
@@ -80,7 +76,7 @@ void TestConversion::cleanup()
 // An item whose download is under way; its conversion follows by itself.
 std::shared_ptr<YoutubeDownloader> TestConversion::downloadedItem(const QString &code)
 {
-    auto item = YoutubeDownloader::create(watchLink(code), m_owner.get(), m_fixture->preferences);
+    auto item = YoutubeDownloader::create(SiteFixture::watchLink(code), m_owner.get(), m_fixture->preferences);
     m_items.append(item);
     item->loadYoutubeContent();
     if (waitFor(item, StatusReady))

@@ -25,7 +25,7 @@ constexpr qint64 PaddedStreamBytes = 3 * 1024 * 1024;
 
 QString watchLink(const QString &code)
 {
-    return u"http://www.youtube.com/watch?v="_s + code + u"&feature=related"_s;
+    return SiteFixture::watchLink(code) + u"&feature=related"_s;
 }
 
 // A page in the site's format with one MP4 stream at the given address.

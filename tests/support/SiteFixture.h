@@ -35,6 +35,11 @@ public:
 
     QString outputPath(const QString &name) const { return QDir(outputDir.path()).filePath(name); }
 
+    static QString watchLink(const QString &code)
+    {
+        return QStringLiteral("http://www.youtube.com/watch?v=") + code;
+    }
+
     static QByteArray fileBytes(const QString &path)
     {
         QFile file(path);
