@@ -1,5 +1,6 @@
 #include "SampleMedia.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -96,6 +97,8 @@ QString SampleMedia::clipFile(const Format &f)
     if (QFile::exists(path))
         return path;
     const QString seconds = QString::number(m_clipSeconds);
+    // Test programs running side by side may make the same clip at once.
+    const QString part = path + u".part"_s + QString::number(QCoreApplication::applicationPid());
     // Every format gets the same kind of clip; the sound differs by format so
     // that a wrong stream is noticed.
     const QStringList arguments{
@@ -104,15 +107,18 @@ QString SampleMedia::clipFile(const Format &f)
         u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=%1:sample_rate=44100:duration=%2"_s.arg(220 + f.itag * 10).arg(seconds),
         u"-c:v"_s, u"libx264"_s, u"-preset"_s, u"ultrafast"_s, u"-pix_fmt"_s, u"yuv420p"_s,
         u"-c:a"_s, u"aac"_s, u"-b:a"_s, u"128k"_s, u"-ac"_s, u"2"_s, u"-shortest"_s,
-        u"-movflags"_s, u"+faststart"_s, u"-f"_s, u"mp4"_s, path + u".part"_s,
+        u"-movflags"_s, u"+faststart"_s, u"-f"_s, u"mp4"_s, part,
     };
     QProcess ffmpeg;
     ffmpeg.start(u"ffmpeg"_s, arguments);
     if (!ffmpeg.waitForFinished(120'000) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
-        QFile::remove(path + u".part"_s);
+        QFile::remove(part);
         return {};
     }
-    return QFile::rename(path + u".part"_s, path) ? path : QString();
+    // Another program may have put the same clip in place meanwhile.
+    if (!QFile::rename(part, path))
+        QFile::remove(part);
+    return QFile::exists(path) ? path : QString();
 }
 
 QString SampleMedia::paddedFile(const QString &clip, qint64 bytes)

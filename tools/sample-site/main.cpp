@@ -27,7 +27,7 @@ int main(int argc, char **argv)
     parser.addOption({u"fault"_s,
                       u"Misbehave, e.g. path=/videoplayback,reset-after=100000,times=1 "
                       "(keys: path, times, reset-after, stall-after, ignore-range, status, no-length, throttle)."_s,
-                      u"SPEC"_s});
+                      u"FAULT"_s});
     parser.process(app);
 
     const QString media = parser.isSet(u"media"_s)
@@ -36,10 +36,10 @@ int main(int argc, char **argv)
     SampleSite site({.mediaDirectory = media, .pagesDirectory = parser.value(u"pages"_s)});
     if (parser.isSet(u"stream-bytes"_s))
         site.media().setDefaultStreamBytes(parser.value(u"stream-bytes"_s).toLongLong());
-    for (const QString &spec : parser.values(u"fault"_s)) {
-        const std::optional<SiteFault> fault = SiteFault::parse(spec);
+    for (const QString &text : parser.values(u"fault"_s)) {
+        const std::optional<SiteFault> fault = SiteFault::parse(text);
         if (!fault) {
-            std::fprintf(stderr, "bad --fault: %s\n", qPrintable(spec));
+            std::fprintf(stderr, "bad --fault: %s\n", qPrintable(text));
             return 2;
         }
         site.addFault(*fault);
