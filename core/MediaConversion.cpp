@@ -50,7 +50,10 @@ MediaConversion::~MediaConversion()
 
 bool MediaConversion::start()
 {
-    return m_converter->convertToFile(m_job.outputPath);
+    const bool started = m_converter->convertToFile(m_job.outputPath);
+    if (!started)
+        m_ended = true;
+    return started;
 }
 
 void MediaConversion::setPaused(bool paused)
@@ -85,6 +88,7 @@ void MediaConversion::onProgress(const Notification &notification)
 // On the converter's thread, as it ends.
 void MediaConversion::onFinished()
 {
+    m_ended = true;
     const auto item = m_item.lock();
     if (!item)
         return;

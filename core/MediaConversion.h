@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 
@@ -40,6 +41,8 @@ public:
     bool start();
     void setPaused(bool paused);
     bool isRunning() const;
+    // The converter's run is over (its thread may still be winding up).
+    bool hasEnded() const { return m_ended; }
     void cancel();
     bool stop(std::chrono::milliseconds timeout);
 
@@ -52,4 +55,5 @@ private:
     std::weak_ptr<YoutubeDownloader> m_item;
     const Job m_job;
     std::shared_ptr<AudioConverter> m_converter;
+    std::atomic<bool> m_ended = false;
 };

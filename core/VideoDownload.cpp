@@ -43,7 +43,7 @@ VideoDownload::VideoDownload(YoutubeDownloader &item, WorkerThread &thread, cons
       m_client([&thread, &item] { return thread.isCancelled() || item.youtubeStatus() == StatusRemoved; },
                policy.transferTimeout)
 {
-    QObject::connect(&m_viewTimer, &QTimer::timeout, [this] { onViewTimer(); });
+    QObject::connect(&m_viewTimer, &QTimer::timeout, &m_viewTimer, [this] { onViewTimer(); });
 }
 
 VideoDownload::~VideoDownload() = default;

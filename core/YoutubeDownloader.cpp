@@ -307,7 +307,7 @@ void YoutubeDownloader::resume()
     const auto paused = conversion();
     if (!paused || youtubeStatus() != StatusConvertPaused)
         return;
-    if (paused->isRunning()) {
+    if (!paused->hasEnded()) {
         paused->setPaused(false);
         changeYoutubeStatus(StatusConvertPaused, StatusConverting);
         return;
