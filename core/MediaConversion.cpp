@@ -43,9 +43,8 @@ MediaConversion::MediaConversion(std::weak_ptr<YoutubeDownloader> item, Job job)
 MediaConversion::~MediaConversion()
 {
     NotificationCenter::defaultCenter().removeObserver(this);
-    // Joined before it goes (unless this runs on its own thread, which then
-    // ends by itself): nothing of it may outlive its owner's view of it.
-    m_converter->stopConverting(std::chrono::seconds(5));
+    // Not waited for: its thread keeps the converter alive until it ends.
+    m_converter->cancel();
 }
 
 bool MediaConversion::start()
