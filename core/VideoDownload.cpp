@@ -26,7 +26,7 @@ bool writeAtomically(const QString &path, const QByteArray &bytes, QString *erro
     AtomicFile file(path);
     if (file.open() && file.file().write(bytes) == bytes.size() && file.commit())
         return true;
-    *error = file.errorString().isEmpty() ? file.file().errorString() : file.errorString();
+    *error = file.errorString();
     return false;
 }
 

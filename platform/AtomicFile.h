@@ -31,7 +31,8 @@ public:
     bool commit(Replace replace = Replace::Always);
     void discard();
 
-    QString errorString() const { return m_error; }
+    // Why the last step failed, the temporary file's own error included.
+    QString errorString() const { return m_error.isEmpty() ? m_file.errorString() : m_error; }
 
 private:
     QString m_targetPath;

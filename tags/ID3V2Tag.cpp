@@ -105,6 +105,6 @@ bool ID3V2Tag::saveTags() const
     const QByteArray tag = buidTagData();
     if (target.open() && target.file().write(tag) == tag.size() && target.appendCopyOf(m_filePath) && target.commit())
         return true;
-    m_error = target.errorString().isEmpty() ? target.file().errorString() : target.errorString();
+    m_error = target.errorString();
     return false;
 }

@@ -1,6 +1,5 @@
 #include "CliRun.h"
 
-#include "StringUtils.h"
 #include "YoutubeDownloader.h"
 #include "YoutubeProgramPreferences.h"
 
@@ -52,10 +51,10 @@ CliRun::CliRun(YoutubeProgramPreferences &preferences, bool json, QTextStream &o
 int CliRun::run(const QStringList &texts)
 {
     for (const QString &text : texts) {
-        for (const QString &line : StringUtils::parseStringList(text, u"\n"_s)) {
+        for (const QString &line : YoutubeDownloader::youtubesURLsFromText(text)) {
             const bool known = std::any_of(m_items.cbegin(), m_items.cend(),
                                            [&line](const auto &item) { return item->youtubeURL() == line; });
-            if (!YoutubeDownloader::isYoutubeURLValid(line) || known)
+            if (known)
                 continue;
             m_items.append(YoutubeDownloader::create(line, this, m_preferences));
             m_items.last()->loadYoutubeContent();
