@@ -58,10 +58,18 @@ public:
     }
     ~ConverterWatch() { NotificationCenter::defaultCenter().removeObserver(this); }
 
-    void onFirstProgress(std::function<void()> action)
+    // Pauses the converter on its thread as soon as it reports progress.
+    void pauseAtFirstProgress(AudioConverter &converter)
     {
         std::lock_guard lock(m_mutex);
-        m_onFirstProgress = std::move(action);
+        m_onFirstProgress = [this, &converter] {
+            converter.setThreadPaused(true);
+            m_paused = true;
+        };
+    }
+    bool waitUntilPaused() const
+    {
+        return QTest::qWaitFor([this] { return m_paused.load(); }, 30'000);
     }
     QList<int> progress() const
     {
@@ -78,6 +86,7 @@ private:
     QList<int> m_progress;
     std::function<void()> m_onFirstProgress;
     std::atomic<bool> m_finished = false;
+    std::atomic<bool> m_paused = false;
 };
 
 } // namespace
@@ -202,13 +211,9 @@ void TestConverter::pauseAndResumeGiveTheSameBytes()
 {
     auto converter = std::make_shared<AudioConverter>(media(u"long.mp4"_s));
     ConverterWatch watch(*converter);
-    std::atomic<bool> paused = false;
-    watch.onFirstProgress([&converter, &paused] {
-        converter->setThreadPaused(true);
-        paused = true;
-    });
+    watch.pauseAtFirstProgress(*converter);
     QVERIFY(converter->convertToFile(output(u"paused.wav"_s)));
-    QTRY_VERIFY_WITH_TIMEOUT(paused, 30'000);
+    QVERIFY(watch.waitUntilPaused());
     QTest::qWait(500);
     QVERIFY(converter->isRunning());
     QVERIFY(!QFile::exists(output(u"paused.wav"_s)));
@@ -230,13 +235,9 @@ void TestConverter::removalWhilePausedKeepsWhatItHas()
         }
         auto converter = std::make_shared<AudioConverter>(media(u"long.mp4"_s));
         ConverterWatch watch(*converter);
-        std::atomic<bool> paused = false;
-        watch.onFirstProgress([&converter, &paused] {
-            converter->setThreadPaused(true);
-            paused = true;
-        });
+        watch.pauseAtFirstProgress(*converter);
         QVERIFY(converter->convertToFile(target));
-        QTRY_VERIFY_WITH_TIMEOUT(paused, 30'000);
+        QVERIFY(watch.waitUntilPaused());
         // Paused, the worker looks at cancellation ten times a second.
         QVERIFY(converter->stopConverting(500ms));
         QVERIFY(!converter->wasFullyConverted());

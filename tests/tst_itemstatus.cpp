@@ -31,6 +31,12 @@ private Q_SLOTS:
     void noteJoinsTheStatusText();
     void notificationsCarryTheItem_data();
     void notificationsCarryTheItem();
+
+private:
+    // Settings of the test's own, never the user's.
+    QTemporaryDir m_dir;
+    PreferenceStore m_store{m_dir.filePath(QStringLiteral("Vantrel.conf"))};
+    YoutubeProgramPreferences m_preferences{m_store};
 };
 
 void TestItemStatus::statusTexts_data()
@@ -68,11 +74,8 @@ void TestItemStatus::statusTexts()
 
 void TestItemStatus::sameStatusAnnouncesNothing()
 {
-    QTemporaryDir dir;
-    PreferenceStore store(dir.filePath(u"Vantrel.conf"_s));
-    YoutubeProgramPreferences preferences(store);
     RecordingOwner owner;
-    auto item = YoutubeDownloader::create(u"http://youtube.com/watch?v=x"_s, &owner, preferences);
+    auto item = YoutubeDownloader::create(u"http://youtube.com/watch?v=x"_s, &owner, m_preferences);
     QCOMPARE(owner.statuses(), QList<YoutubeStatus>{StatusLoadingInfo});
     item->setYoutubeStatus(StatusLoadingInfo);
     QVERIFY(item->changeYoutubeStatus(StatusLoadingInfo, StatusLoadingInfo));
@@ -82,15 +85,16 @@ void TestItemStatus::sameStatusAnnouncesNothing()
     QCOMPARE(owner.statuses(), (QList<YoutubeStatus>{StatusLoadingInfo, StatusRemoved}));
     item->removeObject();
     QCOMPARE(owner.removals(), 1);
+    // Removed is final.
+    item->setYoutubeStatus(StatusReady);
+    QVERIFY(!item->changeYoutubeStatus(StatusRemoved, StatusReady));
+    QCOMPARE(item->youtubeStatus(), StatusRemoved);
 }
 
 void TestItemStatus::noteJoinsTheStatusText()
 {
-    QTemporaryDir dir;
-    PreferenceStore store(dir.filePath(u"Vantrel.conf"_s));
-    YoutubeProgramPreferences preferences(store);
     RecordingOwner owner;
-    auto item = YoutubeDownloader::create(u"http://youtube.com/watch?v=x"_s, &owner, preferences);
+    auto item = YoutubeDownloader::create(u"http://youtube.com/watch?v=x"_s, &owner, m_preferences);
     QCOMPARE(item->statusText(), text(50));
     item->setStatusNote(u"retrying"_s);
     QCOMPARE(item->statusText(), text(50) + u"\nretrying"_s);
@@ -111,16 +115,13 @@ void TestItemStatus::notificationsCarryTheItem()
 {
     QFETCH(QString, name);
     QFETCH(int, count);
-    QTemporaryDir dir;
-    PreferenceStore store(dir.filePath(u"Vantrel.conf"_s));
-    YoutubeProgramPreferences preferences(store);
     QList<std::shared_ptr<YoutubeDownloader>> seen;
     NotificationCenter::defaultCenter().addObserver(this, name, nullptr, [&seen](const Notification &n) {
         QCOMPARE(n.object, nullptr);
         seen.append(n.userInfo.value(NOTIFICATION_YOUTUBE_DOWNLOADER_KEY.toString())
                         .value<std::shared_ptr<YoutubeDownloader>>());
     });
-    auto item = YoutubeDownloader::create(u"http://youtube.com/watch?v=x"_s, nullptr, preferences);
+    auto item = YoutubeDownloader::create(u"http://youtube.com/watch?v=x"_s, nullptr, m_preferences);
     item->showMenuButtonSelector();
     item->removeObject();
     NotificationCenter::defaultCenter().removeObserver(this);

@@ -47,8 +47,6 @@ private Q_SLOTS:
     void unsavedChangesAreLost();
     void storedValuesWinOverDefaults_data();
     void storedValuesWinOverDefaults();
-    void storeReadsTyped_data();
-    void storeReadsTyped();
     void sharedInstanceIsOne();
 
 private:
@@ -171,45 +169,6 @@ void TestPreferences::storedValuesWinOverDefaults()
     QCOMPARE(prefs.bitrate(), bitrate);
     QCOMPARE(prefs.savedFolderPath(), folder);
     QCOMPARE(prefs.frequency(), 44100);
-}
-
-void TestPreferences::storeReadsTyped_data()
-{
-    QTest::addColumn<QVariant>("registered");
-    QTest::addColumn<QVariant>("stored"); // invalid: nothing stored
-    QTest::addColumn<bool>("asBool");
-    QTest::addColumn<int>("asInteger");
-    QTest::addColumn<QString>("asString");
-
-    QTest::newRow("nothing at all") << QVariant() << QVariant() << false << 0 << QString();
-    QTest::newRow("default only") << QVariant(7) << QVariant() << true << 7 << u"7"_s;
-    QTest::newRow("stored wins") << QVariant(7) << QVariant(0) << false << 0 << u"0"_s;
-    QTest::newRow("stored text") << QVariant(u"x"_s) << QVariant(u"hello"_s) << false << 0 << u"hello"_s;
-    QTest::newRow("stored true") << QVariant(false) << QVariant(true) << true << 0 << u"true"_s;
-    QTest::newRow("negative") << QVariant() << QVariant(-3) << true << -3 << u"-3"_s;
-}
-
-void TestPreferences::storeReadsTyped()
-{
-    QFETCH(QVariant, registered);
-    QFETCH(QVariant, stored);
-    QFETCH(bool, asBool);
-    QFETCH(int, asInteger);
-    QFETCH(QString, asString);
-    const QString key = u"values.Key"_s;
-    {
-        PreferenceStore writer(m_path);
-        if (stored.isValid())
-            writer.setString(key, stored.toString());
-        writer.sync();
-    }
-    PreferenceStore store(m_path);
-    if (registered.isValid())
-        store.registerDefaults({{key, registered}});
-    QCOMPARE(store.boolForKey(key), asBool);
-    QCOMPARE(store.integerForKey(key), asInteger);
-    QCOMPARE(store.stringForKey(key), asString);
-    QCOMPARE(store.stringForKey(key).isNull(), asString.isNull());
 }
 
 void TestPreferences::sharedInstanceIsOne()
