@@ -94,6 +94,7 @@ bool VideoDownload::step()
     if (!m_connection && !startRequest())
         return true;
     EventLoopStep::run(PollIntervalMs);
+    m_connection->pump();
     return true;
 }
 

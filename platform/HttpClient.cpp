@@ -28,10 +28,13 @@ bool HttpClient::isFetchable(const QUrl &url)
     return url.isValid() && !url.host().isEmpty() && (scheme == u"http" || scheme == u"https");
 }
 
-void HttpClient::waitUntil(const bool &done)
+void HttpClient::waitUntil(HttpConnection &connection, const bool &done)
 {
-    while (!done && !isCancelled())
+    connection.pump();
+    while (!done && !isCancelled()) {
         EventLoopStep::run(PollIntervalMs);
+        connection.pump();
+    }
 }
 
 std::optional<QByteArray> HttpClient::fetch(const QUrl &url, qint64 maxBytes)
@@ -55,7 +58,7 @@ std::optional<QByteArray> HttpClient::fetch(const QUrl &url, qint64 maxBytes)
     });
     if (!connection)
         return std::nullopt;
-    waitUntil(done);
+    waitUntil(*connection, done);
     if (!ok)
         return std::nullopt;
     return body;
@@ -78,7 +81,7 @@ qint64 HttpClient::probeSize(const QUrl &url)
     });
     if (!connection)
         return 0;
-    waitUntil(done);
+    waitUntil(*connection, done);
     return done ? size : 0;
 }
 

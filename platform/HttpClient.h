@@ -45,7 +45,7 @@ public:
 
 private:
     bool isCancelled() const { return m_cancelled && m_cancelled(); }
-    void waitUntil(const bool &done);
+    void waitUntil(HttpConnection &connection, const bool &done);
 
     CancelCheck m_cancelled;
     std::chrono::milliseconds m_transferTimeout;

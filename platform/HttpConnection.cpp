@@ -40,9 +40,6 @@ HttpConnection::HttpConnection(QNetworkAccessManager &manager, const QUrl &url, 
         request.setRawHeader("Range", "bytes=" + QByteArray::number(rangeFrom) + '-');
     m_reply = manager.get(request);
     m_reply->setReadBufferSize(ReadBufferBytes);
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &HttpConnection::onMetaData);
-    connect(m_reply, &QNetworkReply::readyRead, this, &HttpConnection::onReadyRead);
-    connect(m_reply, &QNetworkReply::finished, this, &HttpConnection::onFinished);
 }
 
 HttpConnection::~HttpConnection()
@@ -55,17 +52,24 @@ void HttpConnection::cancel()
     m_done = true;
     if (!m_reply)
         return;
-    // abort() emits finished(); disconnecting first keeps it from being
-    // taken for the end of the data.
-    m_reply->disconnect(this);
     m_reply->abort();
     m_reply->deleteLater();
     m_reply = nullptr;
 }
 
-void HttpConnection::onMetaData()
+void HttpConnection::pump()
 {
-    if (m_done || m_responded)
+    if (m_done)
+        return;
+    takeHead();
+    takeBody();
+    if (!m_done && m_reply->isFinished())
+        finish();
+}
+
+void HttpConnection::takeHead()
+{
+    if (m_responded || m_errorStatus != 0)
         return;
     const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid())
@@ -88,23 +92,20 @@ void HttpConnection::onMetaData()
         m_callbacks.response(response);
 }
 
-void HttpConnection::onReadyRead()
+void HttpConnection::takeBody()
 {
-    if (!m_done && !m_responded && m_errorStatus == 0)
-        onMetaData();
-    if (m_done || !m_responded) {
-        if (m_reply)
-            m_reply->skip(m_reply->bytesAvailable());
+    if (m_done || m_reply->bytesAvailable() <= 0)
+        return;
+    if (!m_responded) {
+        m_reply->skip(m_reply->bytesAvailable());
         return;
     }
-    if (m_reply->bytesAvailable() > 0 && m_callbacks.data)
+    if (m_callbacks.data)
         m_callbacks.data(*m_reply);
 }
 
-void HttpConnection::onFinished()
+void HttpConnection::finish()
 {
-    if (m_done)
-        return;
     if (m_errorStatus != 0) {
         fail(u"HTTP %1"_s.arg(m_errorStatus));
         return;
@@ -113,9 +114,6 @@ void HttpConnection::onFinished()
         fail(m_reply->errorString());
         return;
     }
-    onReadyRead();
-    if (m_done)
-        return;
     if (!m_responded) {
         fail(u"no response"_s);
         return;

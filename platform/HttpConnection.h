@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QObject>
 #include <QUrl>
 
 #include <chrono>
@@ -11,11 +10,13 @@ class QIODevice;
 class QNetworkAccessManager;
 class QNetworkReply;
 
-// One GET request whose events are delivered to callbacks on the thread that
-// created it (its event loop must run). An error status (4xx/5xx) is a
-// failure: its body is never delivered as data. After cancel() or
-// destruction no callback runs.
-class HttpConnection final : public QObject
+// One GET request. It has no signal connections: its owner's loop, which
+// wakes for every event of the thread, calls pump(), and the callbacks run
+// from there. (Qt's network thread may emit a reply's signals and would then
+// tear connections down off our thread, beyond ThreadSanitizer's sight.) An
+// error status (4xx/5xx) is a failure: its body is never delivered as data.
+// After cancel() or destruction no callback runs.
+class HttpConnection final
 {
 public:
     struct Response
@@ -41,14 +42,19 @@ public:
     // `rangeFrom` above 0 asks for the bytes from that offset on.
     HttpConnection(QNetworkAccessManager &manager, const QUrl &url, qint64 rangeFrom,
                    std::chrono::milliseconds transferTimeout, Callbacks callbacks);
-    ~HttpConnection() override;
+    ~HttpConnection();
+    HttpConnection(const HttpConnection &) = delete;
+    HttpConnection &operator=(const HttpConnection &) = delete;
 
+    // Delivers what has happened since the last call.
+    void pump();
     void cancel();
+    bool isDone() const { return m_done; }
 
 private:
-    void onMetaData();
-    void onReadyRead();
-    void onFinished();
+    void takeHead();
+    void takeBody();
+    void finish();
     void fail(const QString &reason);
 
     Callbacks m_callbacks;

@@ -72,6 +72,8 @@ CliResult TestCli::runCli(const QStringList &arguments)
     environment.remove(u"no_proxy"_s);
     environment.remove(u"NO_PROXY"_s);
     cli.setProcessEnvironment(environment);
+    // A failing run explains itself in the test's own output.
+    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     cli.start(QStringLiteral(VANTREL_CLI_PATH), QStringList{u"--output"_s, m_fixture->outputDir.path()} + arguments);
     CliResult result;
     if (!cli.waitForFinished(120'000))

@@ -328,10 +328,11 @@ void TestDownloader::faults()
     m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
     const std::optional<SiteFault> parsed = SiteFault::parse(fault);
     QVERIFY(parsed);
-    auto item = newItem(watchLink(u"fault-"_s + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-')));
-    // Size probes are requests too: the fault is armed once the page is in.
+    // A page fault is armed before the page is asked for; a stream fault
+    // once the page is in, since the size probes are stream requests too.
     if (parsed->pathPrefix == u"/watch")
         m_fixture->site.addFault(*parsed);
+    auto item = newItem(watchLink(u"fault-"_s + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-')));
     QTRY_VERIFY_WITH_TIMEOUT(item->youtubeStatus() != StatusLoadingInfo, LoadTimeoutMs);
     if (outcome == StatusInfoFailed) {
         QCOMPARE(item->youtubeStatus(), StatusInfoFailed);
