@@ -173,7 +173,8 @@ void SampleSiteConnection::respondWithStream(const SiteRequest &request)
         startBody(std::move(body), size);
         return;
     }
-    const auto [first, last] = *range;
+    const qint64 last = range->second;
+    const qint64 first = std::max<qint64>(0, range->first - (m_fault ? m_fault->rangeShift : 0));
     if (first >= size || last < first) {
         respondWithBytes(416, "text/html", {}, {"Content-Range: bytes */" + QByteArray::number(size)});
         return;

@@ -21,6 +21,8 @@ std::optional<SiteFault> SiteFault::parse(const QString &text)
             fault.stallAfter = value.toLongLong(&ok);
         else if (key == u"ignore-range")
             fault.ignoreRange = true;
+        else if (key == u"range-shift")
+            fault.rangeShift = value.toLongLong(&ok);
         else if (key == u"status")
             fault.status = value.toInt(&ok);
         else if (key == u"no-length")

@@ -14,11 +14,13 @@ struct SiteFault
     qint64 resetAfter = -1;    // close the connection after this many body bytes
     qint64 stallAfter = -1;    // send nothing more after this many body bytes
     bool ignoreRange = false;  // answer a Range request with 200 and the whole body
+    qint64 rangeShift = 0;     // answer a Range request from this many bytes earlier (said so in Content-Range)
     int status = 0;            // answer with this error status instead (404, 500)
     bool omitLength = false;   // no Content-Length: the body ends when the connection closes
     qint64 bytesPerSecond = 0; // throttle the body
 
     // "path=/videoplayback,reset-after=100000,times=1"; keys: path, times,
-    // reset-after, stall-after, ignore-range, status, no-length, throttle.
+    // reset-after, stall-after, ignore-range, range-shift, status, no-length,
+    // throttle.
     static std::optional<SiteFault> parse(const QString &text);
 };
