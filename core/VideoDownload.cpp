@@ -101,6 +101,8 @@ bool VideoDownload::step()
 bool VideoDownload::startRequest()
 {
     m_retryAt.reset();
+    // A range even from the start: its answer tells the stream's length, so a
+    // connection that drops early is noticed when no Content-Length came.
     m_requestOffset = m_buffer.size();
     m_connection = m_client.open(m_url, m_requestOffset, {
         .response = [this](const HttpConnection::Response &response) { onResponse(response); },
@@ -128,7 +130,7 @@ void VideoDownload::endRequest()
 
 void VideoDownload::onResponse(const HttpConnection::Response &response)
 {
-    if (m_requestOffset > 0 && response.statusCode == 206 && response.rangeFirst != m_requestOffset) {
+    if (response.statusCode == 206 && response.rangeFirst != m_requestOffset) {
         m_connection->cancel();
         onFailed(u"the server sent another part of the stream"_s);
         return;

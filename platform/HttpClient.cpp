@@ -43,7 +43,7 @@ std::optional<QByteArray> HttpClient::fetch(const QUrl &url, qint64 maxBytes)
     bool done = false;
     bool ok = false;
     std::unique_ptr<HttpConnection> connection;
-    connection = open(url, 0, {
+    connection = open(url, HttpConnection::NoRange, {
         .response = {},
         .data = [&](QIODevice &device) {
             if (body.size() + device.bytesAvailable() > maxBytes) {
@@ -69,7 +69,7 @@ qint64 HttpClient::probeSize(const QUrl &url)
     qint64 size = 0;
     bool done = false;
     std::unique_ptr<HttpConnection> connection;
-    connection = open(url, 0, {
+    connection = open(url, HttpConnection::NoRange, {
         .response = [&](const HttpConnection::Response &response) {
             size = response.contentLength;
             connection->cancel();

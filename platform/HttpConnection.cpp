@@ -36,7 +36,7 @@ HttpConnection::HttpConnection(QNetworkAccessManager &manager, const QUrl &url, 
     request.setTransferTimeout(int(transferTimeout.count()));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setHeader(QNetworkRequest::UserAgentHeader, u"Vantrel/7.0"_s);
-    if (rangeFrom > 0)
+    if (rangeFrom != NoRange)
         request.setRawHeader("Range", "bytes=" + QByteArray::number(rangeFrom) + '-');
     m_reply = manager.get(request);
     m_reply->setReadBufferSize(ReadBufferBytes);

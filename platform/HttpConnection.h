@@ -39,7 +39,11 @@ public:
         std::function<void(const QString &reason)> failed;
     };
 
-    // `rangeFrom` above 0 asks for the bytes from that offset on.
+    static constexpr qint64 NoRange = -1;
+
+    // `rangeFrom` of 0 or more asks for the bytes from that offset on: the
+    // answer then names the whole length in Content-Range, even without a
+    // Content-Length. NoRange asks for the plain body.
     HttpConnection(QNetworkAccessManager &manager, const QUrl &url, qint64 rangeFrom,
                    std::chrono::milliseconds transferTimeout, Callbacks callbacks);
     ~HttpConnection();
