@@ -4,6 +4,7 @@
 #include "YoutubeDownloaderOwner.h"
 
 #include <QList>
+#include <QTest>
 
 #include <atomic>
 #include <functional>
@@ -24,10 +25,8 @@ public:
         if (onStatus)
             onStatus(downloader, status);
     }
-
-    void downloaderNeedsRedraw(YoutubeDownloader &) override { ++m_redraws; }
-
-    void removeDownloader(YoutubeDownloader &) override { ++m_removals; }
+    void downloaderNeedsRedraw(YoutubeDownloader &) override { ++redraws; }
+    void removeDownloader(YoutubeDownloader &) override { ++removals; }
 
     QList<YoutubeStatus> statuses() const
     {
@@ -35,15 +34,24 @@ public:
         return m_statuses;
     }
 
-    int redraws() const { return m_redraws; }
-
     // Runs on the thread that changed the status; set before items start.
     std::function<void(YoutubeDownloader &, YoutubeStatus)> onStatus;
-    int removals() const { return m_removals; }
+    std::atomic<int> redraws = 0;
+    std::atomic<int> removals = 0;
 
 private:
     mutable std::mutex m_mutex;
     QList<YoutubeStatus> m_statuses;
-    std::atomic<int> m_redraws = 0;
-    std::atomic<int> m_removals = 0;
 };
+
+// Waits for `status`; gives up at once when the item has come to an end
+// elsewhere.
+inline bool waitForStatus(const std::shared_ptr<YoutubeDownloader> &item, YoutubeStatus status, int timeoutMs = 60'000)
+{
+    const QList<YoutubeStatus> ends{StatusNoStream, StatusInfoFailed, StatusFinished, StatusRemoved};
+    if (QTest::qWaitFor([&] { return item->youtubeStatus() == status || ends.contains(item->youtubeStatus()); }, timeoutMs)
+        && item->youtubeStatus() == status)
+        return true;
+    qWarning("waited for status %d, came to %d: %s", int(status), int(item->youtubeStatus()), qPrintable(item->statusNote()));
+    return false;
+}

@@ -31,19 +31,34 @@ public:
         preferences.setSavedFolderPath(outputDir.path());
     }
 
-    bool isReady() const { return site.port() != 0 && outputDir.isValid(); }
+    bool isReady() { return site.port() != 0 && outputDir.isValid() && site.media().prepare(); }
 
     QString outputPath(const QString &name) const { return QDir(outputDir.path()).filePath(name); }
-
-    static QString watchLink(const QString &code)
+    // Everything in the output folder, hidden files included.
+    QStringList outputEntries() const { return entries(outputDir.path()); }
+    void clearOutput() const
     {
-        return QStringLiteral("http://www.youtube.com/watch?v=") + code;
+        QDir(outputDir.path()).removeRecursively();
+        QDir().mkpath(outputDir.path());
     }
+
+    static QStringList entries(const QString &folder)
+    {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    static QString watchLink(const QString &code) { return QStringLiteral("http://www.youtube.com/watch?v=") + code; }
 
     static QByteArray fileBytes(const QString &path)
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static bool writeFile(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
 
     QByteArray streamBytes(int itag) { return fileBytes(site.media().streamFile(itag)); }

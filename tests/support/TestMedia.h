@@ -57,13 +57,15 @@ inline double decodedSeconds(const QString &path, const QString &scratch)
     return QFileInfo(scratch).size() / (48000.0 * 2);
 }
 
-// One value of ffprobe about a file, e.g. ("stream", "sample_rate").
-inline QString probe(const QString &path, const QString &section, const QString &entry)
+// One value ffprobe reads from a file, e.g. ("stream=sample_rate") of the
+// first sound stream, ("stream=height", "v:0") of the picture, or
+// ("format_tags=comment").
+inline QString probe(const QString &path, const QString &entry, const QString &stream = QStringLiteral("a:0"))
 {
     QProcess process;
     process.start(QStringLiteral("ffprobe"),
-                  {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), QStringLiteral("a:0"),
-                   QStringLiteral("-show_entries"), section + u'=' + entry, QStringLiteral("-of"),
+                  {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), stream,
+                   QStringLiteral("-show_entries"), entry, QStringLiteral("-of"),
                    QStringLiteral("default=noprint_wrappers=1:nokey=1"), path});
     process.waitForFinished(60'000);
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
