@@ -1,12 +1,11 @@
 #include "FileSizeLimit.h"
+#include "HttpClient.h"
 #include "RecordingOwner.h"
 #include "SiteFixture.h"
 #include "TestRowViews.h"
 
 #include <QTest>
 #include <QUrl>
-
-#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
@@ -57,6 +56,7 @@ private Q_SLOTS:
         m_fixture->site.media().setStreamBytes(18, 0);
         m_fixture->preferences.setPreferedQuality(Quality360p);
         m_fixture->preferences.setOutputFormat(0);
+        m_fixture->preferences.setSavedFolderPath(m_fixture->outputDir.path());
     }
 
     void cleanup()
@@ -69,6 +69,8 @@ private Q_SLOTS:
     void wholeRoad()
     {
         auto item = newItem(watchLink(u"road-Test_01"_s));
+        // A folder that does not exist yet is made.
+        m_fixture->preferences.setSavedFolderPath(m_fixture->outputPath(u"new/sub"_s));
         auto views = std::make_shared<TestRowViews>();
         item->setRowViews(views);
         QVERIFY(waitForStatus(item, StatusReady));
@@ -86,19 +88,18 @@ private Q_SLOTS:
 
         item->downloadButtonSelector();
         QVERIFY(waitForStatus(item, StatusFinished));
-        const QString path = m_fixture->outputPath(u"Northern Gardens \"Remastered\".mp4"_s);
+        const QString path = m_fixture->outputPath(u"new/sub/Northern Gardens \"Remastered\".mp4"_s);
         QCOMPARE(item->realyDownloadedFilePath(), path);
         QCOMPARE(SiteFixture::fileBytes(path), m_fixture->streamBytes(18));
-        QCOMPARE(m_fixture->outputEntries().size(), 1);
+        QCOMPARE(SiteFixture::entries(m_fixture->outputPath(u"new/sub"_s)).size(), 1);
         QCOMPARE(views->progress.load(), streams[2]->fileContentSize());
         QCOMPARE(m_owner->statuses(), (QList<YoutubeStatus>{StatusLoadingInfo, StatusReady, StatusDownloading,
                                                              StatusDownloaded, StatusFinished}));
         // The page went through the proxy in absolute form; three size probes,
         // then one download.
-        const QList<SiteRequest> pages = m_fixture->site.requests(u"/watch"_s);
-        QCOMPARE(pages.size(), 1);
-        QCOMPARE(pages[0].target, "http://www.youtube.com/watch?v=road-Test_01&feature=related");
-        QCOMPARE(m_fixture->site.requests(u"/videoplayback"_s).size(), 4);
+        QCOMPARE(m_fixture->site.requests(u"/watch"_s).constFirst().target,
+                 "http://www.youtube.com/watch?v=road-Test_01&feature=related");
+        QCOMPARE(m_fixture->site.requests().size(), 5);
     }
 
     void pauseAndResumeAskForTheRest()
@@ -127,38 +128,34 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("beforePage"); // armed before the page load and its size probes
         QTest::addColumn<QString>("onceReady");
-        QTest::addColumn<bool>("pauseMidway");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QString>("note");
 
         const int finished = StatusFinished;
-        QTest::newRow("connection reset once") << QString() << u"path=/videoplayback,reset-after=100000,times=1"_s << false
-                                               << finished << QString();
-        QTest::newRow("stall once") << QString() << u"path=/videoplayback,stall-after=150000,times=1"_s << false << finished
-                                    << QString();
-        QTest::newRow("server error once") << QString() << u"path=/videoplayback,status=500,times=1"_s << false << finished
-                                           << QString();
-        QTest::newRow("range ignored") << QString() << u"path=/videoplayback,ignore-range,throttle=4000000"_s << true
-                                       << finished << QString();
+        QTest::newRow("connection reset once") << QString() << u"path=/videoplayback,reset-after=100000,times=1"_s << finished
+                                               << QString();
+        QTest::newRow("stall once") << QString() << u"path=/videoplayback,stall-after=150000,times=1"_s << finished << QString();
+        QTest::newRow("server error once") << QString() << u"path=/videoplayback,status=500,times=1"_s << finished << QString();
+        QTest::newRow("range ignored")
+            << QString() << u"path=/videoplayback,reset-after=100000,times=1;path=/videoplayback,ignore-range"_s << finished
+            << QString();
         QTest::newRow("range from elsewhere")
             << QString() << u"path=/videoplayback,reset-after=100000,times=1;path=/videoplayback,range-shift=1000,times=1"_s
-            << false << finished << QString();
+            << finished << QString();
         // Nothing says how long the stream is but the range it is sent as.
         QTest::newRow("no length, connection dropped")
             << u"path=/videoplayback,no-length,reset-after=100000,times=4;path=/videoplayback,no-length"_s << QString()
-            << false << finished << QString();
-        QTest::newRow("stream missing") << QString() << u"path=/videoplayback,status=404"_s << false
-                                        << int(StatusDownloadPaused) << u"HTTP 404"_s;
-        QTest::newRow("page server error") << u"path=/watch,status=500"_s << QString() << false << int(StatusInfoFailed)
-                                           << QString();
-        QTest::newRow("page without length") << u"path=/watch,no-length"_s << QString() << false << finished << QString();
+            << finished << QString();
+        QTest::newRow("stream missing") << QString() << u"path=/videoplayback,status=404"_s << int(StatusDownloadPaused)
+                                        << u"Download stopped: HTTP 404. Press Resume to try again."_s;
+        QTest::newRow("page server error") << u"path=/watch,status=500"_s << QString() << int(StatusInfoFailed) << QString();
+        QTest::newRow("page without length") << u"path=/watch,no-length"_s << QString() << finished << QString();
     }
 
     void faults()
     {
         QFETCH(QString, beforePage);
         QFETCH(QString, onceReady);
-        QFETCH(bool, pauseMidway);
         QFETCH(int, outcome);
         QFETCH(QString, note);
         m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
@@ -167,19 +164,12 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(item->youtubeStatus() != StatusLoadingInfo, 20'000);
         addFaults(m_fixture->site, onceReady);
         item->downloadButtonSelector();
-        if (pauseMidway) {
-            QTRY_VERIFY_WITH_TIMEOUT(item->downloadedBytes() > 200'000, 10'000);
-            item->pause();
-            QTest::qWait(200);
-            item->resume();
-        }
         QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), outcome, 30'000);
+        QCOMPARE(item->statusNote(), note);
         if (outcome == StatusFinished)
             QCOMPARE(SiteFixture::fileBytes(item->realyDownloadedFilePath()), m_fixture->streamBytes(18));
         else
             QCOMPARE(m_fixture->outputEntries(), QStringList());
-        QVERIFY2(item->statusText().contains(note), qPrintable(item->statusText()));
-        QCOMPARE(item->statusNote().isEmpty(), note.isEmpty());
     }
 
     void pauseDuringTheLastBlockStillSaves()
@@ -197,35 +187,20 @@ private Q_SLOTS:
         QCOMPARE(SiteFixture::fileBytes(item->realyDownloadedFilePath()), m_fixture->streamBytes(18));
     }
 
-    void removalWhenTheDataEndsWritesNothing()
-    {
-        auto item = newItem(watchLink(u"remove-at-end"_s));
-        auto views = std::make_shared<TestRowViews>();
-        const qint64 size = m_fixture->streamBytes(18).size();
-        std::atomic<bool> lastBlockShown = false;
-        // The download thread holds on in its last data block until the removal
-        // has begun, then goes on to the end of the data.
-        views->onProgress = [item = item.get(), size, &lastBlockShown](qint64 value) {
-            if (value != size)
-                return;
-            lastBlockShown = true;
-            while (item->youtubeStatus() != StatusRemoved)
-                std::this_thread::sleep_for(1ms);
-        };
-        item->setRowViews(views);
-        QVERIFY(startWhenReady(item));
-        QTRY_VERIFY_WITH_TIMEOUT(lastBlockShown.load(), 30'000);
-        removeAndCheckGone(item);
-        QCOMPARE(m_fixture->outputEntries(), QStringList());
-    }
-
+    // No thread of the item is left: once the test lets go of it, nothing
+    // keeps it alive; and the page that arrives late changes nothing.
     void removalDuringThePageLoad()
     {
         addFaults(m_fixture->site, u"path=/watch,throttle=4000"_s);
         auto item = newItem(watchLink(u"remove-while-loading"_s));
         QTRY_COMPARE_WITH_TIMEOUT(m_fixture->site.requests(u"/watch"_s).size(), 1, 5000);
-        removeAndCheckGone(item);
+        item->removeObject();
+        const std::weak_ptr<YoutubeDownloader> weak = item;
+        m_items.clear();
+        item.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(weak.expired(), 2000);
         QCOMPARE(m_owner->statuses(), (QList<YoutubeStatus>{StatusLoadingInfo, StatusRemoved}));
+        QCOMPARE(m_owner->removals.load(), 1);
     }
 
     void anotherStreamChosenDuringADownload()
@@ -263,7 +238,8 @@ private Q_SLOTS:
         // The site serves a good page for "v=%41bc", but the link has no code.
         QTest::newRow("link without a code") << u"http://www.youtube.com/watch?v=%41bc"_s << good << int(StatusInfoFailed);
         QTest::newRow("archived 2012 page")
-            << link << SiteFixture::fileBytes(QStringLiteral(VANTREL_FIXTURES_DIR "/watch-pages/2012-07_watch_player-config_derived.html"))
+            << link
+            << SiteFixture::fileBytes(QStringLiteral(VANTREL_FIXTURES_DIR "/watch-pages/2012-07_watch_player-config_derived.html"))
             << int(StatusReady);
     }
 
@@ -282,6 +258,44 @@ private Q_SLOTS:
         QCOMPARE(m_fixture->site.requests(u"/watch"_s).size(), 1);
     }
 
+    void probe_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<qint64>("size");
+
+        // Slow: a probe that read the body would never end in time.
+        QTest::newRow("announced length") << u"path=/videoplayback,throttle=1000"_s << PaddedStreamBytes;
+        QTest::newRow("no length") << u"path=/videoplayback,no-length,throttle=1000"_s << qint64(-1);
+        QTest::newRow("error status") << u"path=/videoplayback,status=404"_s << qint64(0);
+        QTest::newRow("stalled after the head") << u"path=/videoplayback,stall-after=0"_s << PaddedStreamBytes;
+        QTest::newRow("connection refused") << QString() << qint64(0);
+    }
+
+    // The size of a stream from the head of its answer alone.
+    void probe()
+    {
+        QFETCH(QString, fault);
+        QFETCH(qint64, size);
+        m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
+        const QByteArray proxy = qgetenv("http_proxy");
+        if (fault.isEmpty())
+            qputenv("http_proxy", "http://127.0.0.1:1");
+        addFaults(m_fixture->site, fault);
+        const qint64 probed = HttpClient().probeSize(QUrl(u"http://r1.youtube.com/videoplayback?itag=18"_s));
+        qputenv("http_proxy", proxy);
+        QCOMPARE(probed, size);
+        QCOMPARE(m_fixture->site.requests().size(), fault.isEmpty() ? 0 : 1);
+    }
+
+    void pageFetchStopsAtItsLimit()
+    {
+        HttpClient client;
+        const QUrl page(u"http://www.youtube.com/watch?v=limit"_s);
+        const std::optional<QByteArray> whole = client.fetch(page, 1 << 20);
+        QVERIFY(whole && whole->contains("<title>"));
+        QVERIFY(!client.fetch(page, whole->size() - 1));
+    }
+
     void onlyWebAddressesAreFetched()
     {
         // Valid by its text, but a local file.
@@ -297,19 +311,6 @@ private Q_SLOTS:
         QVERIFY(!item->statusNote().isEmpty());
         QCOMPARE(m_fixture->outputEntries(), QStringList());
         QCOMPARE(m_fixture->site.requests(u"/videoplayback"_s).size(), 0);
-    }
-
-    void titleBecomesASafeFileName()
-    {
-        m_fixture->site.setPage(u"names"_s, customPage(u"&quot;$(rm -rf ~)&quot; A&#1;B/C \\ `x`"_s,
-                                                       u"http://s.youtube.com/videoplayback?itag=18"_s));
-        auto item = newItem(watchLink(u"names"_s));
-        // A folder that does not exist yet is made.
-        const QString folder = m_fixture->outputPath(u"new/sub"_s);
-        item->setSavedFolderPath(folder);
-        QVERIFY(startWhenReady(item));
-        QVERIFY(waitForStatus(item, StatusFinished));
-        QCOMPARE(SiteFixture::entries(folder), QStringList{u"\"$(rm -rf ~)\" A_B-C - `x`.mp4"_s});
     }
 
     // A disk that fills up while the video is written: the old file of that name
@@ -412,19 +413,6 @@ private:
             return false;
         item->downloadButtonSelector();
         return true;
-    }
-
-    // Removes the item and checks that no thread of it is left: once the test
-    // lets go of it, nothing may keep it alive.
-    void removeAndCheckGone(std::shared_ptr<YoutubeDownloader> &item)
-    {
-        item->removeObject();
-        QCOMPARE(m_owner->statuses().last(), StatusRemoved);
-        QCOMPARE(m_owner->removals.load(), 1);
-        const std::weak_ptr<YoutubeDownloader> weak = item;
-        m_items.removeOne(item);
-        item.reset();
-        QTRY_VERIFY_WITH_TIMEOUT(weak.expired(), 2000);
     }
 
     std::unique_ptr<SiteFixture> m_fixture;

@@ -38,12 +38,10 @@ private Q_SLOTS:
         QTest::newRow("case-insensitive") << u"a<TITLE>x</title>b"_s << title << endTitle << u"x"_s;
         QTest::newRow("close missing") << u"a<title>x"_s << title << endTitle << QString();
         QTest::newRow("close only before open") << u"</title>a<title>x"_s << title << endTitle << QString();
-        QTest::newRow("first of several") << u"<b>1</b><b>2</b>"_s << u"<b>"_s << u"</b>"_s << u"1"_s;
         QTest::newRow("empty open tag") << u"abc"_s << u""_s << u"c"_s << QString();
         QTest::newRow("positions after astral characters")
             << u"\U0001F600\U0001F600<t>\U0001F3B5x</T>"_s << u"<t>"_s << u"</t>"_s << u"\U0001F3B5x"_s;
         QTest::newRow("to the end") << u"key=abc&x=1"_s << u"KEY="_s << QString() << u"abc&x=1"_s;
-        QTest::newRow("to the end, missing") << u"abc"_s << u"key="_s << QString() << QString();
         QTest::newRow("to the end, empty open tag") << u"abc"_s << u""_s << QString() << QString();
     }
 
@@ -56,29 +54,6 @@ private Q_SLOTS:
         QCOMPARE(close.isNull() ? StringUtils::parseTagValueFromText(text, open)
                                 : StringUtils::parseTagValueFromText(text, open, close),
                  expected);
-    }
-
-    void parseStringList_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("separator");
-        QTest::addColumn<QStringList>("expected");
-
-        QTest::newRow("pieces trimmed, blank ones dropped")
-            << u"\n a \t\r\n\u000B\u000C\n\u0085\u00A0\u3000b\u2028\u2029\n  \n"_s << u"\n"_s << QStringList{u"a"_s, u"b"_s};
-        QTest::newRow("zero-width space is no white space") << u"\u200Bx"_s << u"\n"_s << QStringList{u"\u200Bx"_s};
-        QTest::newRow("empty text") << QString() << u"\n"_s << QStringList();
-        QTest::newRow("empty separator") << u"  a\nb  "_s << QString() << QStringList{u"a\nb"_s};
-        QTest::newRow("long separator") << u"a--b----c"_s << u"--"_s << QStringList{u"a"_s, u"b"_s, u"c"_s};
-        QTest::newRow("separator is case-sensitive") << u"aXbxc"_s << u"x"_s << QStringList{u"aXb"_s, u"c"_s};
-    }
-
-    void parseStringList()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, separator);
-        QFETCH(QStringList, expected);
-        QCOMPARE(StringUtils::parseStringList(text, separator), expected);
     }
 
     void removeTags_data()
@@ -109,12 +84,9 @@ private Q_SLOTS:
 
         QTest::newRow("named") << u"Tom &amp; &quot;Jerry&quot; &lt;b&gt;"_s << u"Tom & \"Jerry\" <b>"_s;
         QTest::newRow("decimal") << u"l&#39;été &#039;"_s << u"l'été '"_s;
-        QTest::newRow("digits then junk") << u"&#39x;"_s << u"'"_s;
-        QTest::newRow("latin-1 names") << u"caf&eacute; &iexcl;&times;&yuml;"_s << u"café \u00A1\u00D7\u00FF"_s;
-        QTest::newRow("nbsp is a plain space") << u"A&nbsp;B"_s << u"A B"_s;
+        QTest::newRow("latin-1 names") << u"caf&eacute; &iexcl;&times;&yuml;&nbsp;"_s << u"café \u00A1\u00D7\u00FF "_s;
         QTest::newRow("names are case-sensitive") << u"&Auml;&auml;&AMP;"_s << u"\u00C4\u00E4\u001F"_s;
         QTest::newRow("dashes and ellipsis keep the semicolon") << u"a&mdash;b&ndash;c&hellip;"_s << u"a-;b-;c...;"_s;
-        QTest::newRow("unknown name") << u"&rsquo;"_s << u"\u001F"_s;
         QTest::newRow("hex reference reads as zero") << u"&#x27;"_s << QString(QChar(u'\0'));
         QTest::newRow("no semicolon") << u"AT&T rocks"_s << u"AT&T rocks"_s;
         QTest::newRow("white space ends the name") << u"Tom & Jerry; x&b c;y"_s << u"Tom & Jerry; x&b c;y"_s;
@@ -141,14 +113,8 @@ private Q_SLOTS:
         QTest::newRow("address") << u"x%3A%2F%2Fy%2b"_s << u"x://y+"_s;
         QTest::newRow("decoded percent is decoded again") << u"%25252F!"_s << u"/!"_s;
         QTest::newRow("bad code vanishes") << u"100%zz"_s << u"100"_s;
-        QTest::newRow("zero vanishes") << u"a%00b"_s << u"ab"_s;
-        QTest::newRow("first digit only") << u"%4g"_s << u"\u0004"_s;
-        QTest::newRow("space then digit") << u"% 9x"_s << u"\tx"_s;
-        QTest::newRow("0x prefix") << u"%0x41"_s << u"41"_s;
         QTest::newRow("utf-8 bytes as latin-1") << u"%C3%A9"_s << u"\u00C3\u00A9"_s;
         QTest::newRow("percent at the end stays") << u"100%"_s << u"100%"_s;
-        QTest::newRow("percent and one unit stay") << u"a%2"_s << u"a%2"_s;
-        QTest::newRow("decoded percent near the end stays") << u"%252"_s << u"%2"_s;
         QTest::newRow("null") << QString() << u""_s;
         QTest::newRow("astral neighbours") << u"\U0001F600%41\U0001F600"_s << u"\U0001F600A\U0001F600"_s;
     }

@@ -10,9 +10,9 @@ class FileSizeLimit
 {
 public:
     explicit FileSizeLimit(rlim_t bytes)
+        : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN))
     {
         getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{bytes, m_old.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
@@ -25,6 +25,6 @@ public:
     FileSizeLimit &operator=(const FileSizeLimit &) = delete;
 
 private:
+    void (*m_oldHandler)(int);
     rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
 };

@@ -6,32 +6,9 @@
 
 #include <QString>
 
+#include <cstdlib>
+
 namespace reference {
-
-inline int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
-}
-
-inline int scanHex(const QString &code)
-{
-    qsizetype k = 0;
-    while (k < code.size() && code.at(k).isSpace())
-        ++k;
-    if (code.mid(k, 2).compare(QStringLiteral("0x"), Qt::CaseInsensitive) == 0)
-        k += 2;
-    int value = 0;
-    while (k < code.size() && hexDigit(code.at(k)) >= 0)
-        value = value * 16 + hexDigit(code.at(k++));
-    return value;
-}
 
 inline QString replaceHTMLSymbols(const QString &text)
 {
@@ -40,9 +17,10 @@ inline QString replaceHTMLSymbols(const QString &text)
         const qsizetype p = s.indexOf(u'%');
         if (p < 0 || s.size() - p - 1 < 2)
             return s;
-        const QString code = s.mid(p + 1, 2);
+        // strtol reads hex as the decoder must: white space, an optional
+        // "0x", then digits up to the first other character.
+        const long value = std::strtol(s.mid(p + 1, 2).toLatin1().constData(), nullptr, 16);
         s.remove(p, 3);
-        const int value = scanHex(code);
         if ((value & 0xFFFF) != 0)
             s.insert(p, QChar(char16_t(value)));
     }

@@ -8,13 +8,13 @@
 #include <functional>
 #include <mutex>
 
-// Row views that remember what they were told and let a test act at the
-// moment a block of data is shown (on the download thread).
+// Row views that remember the progress and cover they were shown, and let a
+// test act at the moment a progress value is shown (on the item's thread).
 class TestRowViews final : public YoutubeRowViews
 {
 public:
-    void repaint() override { ++repaints; }
-    void initProgressIndicator(qint64 value) override { maximum = value; }
+    void repaint() override {}
+    void initProgressIndicator(qint64) override {}
     void setProgressValue(qint64 value) override
     {
         progress = value;
@@ -27,10 +27,8 @@ public:
         coverURL = url;
     }
 
-    std::atomic<int> repaints = 0;
-    std::atomic<qint64> maximum = 0;
     std::atomic<qint64> progress = 0;
-    std::function<void(qint64)> onProgress; // set before the download starts
+    std::function<void(qint64)> onProgress; // set before the item's thread shows progress
     std::mutex mutex;
     QString coverURL;
 };
