@@ -95,12 +95,13 @@ private Q_SLOTS:
         const QString text = u"some words\n  "_s + SiteFixture::watchLink(u"cli-one"_s)
             + u"  \r\nhttps://www.youtube.com/watch?v=secure\n"_s
             + SiteFixture::watchLink(u"cli-one"_s);
-        const CliResult result = runCli({u"--format"_s, u"video"_s, u"--json"_s, text, SiteFixture::watchLink(u"cli-two"_s)});
+        const CliResult result = runCli({u"--format"_s, u"video"_s, u"--json"_s, text, SiteFixture::watchLink(u"cli-two"_s),
+                                         SiteFixture::watchLink(u"cli-one"_s)});
         QCOMPARE(result.exitCode, 0);
-        QSet<QString> links;
+        QMap<int, QString> items;
         for (const QJsonObject &line : result.lines)
-            links.insert(line.value(u"link"_s).toString());
-        QCOMPARE(links, (QSet<QString>{SiteFixture::watchLink(u"cli-one"_s), SiteFixture::watchLink(u"cli-two"_s)}));
+            items.insert(line.value(u"item"_s).toInt(), line.value(u"link"_s).toString());
+        QCOMPARE(items.values(), (QStringList{SiteFixture::watchLink(u"cli-one"_s), SiteFixture::watchLink(u"cli-two"_s)}));
         QCOMPARE(m_fixture->outputEntries().size(), 2);
     }
 
