@@ -288,7 +288,7 @@ private Q_SLOTS:
                                        << u"exit code 3): the reason"_s;
         QTest::newRow("encoder stops reading") << u"long.mp4"_s << QByteArray("head -c 100 >/dev/null")
                                                << u"stopped taking input"_s;
-        QTest::newRow("encoder crashes") << u"mono.mp4"_s << QByteArray("kill -9 $$") << u"crashed"_s;
+        QTest::newRow("encoder crashes") << u"mono.mp4"_s << QByteArray("head -c 1000 >/dev/null; kill -9 $$") << u"crashed"_s;
     }
 
     // The only good copy is never deleted, nothing stands at the output's
