@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MediaConversion.h"
+#include "StyledText.h"
 #include "VideoDownload.h"
 #include "YoutubeQuality.h"
 #include "YoutubeStatus.h"
@@ -102,6 +103,22 @@ public:
     void setDownloadedBytes(qint64 bytes) { m_downloadedBytes = bytes; }
     double downloadTime() const { return m_downloadTime; }
     void addDownloadTime(double seconds);
+
+    // Row texts (GUI thread) and measures (any thread); each uses whatever
+    // the worker threads have written so far.
+    StyledText descriptionObject() const;
+    StyledText descriptionObjectYoutubeStatus() const;
+    QString descriptionYoutubeDuration() const;
+    // Bytes per second over the time spent downloading.
+    float calculateDownloadSpeed() const;
+    // Seconds the download still needs (the name is historical).
+    float calculateEllapsedTime() const;
+    // Bytes that count as done in the window's totals.
+    qint64 downloadedFileSize() const;
+    // The chosen stream's size, or the bytes received while it is unknown.
+    qint64 streamSize() const;
+    static float downloadSpeed(qint64 bytes, double seconds);
+    static float remainingTime(qint64 streamBytes, qint64 bytes, double seconds);
 
     // File names.
     QString outputFolder() const;

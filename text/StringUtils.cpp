@@ -6,6 +6,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 
 using namespace Qt::Literals::StringLiterals;
@@ -280,6 +282,25 @@ void StringUtils::writeStringToMutableData(const QString &text, QByteArray &data
 QString StringUtils::langStr(int key)
 {
     return LocalizedStrings::shared().text(key);
+}
+
+QString StringUtils::timeText(double seconds)
+{
+    // Past a thousand hours an estimate says nothing; the clamp also keeps
+    // the conversion to an integer defined.
+    constexpr double MaxSeconds = 999 * 3600 + 59 * 60 + 59;
+    const qint64 whole = qint64(std::clamp(std::isnan(seconds) ? 0.0 : seconds, 0.0, MaxSeconds));
+    const qint64 hours = whole / 3600;
+    const QString minutesAndSeconds =
+        u"%1:%2"_s.arg(whole / 60 % 60, 2, 10, QChar(u'0')).arg(whole % 60, 2, 10, QChar(u'0'));
+    if (hours == 0)
+        return minutesAndSeconds;
+    return u"%1:"_s.arg(hours, 2, 10, QChar(u'0')) + minutesAndSeconds;
+}
+
+QString StringUtils::speedText(double bytesPerSecond)
+{
+    return u"%1 %2 %3"_s.arg(langStr(48), QString::asprintf("%5.2f", bytesPerSecond / 1024 / 1024), langStr(69));
 }
 
 QString StringUtils::removeTags(const QString &markup)

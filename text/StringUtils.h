@@ -54,6 +54,13 @@ public:
     // The numbered interface text in the user's language.
     static QString langStr(int key);
 
+    // An elapsed time: "MM:SS" below an hour, else "HH:MM:SS" with as many
+    // hour digits as needed. Fractions are dropped; negative or absurd values
+    // are clamped.
+    static QString timeText(double seconds);
+    // "Speed: 1.50 MB/s" for a speed in bytes per second.
+    static QString speedText(double bytesPerSecond);
+
     // Plain text from a markup fragment: "<br />" becomes a line feed, tags go,
     // and three numeric entities are decoded.
     static QString removeTags(const QString &markup);

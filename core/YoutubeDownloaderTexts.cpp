@@ -1,0 +1,102 @@
+// The item's row texts and the measures behind them and the window's totals.
+
+#include "YoutubeDownloader.h"
+
+#include "StringUtils.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QColor Blue(0x1a, 0x5f, 0xb4);
+const QColor Brown(0x86, 0x5e, 0x3c);
+
+bool isDownloadStatus(YoutubeStatus status)
+{
+    return status == StatusDownloading || status == StatusDownloadPaused;
+}
+
+} // namespace
+
+StyledText YoutubeDownloader::descriptionObject() const
+{
+    StyledText text;
+    const QString title = youtubeTitle();
+    if (!title.isEmpty())
+        text.append(title, {}, StyledText::Font::Bold);
+    if (durationInSeconds() > 0)
+        text.append(u"\n%1: %2"_s.arg(StringUtils::langStr(188), descriptionYoutubeDuration()), Blue);
+    if (const YoutubeQualityPtr stream = currentQuality())
+        text.append(u"\n%1: %2"_s.arg(StringUtils::langStr(32), stream->description()), Brown);
+    return text;
+}
+
+StyledText YoutubeDownloader::descriptionObjectYoutubeStatus() const
+{
+    StyledText text(Qt::AlignHCenter);
+    const YoutubeStatus status = youtubeStatus();
+    const QColor color = colorCellByYoutubeStatus(status);
+    const QStringList lines = statusText().split(u'\n');
+    text.append(lines.first(), color, StyledText::Font::Bold);
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        text.append(u'\n' + lines.at(i), color, StyledText::Font::System);
+    if (!isDownloadStatus(status))
+        return text;
+    if (calculateDownloadSpeed() > 0)
+        text.append(u'\n' + StringUtils::speedText(calculateDownloadSpeed()), {}, StyledText::Font::System);
+    if (const float remaining = calculateEllapsedTime(); remaining > 0)
+        text.append(u"\n%1 %2"_s.arg(StringUtils::langStr(54), StringUtils::timeText(remaining)), Brown,
+                    StyledText::Font::System);
+    return text;
+}
+
+QString YoutubeDownloader::descriptionYoutubeDuration() const
+{
+    const qint32 duration = durationInSeconds();
+    return duration < 1 ? QString() : StringUtils::timeText(duration);
+}
+
+float YoutubeDownloader::calculateDownloadSpeed() const
+{
+    return downloadSpeed(downloadedBytes(), downloadTime());
+}
+
+float YoutubeDownloader::calculateEllapsedTime() const
+{
+    const YoutubeQualityPtr stream = currentQuality();
+    return remainingTime(stream ? stream->fileContentSize() : 0, downloadedBytes(), downloadTime());
+}
+
+qint64 YoutubeDownloader::downloadedFileSize() const
+{
+    switch (youtubeStatus()) {
+    case StatusDownloading:
+    case StatusDownloadPaused: return downloadedBytes();
+    case StatusConverting:
+    case StatusConvertPaused:
+    case StatusDownloaded:
+    case StatusFinished: return streamSize();
+    default: return 0;
+    }
+}
+
+qint64 YoutubeDownloader::streamSize() const
+{
+    const YoutubeQualityPtr stream = currentQuality();
+    const qint64 size = stream ? stream->fileContentSize() : 0;
+    return size > 0 ? size : downloadedBytes();
+}
+
+float YoutubeDownloader::downloadSpeed(qint64 bytes, double seconds)
+{
+    return seconds > 0 ? float(double(bytes) / seconds) : 0.0f;
+}
+
+float YoutubeDownloader::remainingTime(qint64 streamBytes, qint64 bytes, double seconds)
+{
+    // Without a known size there is nothing to estimate from.
+    if (seconds <= 0 || bytes <= 0 || streamBytes <= 0)
+        return 0;
+    const double total = double(streamBytes) * seconds / double(bytes);
+    return float(std::max(total - seconds, 0.0));
+}
