@@ -1,10 +1,16 @@
 #include "Workspace.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QUrl>
 
 namespace {
+
+using namespace Qt::Literals::StringLiterals;
 
 bool hasDesktop()
 {
@@ -16,4 +22,34 @@ bool hasDesktop()
 bool Workspace::openFile(const QString &path)
 {
     return hasDesktop() && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool Workspace::openURL(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    if (scheme != u"http"_s && scheme != u"https"_s)
+        return false;
+    return hasDesktop() && QDesktopServices::openUrl(url);
+}
+
+void Workspace::showInFileManager(const QString &path)
+{
+    if (!hasDesktop())
+        return;
+    const QFileInfo file(path);
+    const auto openFolder = [folder = file.absolutePath()] { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); };
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!file.exists() || !bus.isConnected()) {
+        openFolder();
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.FileManager1"_s, u"/org/freedesktop/FileManager1"_s,
+                                                       u"org.freedesktop.FileManager1"_s, u"ShowItems"_s);
+    call << QStringList{QUrl::fromLocalFile(file.absoluteFilePath()).toString()} << QString();
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), QCoreApplication::instance());
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [openFolder](QDBusPendingCallWatcher *done) {
+        if (done->isError())
+            openFolder();
+        done->deleteLater();
+    });
 }

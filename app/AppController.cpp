@@ -1,0 +1,382 @@
+#include "AppController.h"
+
+#include "DownloadTotals.h"
+#include "ItemRowViews.h"
+#include "NotificationCenter.h"
+#include "RowButtons.h"
+#include "RowDelegate.h"
+#include "StringUtils.h"
+#include "Workspace.h"
+#include "YoutubeConstants.h"
+#include "YoutubeDownloader.h"
+#include "YoutubeMenuView.h"
+#include "YoutubeProgramPreferences.h"
+#include "ui_MainWindow.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+#include <QToolButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int RefreshIntervalMs = 500;
+
+std::shared_ptr<YoutubeDownloader> downloaderOf(const Notification &notification)
+{
+    return notification.userInfo.value(NOTIFICATION_YOUTUBE_DOWNLOADER_KEY.toString())
+        .value<std::shared_ptr<YoutubeDownloader>>();
+}
+
+// String 49 holds a printf format with two integers; anything else in a
+// translation is left as it stands rather than handed to printf.
+QString countsText(int finished, int inWork)
+{
+    QString text = StringUtils::langStr(49);
+    for (const int count : {finished, inWork}) {
+        if (const qsizetype at = text.indexOf(u"%d"_s); at >= 0)
+            text.replace(at, 2, QString::number(count));
+    }
+    return text;
+}
+
+// The address a browser can open for the item: its link when that is a web
+// address, else the watch page of its code (a link line may carry other
+// words or another scheme around the link).
+QUrl pageAddress(const YoutubeDownloader &item)
+{
+    const QUrl url(item.youtubeURL(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (url.isValid() && (scheme == u"http"_s || scheme == u"https"_s))
+        return url;
+    QString code = item.youtubeCode();
+    if (code.isEmpty())
+        code = YoutubeDownloader::parseYoutubeCodeFromURL(item.youtubeURL());
+    return QUrl(YOUTUBE_URL_TEMPLATE1.toString() + u"/watch?v="_s + code);
+}
+
+} // namespace
+
+AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &preferences, QObject *parent)
+    : QObject(parent), m_ui(ui), m_preferences(preferences), m_emptyImage(u":/images/nocovermusic.gif"_s)
+{
+    m_ui.tableView->setModel(&m_model);
+    m_ui.tableView->setItemDelegate(new RowDelegate(*m_ui.tableView));
+    m_ui.tableView->setUpColumns();
+    m_ui.pathFolderPath->setText(m_preferences.savedFolderPath());
+    m_ui.toolAddURLs->setIcon(RowButtons::icon(RowButtons::Add));
+    m_ui.toolRemoveURL->setIcon(RowButtons::icon(RowButtons::Remove));
+    buildPopupMenu();
+    connectCommands();
+    observeNotifications();
+    updateDownloadAllButton();
+    connect(&m_timerUpdateInterface, &QTimer::timeout, this, &AppController::timerUpdateInterfaceSelector);
+    m_timerUpdateInterface.start(RefreshIntervalMs);
+    timerUpdateInterfaceSelector();
+    m_ui.animatedHelpView->setHintCaption(StringUtils::langStr(46));
+    m_ui.animatedHelpView->setIsActive(m_preferences.isShowHintPanel());
+    setUserInterface();
+}
+
+AppController::~AppController()
+{
+    shutdown();
+    NotificationCenter::defaultCenter().removeObserver(this);
+}
+
+void AppController::buildPopupMenu()
+{
+    QWidget *window = m_ui.tableView->window();
+    m_popupMenu = new QMenu(window);
+    m_popupMenu->setObjectName(u"popupMenu"_s);
+    QAction *browser = m_popupMenu->addAction(QString());
+    browser->setObjectName(u"miOpenInBrowser"_s);
+    connect(browser, &QAction::triggered, this, &AppController::exploreYoutubeURL);
+    QAction *finder = m_popupMenu->addAction(QString());
+    finder->setObjectName(u"miOpenInFinder"_s);
+    connect(finder, &QAction::triggered, this, &AppController::openYoutubeURLInFinder);
+    m_menuQuality = m_popupMenu->addMenu(QString());
+    m_menuQuality->setObjectName(u"miDownloadQuality"_s);
+    m_popupMenu->addSeparator();
+    QAction *remove = m_popupMenu->addAction(RowButtons::icon(RowButtons::Stop), QString());
+    remove->setObjectName(u"miRemoveClip"_s);
+    connect(remove, &QAction::triggered, this, &AppController::removeVideoClip);
+    connect(m_popupMenu, &QMenu::aboutToShow, this, &AppController::menuWillOpen);
+}
+
+void AppController::connectCommands()
+{
+    connect(m_ui.miPaste, &QAction::triggered, this, &AppController::paste);
+    for (QAction *remove : {m_ui.miRemoveSelectedURL, m_ui.toolRemoveURL})
+        connect(remove, &QAction::triggered, this, &AppController::removeVideoClip);
+    for (QAction *downloadAll : {m_ui.miDownloadAllURL, m_ui.toolDownloadAll})
+        connect(downloadAll, &QAction::triggered, this, &AppController::downloadAllURL);
+    connect(m_ui.miSelectAll, &QAction::triggered, m_ui.tableView, &QTableView::selectAll);
+    connect(m_ui.miCopy, &QAction::triggered, this, [this] {
+        QStringList links;
+        for (const auto &item : selectedItems())
+            links.append(item->youtubeURL());
+        if (!links.isEmpty())
+            QGuiApplication::clipboard()->setText(links.join(u'\n'));
+    });
+    connect(m_ui.miCut, &QAction::triggered, this, [this] {
+        m_ui.miCopy->trigger();
+        removeVideoClip();
+    });
+    connect(m_ui.tableView, &TableViewDragged::rowMenuRequested, this,
+            [this](int row, QPoint position) { showRowMenu(m_model.itemAt(row), position); });
+    connect(m_ui.miShowQuickOptions, &QAction::triggered, this, [this](bool shown) {
+        m_preferences.setIsShowQuickOptions(shown);
+        m_preferences.saveValues();
+        setUserInterface();
+    });
+    auto *close = new QToolButton(m_ui.tabQuickOptions);
+    close->setObjectName(u"btnCloseQuickOptions"_s);
+    close->setAutoRaise(true);
+    close->setIcon(RowButtons::icon(RowButtons::Stop));
+    m_ui.tabQuickOptions->setCornerWidget(close);
+    connect(close, &QToolButton::clicked, m_ui.miShowQuickOptions, [this] { m_ui.miShowQuickOptions->trigger(); });
+    connect(m_ui.miShowHintPanel, &QAction::triggered, this, [this](bool shown) {
+        m_preferences.setIsShowHintPanel(shown);
+        m_preferences.saveValues();
+        m_ui.animatedHelpView->setIsActive(shown && youtubeList().isEmpty());
+    });
+}
+
+void AppController::observeNotifications()
+{
+    NotificationCenter &center = NotificationCenter::defaultCenter();
+    center.addObserver(this, NOTIFICATION_YOUTUBE_STATUS_CHANGED.toString(), nullptr, [this](const Notification &) {
+        m_guiThread.post([this] { updateDownloadAllButton(); });
+    });
+    center.addObserver(this, NOTIFICATION_YOUTUBE_SHOW_MENU.toString(), nullptr, [this](const Notification &posted) {
+        if (auto item = downloaderOf(posted))
+            m_guiThread.post([this, item = std::move(item)] { showMenuForButton(item); });
+    });
+}
+
+// ---- the list
+
+void AppController::addYoutubesURL(const QStringList &candidates)
+{
+    for (const QString &url : candidates) {
+        if (m_shutDown || !YoutubeDownloader::isYoutubeURLValid(url) || isExistDownloaderObjectWithURL(url))
+            continue;
+        m_ui.animatedHelpView->setIsActive(false);
+        auto item = YoutubeDownloader::create(url, this, m_preferences);
+        item->setRowViews(ItemRowViews::create(m_covers, m_emptyImage));
+        item->setSavedFolderPath(newItemFolder());
+        m_model.append(item);
+        item->loadYoutubeContent();
+    }
+}
+
+bool AppController::isExistDownloaderObjectWithURL(const QString &url) const
+{
+    return std::any_of(youtubeList().cbegin(), youtubeList().cend(),
+                       [&url](const auto &item) { return item->youtubeURL() == url; });
+}
+
+void AppController::paste()
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    if (data && data->hasText())
+        addYoutubesURL(StringUtils::parseStringList(data->text(), u"\n"_s));
+}
+
+void AppController::removeVideoClip()
+{
+    const auto items = selectedItems();
+    m_ui.tableView->clearSelection();
+    YoutubeDownloader::removeAll(items);
+}
+
+QList<std::shared_ptr<YoutubeDownloader>> AppController::selectedItems() const
+{
+    QList<std::shared_ptr<YoutubeDownloader>> items;
+    const QModelIndexList rows = m_ui.tableView->selectionModel()->selectedRows();
+    for (const QModelIndex &row : rows) {
+        if (auto item = m_model.itemAt(row.row()))
+            items.append(std::move(item));
+    }
+    return items;
+}
+
+QString AppController::newItemFolder() const
+{
+    const QString shown = m_ui.pathFolderPath->text();
+    return shown.isEmpty() ? m_preferences.savedFolderPath() : shown;
+}
+
+// ---- the download-all button
+
+void AppController::downloadAllURL()
+{
+    const auto &items = youtubeList();
+    if (isExistAtOnceDownloadingObject()) {
+        for (const auto &item : items)
+            item->pause();
+    } else if (isExistAtOncePausedObject()) {
+        for (const auto &item : items)
+            item->resume();
+    } else {
+        for (const auto &item : items)
+            item->downloadVideo();
+    }
+    updateDownloadAllButton();
+}
+
+bool AppController::isExistAtOnceDownloadingObject() const
+{
+    return std::any_of(youtubeList().cbegin(), youtubeList().cend(), [](const auto &item) {
+        const YoutubeStatus status = item->youtubeStatus();
+        return status == StatusDownloading || status == StatusConverting;
+    });
+}
+
+bool AppController::isExistAtOncePausedObject() const
+{
+    return std::any_of(youtubeList().cbegin(), youtubeList().cend(), [](const auto &item) {
+        const YoutubeStatus status = item->youtubeStatus();
+        return status == StatusDownloadPaused || status == StatusConvertPaused;
+    });
+}
+
+void AppController::updateDownloadAllButton()
+{
+    const bool busy = isExistAtOnceDownloadingObject();
+    m_ui.toolDownloadAll->setIcon(RowButtons::icon(busy ? RowButtons::Pause : RowButtons::Refresh));
+    m_ui.toolDownloadAll->setText(StringUtils::langStr(busy ? 65 : 26));
+}
+
+// ---- the row menu
+
+void AppController::showMenuForButton(const std::shared_ptr<YoutubeDownloader> &item)
+{
+    const int row = m_model.rowOf(*item);
+    if (row < 0)
+        return;
+    m_ui.tableView->clearSelection();
+    m_ui.tableView->selectRow(row);
+    const QRect cell = m_ui.tableView->visualRect(m_model.index(row, RowModel::TitleColumn));
+    const QRect button = YoutubeMenuView::getMenuButtonFrame(cell.size()).toRect().translated(cell.topLeft());
+    showRowMenu(item, m_ui.tableView->viewport()->mapToGlobal(button.bottomLeft()));
+}
+
+void AppController::showRowMenu(const std::shared_ptr<YoutubeDownloader> &item, QPoint globalPosition)
+{
+    if (!item)
+        return;
+    m_menuItem = item;
+    m_popupMenu->popup(globalPosition);
+}
+
+void AppController::menuWillOpen()
+{
+    m_menuQuality->clear();
+    const auto item = m_menuItem.lock();
+    if (!item)
+        return;
+    // Another stream only before the download starts: its size and address
+    // are what the download and the totals go by.
+    const bool choosable = item->youtubeStatus() == StatusReady;
+    const YoutubeQualityPtr current = item->currentQuality();
+    const YoutubeQualityList qualities = item->qualityList();
+    for (qsizetype i = 0; i < qualities.size(); ++i) {
+        QAction *entry = m_menuQuality->addAction(qualities.at(i)->description());
+        entry->setCheckable(true);
+        entry->setChecked(qualities.at(i) == current);
+        entry->setEnabled(choosable);
+        connect(entry, &QAction::triggered, this, [this, i] { menuQualityClick(int(i)); });
+    }
+    m_menuQuality->setEnabled(!qualities.isEmpty());
+}
+
+void AppController::menuQualityClick(int position)
+{
+    const auto item = m_menuItem.lock();
+    if (!item || item->youtubeStatus() != StatusReady)
+        return;
+    const YoutubeQualityList qualities = item->qualityList();
+    if (position < 0 || position >= qualities.size())
+        return;
+    item->setCurrentQuality(qualities.at(position));
+    m_model.rowChanged(*item);
+}
+
+void AppController::exploreYoutubeURL()
+{
+    if (const auto item = m_menuItem.lock())
+        Workspace::openURL(pageAddress(*item));
+}
+
+void AppController::openYoutubeURLInFinder()
+{
+    if (const auto item = m_menuItem.lock())
+        Workspace::showInFileManager(item->filePathForDownloading());
+}
+
+// ---- refresh
+
+void AppController::timerUpdateInterfaceSelector()
+{
+    const DownloadTotals totals = DownloadTotals::of(youtubeList());
+    m_ui.averageSpeed->setText(totals.averageSpeed() > 0 ? StringUtils::speedText(totals.averageSpeed()) : QString());
+    const bool hidden = totals.isProgressHidden();
+    if (m_ui.totalProgress->isHidden() != hidden) {
+        m_ui.totalProgress->setHidden(hidden);
+        m_ui.totalProgressLabel->setHidden(hidden);
+    }
+    m_ui.totalProgressLabel->setText(countsText(totals.downloadedObjects(), totals.needDownloadObjects()));
+    m_ui.totalProgress->setMaximum(DownloadTotals::ProgressScale);
+    m_ui.totalProgress->setValue(totals.progressValue());
+}
+
+void AppController::setUserInterface()
+{
+    const bool quickOptions = m_preferences.isShowQuickOptions();
+    if (m_ui.tabQuickOptions->isHidden() == quickOptions)
+        m_ui.tabQuickOptions->setHidden(!quickOptions);
+    m_ui.miShowQuickOptions->setChecked(quickOptions);
+    m_ui.miShowHintPanel->setChecked(m_preferences.isShowHintPanel());
+}
+
+// ---- items
+
+void AppController::downloaderStatusChanged(YoutubeDownloader &downloader)
+{
+    refreshRowLater(downloader);
+}
+
+void AppController::downloaderNeedsRedraw(YoutubeDownloader &downloader)
+{
+    refreshRowLater(downloader);
+}
+
+void AppController::refreshRowLater(YoutubeDownloader &downloader)
+{
+    m_guiThread.post([this, item = downloader.weak_from_this()] {
+        if (const auto alive = item.lock())
+            m_model.rowChanged(*alive);
+    });
+}
+
+void AppController::removeDownloader(YoutubeDownloader &downloader)
+{
+    m_model.remove(downloader);
+    if (youtubeList().isEmpty() && m_preferences.isShowHintPanel() && !m_shutDown)
+        m_ui.animatedHelpView->setIsActive(true);
+}
+
+void AppController::shutdown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    m_timerUpdateInterface.stop();
+    YoutubeDownloader::removeAll(youtubeList());
+    m_covers.stop();
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "CoverLoader.h"
+#include "DownloadListModel.h"
+#include "ThreadHandOff.h"
+#include "YoutubeDownloaderOwner.h"
+
+#include <QImage>
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+class QMenu;
+class YoutubeProgramPreferences;
+namespace Ui {
+class MainWindow;
+}
+
+// The download list's controller: owns the items, serves the table, adds
+// pasted links without duplicates, removes, runs the download-all button,
+// pops up the row menu with its quality submenu, opens an item's page or
+// file, and refreshes the totals twice a second. Items report from their
+// worker threads; everything they cause here happens on the GUI thread.
+class AppController final : public QObject, public YoutubeDownloaderOwner
+{
+    Q_OBJECT
+
+public:
+    AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &preferences, QObject *parent = nullptr);
+    // Stops every item first (see shutdown()).
+    ~AppController() override;
+
+    DownloadListModel &model() { return m_model; }
+    const DownloadListModel::Items &youtubeList() const { return m_model.youtubeList(); }
+
+    // New items for the candidates that are links not yet in the list.
+    void addYoutubesURL(const QStringList &candidates);
+    bool isExistDownloaderObjectWithURL(const QString &url) const;
+    void paste();
+    void removeVideoClip();
+    void downloadAllURL();
+    bool isExistAtOnceDownloadingObject() const;
+    bool isExistAtOncePausedObject() const;
+
+    // The row menu, bound to `item` until it closes.
+    void showRowMenu(const std::shared_ptr<YoutubeDownloader> &item, QPoint globalPosition);
+    QMenu &popupMenu() { return *m_popupMenu; }
+    void exploreYoutubeURL();
+    void openYoutubeURLInFinder();
+
+    void timerUpdateInterfaceSelector();
+    void setUserInterface();
+
+    // Stops every item and the cover loads, within a few seconds even with
+    // stalled connections; leaves no file half written. Called before the
+    // program quits.
+    void shutdown();
+
+    void downloaderStatusChanged(YoutubeDownloader &downloader) override;
+    void downloaderNeedsRedraw(YoutubeDownloader &downloader) override;
+    void removeDownloader(YoutubeDownloader &downloader) override;
+
+private:
+    void buildPopupMenu();
+    void connectCommands();
+    void observeNotifications();
+    void menuWillOpen();
+    void menuQualityClick(int position);
+    void updateDownloadAllButton();
+    void showMenuForButton(const std::shared_ptr<YoutubeDownloader> &item);
+    void refreshRowLater(YoutubeDownloader &downloader);
+    QString newItemFolder() const;
+    QList<std::shared_ptr<YoutubeDownloader>> selectedItems() const;
+
+    Ui::MainWindow &m_ui;
+    YoutubeProgramPreferences &m_preferences;
+    DownloadListModel m_model;
+    ThreadHandOff m_guiThread;
+    CoverLoader m_covers;
+    QImage m_emptyImage;
+    QTimer m_timerUpdateInterface;
+    QMenu *m_popupMenu = nullptr;
+    QMenu *m_menuQuality = nullptr;
+    std::weak_ptr<YoutubeDownloader> m_menuItem;
+    bool m_shutDown = false;
+};

@@ -1,0 +1,175 @@
+// draw-art: draws the program's bundled pictures (the hint animation, the
+// placeholder cover and the fallback button icons) into a folder.
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cstdio>
+#include <functional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QColor Accent(0x1a, 0x5f, 0xb4);
+const QColor Ink(0x3d, 0x3d, 0x3d);
+
+QImage canvas(int width, int height)
+{
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+// A quaver whose head sits at `head` with radius `r`.
+void drawNote(QPainter &painter, QPointF head, qreal r, const QColor &color)
+{
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.save();
+    painter.translate(head);
+    painter.rotate(-20);
+    painter.drawEllipse(QPointF(0, 0), r * 1.3, r);
+    painter.restore();
+    const qreal stemX = head.x() + r * 1.15;
+    painter.drawRect(QRectF(stemX - r * 0.3, head.y() - r * 4.2, r * 0.3, r * 4.2));
+    QPainterPath flag;
+    flag.moveTo(stemX, head.y() - r * 4.2);
+    flag.cubicTo(stemX + r * 0.4, head.y() - r * 3.2, stemX + r * 2.0, head.y() - r * 2.8, stemX + r * 1.2,
+                 head.y() - r * 1.4);
+    flag.cubicTo(stemX + r * 1.5, head.y() - r * 2.6, stemX + r * 0.4, head.y() - r * 3.0, stemX, head.y() - r * 3.2);
+    painter.drawPath(flag);
+}
+
+// One frame of the hint: a note in a disc, a bright arc running round it.
+QImage hintFrame(int frame, int frames)
+{
+    QImage image = canvas(40, 40);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Accent);
+    painter.drawEllipse(QRectF(4, 4, 32, 32));
+    drawNote(painter, QPointF(17, 27), 3.2, Qt::white);
+    QPen arc(QColor(0x62, 0xa0, 0xea), 3, Qt::SolidLine, Qt::RoundCap);
+    painter.setPen(arc);
+    painter.setBrush(Qt::NoBrush);
+    const int start = 90 * 16 - frame * 360 * 16 / frames;
+    painter.drawArc(QRectF(1.5, 1.5, 37, 37), start, 100 * 16);
+    return image;
+}
+
+QImage placeholderCover()
+{
+    QImage image(120, 90, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient fill(0, 0, 0, 90);
+    fill.setColorAt(0, QColor(0xde, 0xdd, 0xda));
+    fill.setColorAt(1, QColor(0xc0, 0xbf, 0xbc));
+    painter.fillRect(image.rect(), fill);
+    drawNote(painter, QPointF(54, 62), 8, QColor(0x9a, 0x99, 0x96));
+    return image;
+}
+
+QImage icon(const std::function<void(QPainter &)> &draw)
+{
+    QImage image = canvas(32, 32);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Ink, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Ink);
+    draw(painter);
+    return image;
+}
+
+void drawStop(QPainter &p)
+{
+    p.drawLine(QPointF(9, 9), QPointF(23, 23));
+    p.drawLine(QPointF(23, 9), QPointF(9, 23));
+}
+
+void drawRefresh(QPainter &p)
+{
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(7, 7, 18, 18), 60 * 16, 290 * 16);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Ink);
+    p.drawPolygon(QPolygonF({QPointF(17, 3), QPointF(25, 8), QPointF(17, 13)}));
+}
+
+void drawPause(QPainter &p)
+{
+    p.setPen(Qt::NoPen);
+    p.drawRoundedRect(QRectF(8, 7, 6, 18), 1.5, 1.5);
+    p.drawRoundedRect(QRectF(18, 7, 6, 18), 1.5, 1.5);
+}
+
+void drawPlay(QPainter &p)
+{
+    p.drawPolygon(QPolygonF({QPointF(10, 7), QPointF(25, 16), QPointF(10, 25)}));
+}
+
+void drawAction(QPainter &p)
+{
+    p.setPen(Qt::NoPen);
+    p.translate(16, 16);
+    for (int tooth = 0; tooth < 8; ++tooth) {
+        p.drawRoundedRect(QRectF(-2.5, -13, 5, 7), 1, 1);
+        p.rotate(45);
+    }
+    QPainterPath ring;
+    ring.addEllipse(QPointF(0, 0), 9.5, 9.5);
+    ring.addEllipse(QPointF(0, 0), 4, 4);
+    p.drawPath(ring);
+}
+
+void drawAdd(QPainter &p)
+{
+    p.drawLine(QPointF(16, 7), QPointF(16, 25));
+    p.drawLine(QPointF(7, 16), QPointF(25, 16));
+}
+
+void drawRemove(QPainter &p)
+{
+    p.drawLine(QPointF(7, 16), QPointF(25, 16));
+}
+
+bool save(const QImage &image, const QString &path)
+{
+    if (image.save(path))
+        return true;
+    std::fprintf(stderr, "draw-art: cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: draw-art RESOURCES-FOLDER\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!out.mkpath(u"images"_s) || !out.mkpath(u"icons"_s))
+        return 1;
+    bool ok = true;
+    constexpr int Frames = 15;
+    for (int frame = 1; frame <= Frames; ++frame)
+        ok = save(hintFrame(frame, Frames), out.filePath(u"images/vantrel-icon-%1.png"_s.arg(frame))) && ok;
+    // The script turns this into the GIF the program loads: Qt reads GIF but
+    // cannot write it.
+    ok = save(placeholderCover(), out.filePath(u"images/nocovermusic.png"_s)) && ok;
+    const std::pair<const char16_t *, void (*)(QPainter &)> icons[] = {
+        {u"stop", drawStop}, {u"refresh", drawRefresh}, {u"pause", drawPause}, {u"play", drawPlay},
+        {u"action", drawAction}, {u"add", drawAdd},
+        {u"remove", drawRemove}};
+    for (const auto &[name, draw] : icons)
+        ok = save(icon(draw), out.filePath(u"icons/%1.png"_s.arg(QString::fromUtf16(name)))) && ok;
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,81 @@
+#include "AnimatedHelpView.h"
+
+#include <QLabel>
+#include <QPainter>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int FrameIntervalMs = 70;
+constexpr int ImageMargin = 10;
+constexpr int CaptionLeft = 80;
+constexpr int Height = 60;
+constexpr int CaptionPointSize = 20;
+
+} // namespace
+
+AnimatedHelpView::AnimatedHelpView(QWidget *parent)
+    : QWidget(parent), m_hintCaptionField(new QLabel(this))
+{
+    setFixedHeight(Height);
+    for (int i = 1; i <= FrameCount; ++i)
+        m_frames.append(QImage(u":/images/vantrel-icon-%1.png"_s.arg(i)));
+    QFont font = m_hintCaptionField->font();
+    font.setPointSize(CaptionPointSize);
+    m_hintCaptionField->setFont(font);
+    m_hintCaptionField->setGeometry(CaptionLeft, 0, 10'000, Height);
+    m_hintCaptionField->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_animateTimer.setInterval(FrameIntervalMs);
+    connect(&m_animateTimer, &QTimer::timeout, this, &AnimatedHelpView::timerAnimateOnTimer);
+    hide();
+}
+
+QString AnimatedHelpView::hintCaption() const
+{
+    return m_hintCaptionField->text();
+}
+
+void AnimatedHelpView::setHintCaption(const QString &caption)
+{
+    m_hintCaptionField->setText(caption);
+}
+
+void AnimatedHelpView::setIsActive(bool active)
+{
+    if (active == m_isActive)
+        return;
+    if (active)
+        showAnimatedHint();
+    else
+        hideAnimatedHint();
+    m_isActive = active;
+}
+
+void AnimatedHelpView::showAnimatedHint()
+{
+    m_imageIndex = 0;
+    show();
+    m_animateTimer.start();
+}
+
+void AnimatedHelpView::hideAnimatedHint()
+{
+    m_animateTimer.stop();
+    hide();
+}
+
+void AnimatedHelpView::timerAnimateOnTimer()
+{
+    m_imageIndex = m_imageIndex % FrameCount + 1;
+    m_animateImage = m_frames.at(m_imageIndex - 1);
+    update();
+}
+
+void AnimatedHelpView::paintEvent(QPaintEvent *)
+{
+    if (!m_isActive || m_animateImage.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(ImageMargin, (height() - m_animateImage.height()) / 2, m_animateImage);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+
+// The hint strip above the empty list: a small looping icon and one line of
+// large text telling the user what to do. The window's layout gives its room
+// to the list while it is hidden.
+class AnimatedHelpView final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static constexpr int FrameCount = 15;
+
+    explicit AnimatedHelpView(QWidget *parent = nullptr);
+
+    QString hintCaption() const;
+    void setHintCaption(const QString &caption);
+
+    bool isActive() const { return m_isActive; }
+    // Switching to the current state again does nothing.
+    void setIsActive(bool active);
+
+    int imageIndex() const { return m_imageIndex; }
+    void timerAnimateOnTimer();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void showAnimatedHint();
+    void hideAnimatedHint();
+
+    QList<QImage> m_frames;
+    QTimer m_animateTimer;
+    QImage m_animateImage;
+    QLabel *m_hintCaptionField;
+    int m_imageIndex = 0;
+    bool m_isActive = false;
+};

@@ -1,0 +1,137 @@
+#include "YoutubeOperationsView.h"
+
+#include "RowButtons.h"
+#include "YoutubeDownloader.h"
+
+#include <QPainter>
+#include <QStyleOptionViewItem>
+#include <QWidget>
+
+#include <cmath>
+
+namespace {
+
+constexpr int ProgressLeft = 10;
+constexpr int ProgressGap = 5;
+
+bool showsProgress(qint32 status)
+{
+    return status == StatusDownloading || status == StatusDownloadPaused || status == StatusConverting
+        || status == StatusConvertPaused;
+}
+
+RowButtons::Kind iconOf(YoutubeOperationsView::Button button)
+{
+    switch (button) {
+    case YoutubeOperationsView::RemoveButton: return RowButtons::Stop;
+    case YoutubeOperationsView::DownloadButton:
+    case YoutubeOperationsView::ResumeButton: return RowButtons::Refresh;
+    case YoutubeOperationsView::PauseButton: return RowButtons::Pause;
+    case YoutubeOperationsView::PlayButton: return RowButtons::Play;
+    }
+    return RowButtons::Stop;
+}
+
+} // namespace
+
+QList<YoutubeOperationsView::Button> YoutubeOperationsView::visibleButtonsListByYoutubeStatus(qint32 status)
+{
+    switch (status) {
+    case StatusReady: return {DownloadButton, RemoveButton};
+    case StatusDownloading:
+    case StatusConverting: return {PauseButton, RemoveButton};
+    case StatusDownloadPaused:
+    case StatusConvertPaused: return {ResumeButton, RemoveButton};
+    case StatusDownloaded:
+    case StatusFinished: return {PlayButton, RemoveButton};
+    default: return {RemoveButton};
+    }
+}
+
+QSize YoutubeOperationsView::visibleButtonsTotalSize(const QList<Button> &buttons)
+{
+    if (buttons.isEmpty())
+        return {0, 0};
+    return {int(buttons.size()) * ButtonSize, ButtonSize};
+}
+
+YoutubeOperationsView::Layout YoutubeOperationsView::calculateButtonsPositions(QSize cell, qint32 status) const
+{
+    const QList<Button> buttons = visibleButtonsListByYoutubeStatus(status);
+    const QSize total = visibleButtonsTotalSize(buttons);
+    // Centred with the remainders truncated toward zero, measured from the
+    // bottom edge as the group was first drawn, so odd heights round the
+    // same way.
+    const int left = int(std::trunc((cell.width() - total.width()) * 0.5));
+    const int bottom = int(std::trunc((cell.height() - total.height()) * 0.5));
+    const int top = cell.height() - bottom - total.height();
+    Layout layout;
+    for (qsizetype i = 0; i < buttons.size(); ++i)
+        layout.buttons.append({buttons.at(i), QRect(left + int(i) * ButtonSize, top, ButtonSize, ButtonSize)});
+    if (m_hasProgress && showsProgress(status))
+        layout.progress = QRect(ProgressLeft, top + total.height() + ProgressGap, cell.width() - 2 * ProgressLeft,
+                                ProgressHeight);
+    return layout;
+}
+
+std::optional<YoutubeOperationsView::Button> YoutubeOperationsView::buttonAt(QPoint point, QSize cell,
+                                                                             qint32 status) const
+{
+    for (const auto &[button, rect] : calculateButtonsPositions(cell, status).buttons) {
+        if (rect.contains(point))
+            return button;
+    }
+    return std::nullopt;
+}
+
+void YoutubeOperationsView::initProgressIndicator(qint64 maximum)
+{
+    m_hasProgress = true;
+    m_maximum = maximum;
+    m_value = 0;
+}
+
+void YoutubeOperationsView::setProgressValue(qint64 value)
+{
+    m_value = value;
+}
+
+int YoutubeOperationsView::scaledProgress() const
+{
+    if (m_maximum <= 0)
+        return 0;
+    const double share = std::clamp(double(m_value) / double(m_maximum), 0.0, 1.0);
+    return int(std::lround(share * ProgressScale));
+}
+
+void YoutubeOperationsView::paint(QPainter &painter, const QStyleOptionViewItem &option, qint32 status,
+                                  std::optional<Button> hovered, bool pressed) const
+{
+    QStyle *style = option.widget ? option.widget->style() : nullptr;
+    if (!style)
+        return;
+    const Layout layout = calculateButtonsPositions(option.rect.size(), status);
+    for (const auto &[button, rect] : layout.buttons)
+        RowButtons::paint(painter, option, rect, iconOf(button), hovered == button, pressed);
+    if (!layout.progress)
+        return;
+    QStyleOptionProgressBar bar;
+    bar.rect = layout.progress->translated(option.rect.topLeft());
+    bar.palette = option.palette;
+    bar.state = QStyle::State_Enabled | QStyle::State_Horizontal;
+    bar.minimum = 0;
+    bar.maximum = m_maximum > 0 ? ProgressScale : 0; // unknown size: busy
+    bar.progress = scaledProgress();
+    style->drawControl(QStyle::CE_ProgressBar, &bar, &painter, option.widget);
+}
+
+void YoutubeOperationsView::perform(Button button, YoutubeDownloader &item)
+{
+    switch (button) {
+    case RemoveButton: item.removeObject(); break;
+    case DownloadButton: item.downloadButtonSelector(); break;
+    case PauseButton: item.pause(); break;
+    case ResumeButton: item.resume(); break;
+    case PlayButton: item.play(); break;
+    }
+}
