@@ -64,6 +64,12 @@ void AudioConverter::cancel()
         m_thread->cancel();
 }
 
+bool AudioConverter::isCancelled() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_thread && m_thread->isCancelled();
+}
+
 bool AudioConverter::stopConverting(std::chrono::milliseconds timeout)
 {
     cancel();

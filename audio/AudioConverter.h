@@ -57,6 +57,8 @@ public:
     static QByteArray wavHeader(int channels, int sampleRate, qint64 dataBytes);
 
 protected:
+    // On the converter's thread: whether the run has been cancelled.
+    bool isCancelled() const;
     // The stages of a run, on the worker thread. Each returns false on a
     // failure, with the reason in `error`.
     virtual int maxChannels() const { return 0; }

@@ -39,6 +39,7 @@ bool AudioMp3Converter::doOnStartConverting(const AudioDecoder &decoder, AtomicF
     // The encoder writes the temporary file itself.
     output.file().close();
     m_encoder = std::make_unique<EncoderProcess>();
+    m_encoder->setCancelCheck([this] { return isCancelled(); });
     if (!m_encoder->start(encoderProgram(), encoderArguments(output.temporaryPath()))) {
         error = m_encoder->errorString();
         m_encoder.reset();

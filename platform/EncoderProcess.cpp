@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include <fcntl.h>
@@ -27,6 +28,8 @@ namespace {
 constexpr int FinishTimeoutMs = 120'000;
 // An encoder that takes nothing for this long is taken for hung.
 constexpr int StallTimeoutMs = 60'000;
+// Long enough for the encoder to write out what it was given.
+constexpr int CancelGraceMs = 300;
 constexpr qint64 ErrorOutputKept = 4096;
 
 QString systemError(int code)
@@ -97,6 +100,11 @@ bool EncoderProcess::write(const char *data, qint64 size)
         const ssize_t written = ::write(m_input, data, size_t(size));
         if (written < 0 && errno == EINTR)
             continue;
+        if (written < 0 && errno == EAGAIN && isCancelled()) {
+            m_error = u"the conversion was cancelled"_s;
+            closeInput();
+            return false;
+        }
         if (written < 0 && errno == EAGAIN && !stalled.hasExpired()) {
             pollfd ready{m_input, POLLOUT, 0};
             ::poll(&ready, 1, 100);
@@ -153,13 +161,16 @@ void EncoderProcess::kill()
 bool EncoderProcess::waitForExit(int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
+    std::optional<QDeadlineTimer> grace;
     while (true) {
         const pid_t ended = ::waitpid(m_pid, &m_status, WNOHANG);
         if (ended == m_pid || (ended < 0 && errno != EINTR)) {
             m_pid = -1;
             return ended > 0;
         }
-        if (deadline.hasExpired())
+        if (!grace && isCancelled())
+            grace = QDeadlineTimer(CancelGraceMs);
+        if (deadline.hasExpired() || (grace && grace->hasExpired()))
             return false;
         QThread::msleep(5);
     }

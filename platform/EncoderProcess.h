@@ -6,6 +6,8 @@
 
 #include <sys/types.h>
 
+#include <functional>
+
 // An external encoder fed on its standard input: started with an argument
 // list, never through a shell, so no character of a file name can be taken
 // for shell syntax. Its error output goes to a file whose end explains a
@@ -22,6 +24,9 @@ public:
     static QString findProgram(const QString &name);
 
     bool start(const QString &program, const QStringList &arguments);
+    // Once this says so, writing gives up at once and waiting for the end
+    // only briefly: an encoder that stalls must not hold up a removal.
+    void setCancelCheck(std::function<bool()> cancelled) { m_cancelled = std::move(cancelled); }
     // Blocks while the encoder is busy. False once it no longer takes input
     // (it ended or closed its input): what it was given is then incomplete.
     bool write(const char *data, qint64 size);
@@ -34,6 +39,7 @@ public:
     QString errorString() const { return m_error; }
 
 private:
+    bool isCancelled() const { return m_cancelled && m_cancelled(); }
     bool waitForExit(int timeoutMs);
     void closeInput();
     QString lastErrorLine();
@@ -43,4 +49,5 @@ private:
     int m_status = 0;
     QTemporaryFile m_errorOutput;
     QString m_error;
+    std::function<bool()> m_cancelled;
 };
