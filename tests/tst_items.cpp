@@ -1,7 +1,9 @@
+#include "DownloadTotals.h"
 #include "NotificationCenter.h"
 #include "OutputFileName.h"
 #include "PreferenceStore.h"
 #include "RecordingOwner.h"
+#include "StringUtils.h"
 #include "WatchPage.h"
 #include "YoutubeConstants.h"
 #include "YoutubeProgramPreferences.h"
@@ -9,6 +11,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cmath>
+#include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -128,6 +133,109 @@ private Q_SLOTS:
 
     // Only real changes are announced, a change from an expected status happens
     // only from there, and Removed is final. A note joins the status text.
+    void timeText_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("under a minute") << 59.0 << u"00:59"_s;
+        QTest::newRow("last second before an hour") << 3599.0 << u"59:59"_s;
+        QTest::newRow("an hour") << 3600.0 << u"01:00:00"_s;
+        QTest::newRow("fraction dropped") << 3725.9 << u"01:02:05"_s;
+        QTest::newRow("beyond a day") << 104858.0 << u"29:07:38"_s;
+        QTest::newRow("absurd estimate") << 1e30 << u"999:59:59"_s;
+        QTest::newRow("not a number") << std::nan("") << u"00:00"_s;
+        QTest::newRow("negative") << -5.0 << u"00:00"_s;
+    }
+
+    void timeText()
+    {
+        QFETCH(double, seconds);
+        QTEST(StringUtils::timeText(seconds), "text");
+    }
+
+    void speedTextReadsTheSameEverywhere()
+    {
+        QCOMPARE(StringUtils::speedText(1'572'864), u"Speed:  1.50 MB/s"_s);
+    }
+
+    void measures_data()
+    {
+        QTest::addColumn<qint64>("streamBytes");
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<float>("speed");
+        QTest::addColumn<float>("remaining");
+
+        QTest::newRow("half of 10 MiB in 10 s") << qint64(10'485'760) << qint64(5'242'880) << 10.0 << 524'288.0f << 10.0f;
+        QTest::newRow("no time counted yet") << qint64(10'485'760) << qint64(5'242'880) << 0.0 << 0.0f << 0.0f;
+        QTest::newRow("nothing received yet") << qint64(10'485'760) << qint64(0) << 4.0 << 0.0f << 0.0f;
+        QTest::newRow("size unknown") << qint64(-1) << qint64(1000) << 2.0 << 500.0f << 0.0f;
+        QTest::newRow("more than announced") << qint64(100) << qint64(200) << 2.0 << 100.0f << 0.0f;
+    }
+
+    void measures()
+    {
+        QFETCH(qint64, streamBytes);
+        QFETCH(qint64, bytes);
+        QFETCH(double, seconds);
+        QTEST(YoutubeDownloader::downloadSpeed(bytes, seconds), "speed");
+        QTEST(YoutubeDownloader::remainingTime(streamBytes, bytes, seconds), "remaining");
+    }
+
+    void totals_data()
+    {
+        // Each item: status, speed, stream bytes, bytes done.
+        using Item = std::tuple<YoutubeStatus, double, qint64, qint64>;
+        QTest::addColumn<QList<Item>>("items");
+        QTest::addColumn<double>("speed");
+        QTest::addColumn<int>("finished");
+        QTest::addColumn<int>("inWork");
+        QTest::addColumn<bool>("barHidden");
+        QTest::addColumn<int>("barValue");
+
+        QTest::newRow("empty list") << QList<Item>{} << 0.0 << 0 << 0 << true << 0;
+        QTest::newRow("nothing received yet")
+            << QList<Item>{{StatusDownloading, 0.0, 1000, 0}} << 0.0 << 0 << 1 << true << 0;
+        QTest::newRow("two running downloads")
+            << QList<Item>{{StatusDownloading, 1'048'576.0, 4000, 1000}, {StatusDownloading, 524'288.0, 4000, 1000}}
+            << 1'572'864.0 << 0 << 2 << false << 2500;
+        QTest::newRow("paused keeps its bytes, adds no speed")
+            << QList<Item>{{StatusDownloadPaused, 9999.0, 1000, 500}} << 0.0 << 0 << 1 << false << 5000;
+        QTest::newRow("all downloaded, some converting")
+            << QList<Item>{{StatusConverting, 0.0, 1000, 1000}, {StatusFinished, 0.0, 3000, 3000}}
+            << 0.0 << 1 << 2 << true << 10'000;
+        QTest::newRow("one of three finished")
+            << QList<Item>{{StatusFinished, 0.0, 1000, 1000}, {StatusDownloading, 0.0, 1000, 10},
+                           {StatusDownloadPaused, 0.0, 1000, 90}}
+            << 0.0 << 1 << 3 << false << 3667;
+        QTest::newRow("not in work counts nowhere")
+            << QList<Item>{{StatusReady, 5.0, 1000, 0}, {StatusInfoFailed, 0.0, 0, 0}, {StatusDownloading, 0.0, 1000, 250}}
+            << 0.0 << 0 << 1 << false << 2500;
+        QTest::newRow("unknown size counts the bytes received in both sums")
+            << QList<Item>{{StatusDownloading, 0.0, -1, 600}, {StatusDownloading, 0.0, 1000, 200}}
+            << 0.0 << 0 << 2 << false << 5000;
+        QTest::newRow("beyond 2 GiB")
+            << QList<Item>{{StatusDownloading, 0.0, 3'000'000'000, 1'500'000'000}, {StatusFinished, 0.0, 1'000'000'000, 1'000'000'000}}
+            << 0.0 << 1 << 2 << false << 6250;
+        QTest::newRow("more done than announced is clamped")
+            << QList<Item>{{StatusDownloading, 0.0, 100, 150}} << 0.0 << 0 << 1 << true << 10'000;
+    }
+
+    void totals()
+    {
+        using Item = std::tuple<YoutubeStatus, double, qint64, qint64>;
+        QFETCH(QList<Item>, items);
+        DownloadTotals totals;
+        for (const auto &[status, speed, streamBytes, doneBytes] : items)
+            totals.add(status, speed, streamBytes, doneBytes);
+        QTEST(totals.averageSpeed(), "speed");
+        QTEST(totals.downloadedObjects(), "finished");
+        QTEST(totals.needDownloadObjects(), "inWork");
+        QTEST(totals.isProgressHidden(), "barHidden");
+        QTEST(totals.progressValue(), "barValue");
+    }
+
     void statusMoves()
     {
         RecordingOwner owner;

@@ -1,0 +1,396 @@
+#include "AnimatedHelpView.h"
+#include "AppController.h"
+#include "ImageView.h"
+#include "MainWindow.h"
+#include "RecordingOwner.h"
+#include "SiteFixture.h"
+#include "StandInProgram.h"
+#include "YoutubeMenuView.h"
+#include "YoutubeOperationsView.h"
+#include "ui_MainWindow.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+using Item = std::shared_ptr<YoutubeDownloader>;
+
+// The main window on the offscreen platform, its controller driving real
+// items against the sample site.
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+public Q_SLOTS:
+    // Stands in for the desktop's browser and file manager.
+    void openUrl(const QUrl &url) { m_opened.append(url); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        for (const char *scheme : {"http", "https", "smb", "file"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "openUrl");
+        m_path = qgetenv("PATH");
+    }
+
+    void init()
+    {
+        m_fixture = std::make_unique<SiteFixture>();
+        QVERIFY(m_fixture->isReady());
+        m_fixture->preferences.setOutputFormat(0);
+        m_window = std::make_unique<MainWindow>(m_fixture->preferences);
+        m_window->show();
+        m_opened.clear();
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        // Row views go on the GUI thread, by deferred deletion.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_fixture.reset();
+        qputenv("PATH", m_path);
+    }
+
+    void operationsLayout_data()
+    {
+        QTest::addColumn<QSize>("cell");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("barPrepared");
+        QTest::addColumn<QList<int>>("buttons");
+        QTest::addColumn<QList<QRect>>("frames");
+        QTest::addColumn<QRect>("bar"); // null: no bar
+
+        using V = YoutubeOperationsView;
+        QTest::newRow("downloading") << QSize(120, 60) << 6 << true << QList<int>{V::PauseButton, V::RemoveButton}
+                                     << QList<QRect>{{36, 18, 24, 24}, {60, 18, 24, 24}} << QRect(10, 47, 100, 10);
+        QTest::newRow("one button alone") << QSize(100, 60) << 1 << true << QList<int>{V::RemoveButton}
+                                          << QList<QRect>{{38, 18, 24, 24}} << QRect();
+        QTest::newRow("odd width truncates") << QSize(121, 60) << 2 << false
+                                             << QList<int>{V::DownloadButton, V::RemoveButton}
+                                             << QList<QRect>{{36, 18, 24, 24}, {60, 18, 24, 24}} << QRect();
+        QTest::newRow("odd height keeps the lower gap") << QSize(120, 61) << 11 << true
+                                                        << QList<int>{V::PlayButton, V::RemoveButton}
+                                                        << QList<QRect>{{36, 19, 24, 24}, {60, 19, 24, 24}} << QRect();
+        QTest::newRow("paused download") << QSize(120, 64) << 7 << true << QList<int>{V::ResumeButton, V::RemoveButton}
+                                         << QList<QRect>{{36, 20, 24, 24}, {60, 20, 24, 24}} << QRect(10, 49, 100, 10);
+        QTest::newRow("paused conversion") << QSize(120, 64) << 9 << true
+                                           << QList<int>{V::ResumeButton, V::RemoveButton}
+                                           << QList<QRect>{{36, 20, 24, 24}, {60, 20, 24, 24}} << QRect(10, 49, 100, 10);
+        QTest::newRow("downloaded") << QSize(120, 64) << 10 << true << QList<int>{V::PlayButton, V::RemoveButton}
+                                    << QList<QRect>{{36, 20, 24, 24}, {60, 20, 24, 24}} << QRect();
+        QTest::newRow("no bar before the first run") << QSize(120, 60) << 6 << false
+                                                     << QList<int>{V::PauseButton, V::RemoveButton}
+                                                     << QList<QRect>{{36, 18, 24, 24}, {60, 18, 24, 24}} << QRect();
+        QTest::newRow("removed") << QSize(120, 60) << 12 << true << QList<int>{V::RemoveButton}
+                                 << QList<QRect>{{48, 18, 24, 24}} << QRect();
+    }
+
+    void operationsLayout()
+    {
+        QFETCH(QSize, cell);
+        QFETCH(int, status);
+        QFETCH(bool, barPrepared);
+        QFETCH(QList<int>, buttons);
+        QFETCH(QList<QRect>, frames);
+        QFETCH(QRect, bar);
+        YoutubeOperationsView view;
+        if (barPrepared)
+            view.initProgressIndicator(1000);
+        const auto layout = view.calculateButtonsPositions(cell, status);
+        QList<int> shownButtons;
+        QList<QRect> shownFrames;
+        for (const auto &[button, frame] : layout.buttons) {
+            shownButtons.append(button);
+            shownFrames.append(frame);
+        }
+        QCOMPARE(shownButtons, buttons);
+        QCOMPARE(shownFrames, frames);
+        QCOMPARE(layout.progress.value_or(QRect()), bar);
+    }
+
+    void menuButtonAndCover_data()
+    {
+        QTest::addColumn<QSize>("cell");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QRectF>("button");
+        QTest::addColumn<bool>("visible");
+
+        QTest::newRow("title cell") << QSize(300, 40) << 2 << QRectF(274, 8, 24, 24) << true;
+        QTest::newRow("odd height") << QSize(300, 41) << 5 << QRectF(274, 8.5, 24, 24) << true;
+        QTest::newRow("new") << QSize(300, 40) << 0 << QRectF(274, 8, 24, 24) << false;
+        QTest::newRow("loading") << QSize(300, 40) << 1 << QRectF(274, 8, 24, 24) << false;
+        QTest::newRow("removed") << QSize(300, 40) << 12 << QRectF(274, 8, 24, 24) << true;
+    }
+
+    void menuButtonAndCover()
+    {
+        QFETCH(QSize, cell);
+        QFETCH(int, status);
+        QTEST(YoutubeMenuView::getMenuButtonFrame(cell), "button");
+        QTEST(YoutubeMenuView::isMenuButtonVisible(status), "visible");
+        QCOMPARE(ImageView::pictureRect(QRect(QPoint(10, 20), cell)), QRect(12, 22, cell.width() - 4, cell.height() - 4));
+    }
+
+    void progressBeyondTheIntRange()
+    {
+        YoutubeOperationsView view;
+        view.initProgressIndicator(5 * 1024LL * 1024 * 1024);
+        view.setProgressValue(2560LL * 1024 * 1024);
+        QCOMPARE(view.scaledProgress(), 5000);
+        view.initProgressIndicator(100);
+        QCOMPARE(view.scaledProgress(), 0);
+    }
+
+    void hintPanel()
+    {
+        AnimatedHelpView hint;
+        hint.setIsActive(true);
+        hint.setIsActive(true);
+        QVERIFY(!hint.isHidden());
+        for (int tick = 0; tick < 15; ++tick)
+            hint.timerAnimateOnTimer();
+        QCOMPARE(hint.imageIndex(), 15);
+        hint.timerAnimateOnTimer();
+        QCOMPARE(hint.imageIndex(), 1);
+        hint.setIsActive(false);
+        QVERIFY(hint.isHidden());
+    }
+
+    void interfaceStrings()
+    {
+        Ui::MainWindow &ui = m_window->ui();
+        QCOMPARE(m_window->windowTitle(), u"Vantrel"_s);
+        QCOMPARE(m_window->controller().model().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), u"Cover"_s);
+        QCOMPARE(ui.miAbout->text(), u"About Vantrel"_s);
+        QCOMPARE(ui.miAddYoutubesURL->text(), u"Add Links..."_s);
+        QCOMPARE(ui.toolDownloadAll->toolTip(), u"Download or resume all links"_s);
+        QCOMPARE(ui.tabQuickOptions->tabText(0), u"Quick Options"_s);
+        QCOMPARE(m_window->findChild<QMenu *>(u"miDownloadQuality"_s)->title(), u"Download Quality"_s);
+    }
+
+    void pasteAddsEachLinkOnce()
+    {
+        const QString a = SiteFixture::watchLink(u"pasteAaaaaa"_s);
+        const QString b = SiteFixture::watchLink(u"pasteBbbbbb"_s);
+        const QString prose = u"have a look: "_s + SiteFixture::watchLink(u"pasteCcccc"_s) + u" it's good"_s;
+        controller().addYoutubesURL({b});
+        QGuiApplication::clipboard()->setText(u"\n  "_s + a + u"  \n\nno link here\n"_s + b + u"\n"_s + a
+                                              + u"\n"_s + prose + u"\n"_s + a.toUpper() + u"\n"_s);
+        m_window->ui().miPaste->trigger();
+        QCOMPARE(links(), (QStringList{b, a, prose, a.toUpper()}));
+        list().at(1)->removeObject();
+        m_window->ui().miPaste->trigger();
+        QCOMPARE(links(), (QStringList{b, prose, a.toUpper(), a}));
+    }
+
+    void clickingRowButtons()
+    {
+        const Item item = added(u"clickAaaaaa"_s);
+        QVERIFY(waitForStatus(item, StatusReady));
+        click(0, YoutubeOperationsView::DownloadButton);
+        QVERIFY(waitForStatus(item, StatusFinished));
+        QVERIFY(QFile::exists(item->filePathForDownloading()));
+        click(0, YoutubeOperationsView::RemoveButton);
+        QCOMPARE(item->youtubeStatus(), StatusRemoved);
+        QCOMPARE(m_window->controller().model().rowCount(), 0);
+    }
+
+    void downloadAllButtonFollowsWorkerThreads()
+    {
+        throttleStreams();
+        const Item first = added(u"cycleAaaaaa"_s);
+        const Item second = added(u"cycleBbbbbb"_s);
+        QVERIFY(waitForStatus(first, StatusReady) && waitForStatus(second, StatusReady));
+        QAction *button = m_window->ui().toolDownloadAll;
+        QCOMPARE(button->text(), u"Download All"_s);
+        button->trigger();
+        // The downloads move to Downloading on their own threads.
+        QTRY_COMPARE(button->text(), u"Pause All"_s);
+        QVERIFY(waitForStatus(first, StatusDownloading) && waitForStatus(second, StatusDownloading));
+        second->pause();
+        button->trigger();
+        QCOMPARE(first->youtubeStatus(), StatusDownloadPaused);
+        QCOMPARE(second->youtubeStatus(), StatusDownloadPaused);
+        QTRY_COMPARE(button->text(), u"Download All"_s);
+        button->trigger();
+        QCOMPARE(first->youtubeStatus(), StatusDownloading);
+        QCOMPARE(second->youtubeStatus(), StatusDownloading);
+        QTRY_COMPARE(button->text(), u"Pause All"_s);
+    }
+
+    void qualitySubmenuOnlyBeforeTheDownload()
+    {
+        throttleStreams();
+        const Item item = added(u"qualityAaaa"_s);
+        QVERIFY(waitForStatus(item, StatusReady));
+        const YoutubeQualityList streams = item->qualityList();
+        QVERIFY(streams.size() >= 2);
+        QList<QAction *> entries = openQualityMenu(item);
+        QCOMPARE(entries.size(), streams.size());
+        const qsizetype other = streams.indexOf(item->currentQuality()) == 0 ? 1 : 0;
+        QVERIFY(entries.at(other)->isEnabled() && !entries.at(other)->isChecked());
+        entries.at(other)->trigger();
+        QCOMPARE(item->currentQuality(), streams.at(other));
+
+        item->downloadButtonSelector();
+        QVERIFY(waitForStatus(item, StatusDownloading));
+        entries = openQualityMenu(item);
+        QVERIFY(entries.at(other)->isChecked());
+        QVERIFY(std::none_of(entries.cbegin(), entries.cend(), [](QAction *entry) { return entry->isEnabled(); }));
+        entries.at(1 - other)->trigger();
+        QCOMPARE(item->currentQuality(), streams.at(other));
+    }
+
+    void rightClickActsOnTheRowUnderThePointer()
+    {
+        const Item first = added(u"rightAaaaaa"_s);
+        const Item second = added(u"rightBbbbbb"_s);
+        QVERIFY(waitForStatus(first, StatusReady) && waitForStatus(second, StatusReady));
+        TableViewDragged *table = m_window->ui().tableView;
+        table->selectRow(0);
+        const QPoint point = table->visualRect(model().index(1, RowModel::StatusColumn)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, point, table->viewport()->mapToGlobal(point));
+        QCoreApplication::sendEvent(table->viewport(), &event);
+        QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(table->selectionModel()->selectedRows().constFirst().row(), 1);
+        QTRY_VERIFY(controller().popupMenu().isVisible());
+        controller().popupMenu().findChild<QAction *>(u"miRemoveClip"_s)->trigger();
+        controller().popupMenu().close();
+        QCOMPARE(list(), QList<Item>{first});
+        QCOMPARE(second->youtubeStatus(), StatusRemoved);
+    }
+
+    void removingSeveralRowsOneMidDownload()
+    {
+        throttleStreams();
+        const Item first = added(u"removeAaaaa"_s);
+        const Item kept = added(u"removeBbbbb"_s);
+        const Item third = added(u"removeCcccc"_s);
+        QVERIFY(waitForStatus(third, StatusReady));
+        third->downloadButtonSelector();
+        QVERIFY(waitForStatus(third, StatusDownloading));
+        QTRY_VERIFY(third->downloadedBytes() > 0);
+        QSignalSpy resets(&model(), &QAbstractItemModel::modelReset);
+        QSignalSpy removals(&model(), &QAbstractItemModel::rowsRemoved);
+        TableViewDragged *table = m_window->ui().tableView;
+        table->selectionModel()->select(model().index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        table->selectionModel()->select(model().index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        m_window->ui().miRemoveSelectedURL->trigger();
+        QCOMPARE(list(), QList<Item>{kept});
+        QCOMPARE(removals.size(), 2);
+        QCOMPARE(resets.size(), 0);
+        QCOMPARE(third->youtubeStatus(), StatusRemoved);
+        QCOMPARE(m_fixture->outputEntries(), QStringList());
+    }
+
+    void openInBrowser_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QUrl>("opened");
+
+        const QString watch = u"http://www.youtube.com/watch?v=browserAaaa"_s;
+        QTest::newRow("web address") << watch + u"&t=5"_s << QUrl(watch + u"&t=5"_s);
+        QTest::newRow("other scheme around a link") << u"smb://host/x?"_s + watch << QUrl(watch);
+        QTest::newRow("words around a link") << u"see "_s + watch + u" now"_s << QUrl(watch);
+    }
+
+    void openInBrowser()
+    {
+        QFETCH(QString, link);
+        QFETCH(QUrl, opened);
+        controller().addYoutubesURL({link});
+        const Item item = list().constFirst();
+        QVERIFY(QTest::qWaitFor([&] { return item->youtubeStatus() != StatusLoadingInfo; }, 30'000));
+        controller().showRowMenu(item, QPoint(10, 10));
+        controller().popupMenu().findChild<QAction *>(u"miOpenInBrowser"_s)->trigger();
+        controller().popupMenu().close();
+        QCOMPARE(m_opened, QList<QUrl>{opened});
+    }
+
+    void closingStopsEverythingInTime()
+    {
+        // An encoder that never reads keeps one item converting.
+        const StandInProgram lame(u"lame"_s, "sleep 60");
+        qputenv("PATH", lame.searchPath());
+        m_fixture->preferences.setOutputFormat(1);
+        const Item converting = added(u"closeAaaaaa"_s);
+        QVERIFY(waitForStatus(converting, StatusReady));
+        converting->downloadButtonSelector();
+        QVERIFY(waitForStatus(converting, StatusConverting));
+        throttleStreams();
+        const Item downloading = added(u"closeBbbbbb"_s);
+        QVERIFY(waitForStatus(downloading, StatusReady));
+        downloading->downloadButtonSelector();
+        QVERIFY(waitForStatus(downloading, StatusDownloading));
+        m_fixture->site.addFault(SiteFault::parse(u"path=/watch,stall-after=0"_s).value());
+        const Item loading = added(u"closeCcccc"_s);
+
+        QElapsedTimer timer;
+        timer.start();
+        m_window->close();
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+        for (const Item &item : {converting, downloading, loading})
+            QCOMPARE(item->youtubeStatus(), StatusRemoved);
+        // The video stays; nothing half written or temporary does.
+        QCOMPARE(m_fixture->outputEntries(), QStringList{QFileInfo(converting->filePathForDownloading()).fileName()});
+    }
+
+private:
+    AppController &controller() { return m_window->controller(); }
+    DownloadListModel &model() { return controller().model(); }
+    const DownloadListModel::Items &list() { return controller().youtubeList(); }
+
+    Item added(const QString &code)
+    {
+        controller().addYoutubesURL({SiteFixture::watchLink(code)});
+        return list().constLast();
+    }
+
+    QStringList links()
+    {
+        QStringList urls;
+        for (const Item &item : list())
+            urls.append(item->youtubeURL());
+        return urls;
+    }
+
+    void throttleStreams() { m_fixture->site.addFault(SiteFault::parse(u"path=/videoplayback,throttle=20000"_s).value()); }
+
+    // Clicks the row's button where the row shows it.
+    void click(int row, YoutubeOperationsView::Button button)
+    {
+        TableViewDragged *table = m_window->ui().tableView;
+        const QRect cell = table->visualRect(model().index(row, RowModel::OperationsColumn));
+        YoutubeOperationsView geometry;
+        for (const auto &[shown, frame] : geometry.calculateButtonsPositions(cell.size(), list().at(row)->youtubeStatus()).buttons) {
+            if (shown == button)
+                QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, frame.translated(cell.topLeft()).center());
+        }
+    }
+
+    QList<QAction *> openQualityMenu(const Item &item)
+    {
+        controller().showRowMenu(item, QPoint(10, 10));
+        auto *submenu = m_window->findChild<QMenu *>(u"miDownloadQuality"_s);
+        const QList<QAction *> entries = submenu->actions();
+        controller().popupMenu().close();
+        return entries;
+    }
+
+    std::unique_ptr<SiteFixture> m_fixture;
+    std::unique_ptr<MainWindow> m_window;
+    QList<QUrl> m_opened;
+    QByteArray m_path;
+};
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
