@@ -162,22 +162,26 @@ void AppController::observeNotifications()
 
 void AppController::addYoutubesURL(const QStringList &candidates)
 {
+    DownloadListModel::Items added;
     for (const QString &url : candidates) {
-        if (m_shutDown || !YoutubeDownloader::isYoutubeURLValid(url) || isExistDownloaderObjectWithURL(url))
+        if (m_shutDown || !YoutubeDownloader::isYoutubeURLValid(url) || m_urls.contains(url))
             continue;
         m_ui.animatedHelpView->setIsActive(false);
         auto item = YoutubeDownloader::create(url, this, m_preferences);
         item->setRowViews(ItemRowViews::create(m_covers, m_emptyImage));
         item->setSavedFolderPath(newItemFolder());
-        m_model.append(item);
-        item->loadYoutubeContent();
+        m_urls.insert(url);
+        added.append(std::move(item));
     }
+    // One insertion for the lot: the table lays itself out once.
+    m_model.append(added);
+    for (const auto &item : added)
+        item->loadYoutubeContent();
 }
 
 bool AppController::isExistDownloaderObjectWithURL(const QString &url) const
 {
-    return std::any_of(youtubeList().cbegin(), youtubeList().cend(),
-                       [&url](const auto &item) { return item->youtubeURL() == url; });
+    return m_urls.contains(url);
 }
 
 void AppController::paste()
@@ -247,7 +251,12 @@ bool AppController::isExistAtOncePausedObject() const
 
 void AppController::updateDownloadAllButton()
 {
+    // Every status change of every item asks; the toolbar lays itself out
+    // again only when the button really changes.
     const bool busy = isExistAtOnceDownloadingObject();
+    if (m_downloadAllShowsPause == busy)
+        return;
+    m_downloadAllShowsPause = busy;
     m_ui.toolDownloadAll->setIcon(RowButtons::icon(busy ? RowButtons::Pause : RowButtons::Refresh));
     m_ui.toolDownloadAll->setText(StringUtils::langStr(busy ? 65 : 26));
 }
@@ -366,6 +375,7 @@ void AppController::refreshRowLater(YoutubeDownloader &downloader)
 
 void AppController::removeDownloader(YoutubeDownloader &downloader)
 {
+    m_urls.remove(downloader.youtubeURL());
     m_model.remove(downloader);
     if (youtubeList().isEmpty() && m_preferences.isShowHintPanel() && !m_shutDown)
         m_ui.animatedHelpView->setIsActive(true);

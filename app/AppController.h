@@ -7,9 +7,11 @@
 
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class QMenu;
 class YoutubeProgramPreferences;
@@ -83,5 +85,8 @@ private:
     QMenu *m_popupMenu = nullptr;
     QMenu *m_menuQuality = nullptr;
     std::weak_ptr<YoutubeDownloader> m_menuItem;
+    // The links in the list, for the duplicate test.
+    QSet<QString> m_urls;
+    std::optional<bool> m_downloadAllShowsPause;
     bool m_shutDown = false;
 };

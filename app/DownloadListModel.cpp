@@ -21,11 +21,13 @@ int DownloadListModel::rowOf(const YoutubeDownloader &item) const
     return -1;
 }
 
-void DownloadListModel::append(std::shared_ptr<YoutubeDownloader> item)
+void DownloadListModel::append(const Items &items)
 {
-    const int row = int(m_items.size());
-    beginInsertRows({}, row, row);
-    m_items.append(std::move(item));
+    if (items.isEmpty())
+        return;
+    const int first = int(m_items.size());
+    beginInsertRows({}, first, first + int(items.size()) - 1);
+    m_items.append(items);
     endInsertRows();
 }
 

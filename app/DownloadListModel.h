@@ -26,7 +26,7 @@ public:
     // -1 when the item is not in the list.
     int rowOf(const YoutubeDownloader &item) const;
 
-    void append(std::shared_ptr<YoutubeDownloader> item);
+    void append(const Items &items);
     void remove(const YoutubeDownloader &item);
     void rowChanged(const YoutubeDownloader &item);
 

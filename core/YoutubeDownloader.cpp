@@ -4,6 +4,7 @@
 #include "NotificationCenter.h"
 #include "OutputFileName.h"
 #include "StringUtils.h"
+#include "ThreadGate.h"
 #include "WatchPage.h"
 #include "WorkerThread.h"
 #include "Workspace.h"
@@ -22,6 +23,9 @@ namespace {
 
 // Watch pages are a few hundred kilobytes; anything far larger is not one.
 constexpr qint64 MaxPageBytes = 32 * 1024 * 1024;
+// Page loads beyond this wait their turn: a thousand links pasted at once
+// would otherwise start a thousand transfers and starve the GUI thread.
+constexpr int MaxPageLoads = 6;
 // Removal waits this long for the item's threads, which look at their
 // cancellation ten times a second.
 constexpr auto RemovalTimeLimit = 1s;
@@ -220,6 +224,8 @@ void YoutubeDownloader::loadYoutubeContent()
     m_pageThread = std::make_unique<WorkerThread>(u"page load"_s, [self](WorkerThread &thread) {
         self->doLoadYoutubeContent(thread);
     });
+    static ThreadGate pageLoads(MaxPageLoads);
+    m_pageThread->setGate(&pageLoads);
     m_pageThread->start();
 }
 

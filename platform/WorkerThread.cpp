@@ -1,6 +1,7 @@
 #include "WorkerThread.h"
 
 #include "EventLoopStep.h"
+#include "ThreadGate.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -16,6 +17,8 @@ WorkerThread::WorkerThread(QString name, Body body, std::function<void()> willEx
 
 WorkerThread::~WorkerThread()
 {
+    if (m_gate)
+        m_gate->withdraw(*this);
     if (!m_thread.joinable())
         return;
     if (isCurrentThread()) {
@@ -28,11 +31,29 @@ WorkerThread::~WorkerThread()
 
 void WorkerThread::start()
 {
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_started)
+            return;
+        m_started = true;
+    }
+    if (m_gate)
+        m_gate->admit(*this);
+    else
+        launch();
+}
+
+void WorkerThread::launch()
+{
     std::lock_guard lock(m_mutex);
-    if (m_started)
-        return;
-    m_started = true;
     m_thread = std::thread([this] { run(); });
+}
+
+void WorkerThread::cancel()
+{
+    m_cancelled = true;
+    if (m_gate && m_gate->withdraw(*this))
+        markFinished();
 }
 
 void WorkerThread::run()
@@ -52,13 +73,18 @@ void WorkerThread::run()
         // Objects the body handed to deleteLater() must go with the thread.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    {
-        std::lock_guard lock(m_mutex);
-        m_finished = true;
-        m_ended.notify_all();
-    }
+    if (m_gate)
+        m_gate->leave();
+    markFinished();
     body = nullptr;
     willExit = nullptr;
+}
+
+void WorkerThread::markFinished()
+{
+    std::lock_guard lock(m_mutex);
+    m_finished = true;
+    m_ended.notify_all();
 }
 
 bool WorkerThread::isRunning() const

@@ -9,6 +9,8 @@
 #include <mutex>
 #include <thread>
 
+class ThreadGate;
+
 // A thread with its own Qt event loop, so that timers and network replies
 // created on it are served there. Cancellation is a flag the body polls; the
 // owner can wait for the end with a time limit. The body runs first, then
@@ -25,8 +27,12 @@ public:
     WorkerThread(const WorkerThread &) = delete;
     WorkerThread &operator=(const WorkerThread &) = delete;
 
+    // With a gate, the thread starts when the gate lets it; until then it is
+    // counted as running. Set before start().
+    void setGate(ThreadGate *gate) { m_gate = gate; }
     void start();
-    void cancel() { m_cancelled = true; }
+    // A thread still waiting at its gate ends here, without running.
+    void cancel();
     bool isCancelled() const { return m_cancelled; }
     bool isRunning() const;
     bool isCurrentThread() const;
@@ -38,11 +44,15 @@ public:
     void sleepFor(std::chrono::milliseconds duration);
 
 private:
+    friend class ThreadGate;
+    void launch();
     void run();
+    void markFinished();
 
     QString m_name;
     Body m_body;
     std::function<void()> m_willExit;
+    ThreadGate *m_gate = nullptr;
     std::atomic<bool> m_cancelled = false;
 
     mutable std::mutex m_mutex;

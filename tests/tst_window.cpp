@@ -292,6 +292,25 @@ private Q_SLOTS:
         QCOMPARE(m_fixture->outputEntries(), QStringList());
     }
 
+    void pageLoadsWaitTheirTurn()
+    {
+        m_fixture->site.addFault(SiteFault::parse(u"path=/watch,stall-after=0"_s).value());
+        QStringList links;
+        for (int i = 0; i < 8; ++i)
+            links.append(SiteFixture::watchLink(u"turn%1aaaaaa"_s.arg(i)));
+        controller().addYoutubesURL(links);
+        QTest::qWait(500);
+        QCOMPARE(m_fixture->site.requests(u"/watch"_s).size(), 6);
+        QElapsedTimer timer;
+        timer.start();
+        list().constLast()->removeObject(); // still in line
+        QVERIFY2(timer.elapsed() < 200, qPrintable(QString::number(timer.elapsed())));
+        list().constFirst()->removeObject(); // its place goes to the next in line
+        QTRY_COMPARE(m_fixture->site.requests(u"/watch"_s).size(), 7);
+        QTest::qWait(300);
+        QCOMPARE(m_fixture->site.requests(u"/watch"_s).size(), 7);
+    }
+
     void openInBrowser_data()
     {
         QTest::addColumn<QString>("link");

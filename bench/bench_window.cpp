@@ -1,0 +1,129 @@
+// The main window with a long list, driven on the offscreen platform:
+// pasting 1,000 links (the longest stall of the GUI thread while their pages
+// load), one refresh of the totals, and repainting the list while scrolling.
+// Prints milliseconds.
+
+#include "AppController.h"
+#include "MainWindow.h"
+#include "PreferenceStore.h"
+#include "SampleSite.h"
+#include "YoutubeDownloader.h"
+#include "YoutubeProgramPreferences.h"
+#include "ui_MainWindow.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values.at(values.size() / 2);
+}
+
+// The longest gap between ticks of a 5 ms timer, less the 5 ms: how long the
+// GUI thread went without serving its events.
+class StallMeter
+{
+public:
+    StallMeter()
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+            m_longest = std::max(m_longest, m_clock.restart() - 5);
+        });
+        m_clock.start();
+        m_timer.start(5);
+    }
+    qint64 longest() const { return m_longest; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_longest = 0;
+};
+
+bool settled(const DownloadListModel::Items &items)
+{
+    return std::none_of(items.cbegin(), items.cend(),
+                        [](const auto &item) { return item->youtubeStatus() == StatusLoadingInfo; });
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int count = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 1000;
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_window MEDIA-FOLDER [ITEMS]\n");
+        return 2;
+    }
+    QTemporaryDir settings;
+    QTemporaryDir music;
+    SampleSite site({.mediaDirectory = QString::fromLocal8Bit(argv[1]), .pagesDirectory = {}});
+    if (!site.start() || !site.media().prepare())
+        return 1;
+    qunsetenv("no_proxy");
+    qputenv("http_proxy", site.proxyUrl().toUtf8());
+    PreferenceStore store(QDir(settings.path()).filePath(u"Vantrel.conf"_s));
+    YoutubeProgramPreferences preferences(store);
+    preferences.setSavedFolderPath(music.path());
+    MainWindow window(preferences);
+    window.resize(1000, 700);
+    window.show();
+    AppController &controller = window.controller();
+
+    QStringList links;
+    for (int i = 0; i < count; ++i)
+        links.append(u"http://www.youtube.com/watch?v=bench%1"_s.arg(i, 6, 10, QChar(u'0')));
+    QGuiApplication::clipboard()->setText(links.join(u'\n'));
+    QElapsedTimer clock;
+    {
+        StallMeter stalls;
+        clock.start();
+        window.ui().miPaste->trigger();
+        const qint64 pasteMs = clock.elapsed();
+        std::printf("paste of %d links: %lld ms on the GUI thread\n", count, pasteMs);
+        std::fflush(stdout);
+        if (!QTest::qWaitFor([&] { return settled(controller.youtubeList()); }, 600'000))
+            return 1;
+        std::printf("all pages read after %lld ms; longest stall of the GUI thread meanwhile %lld ms\n",
+                    clock.elapsed(), std::max(stalls.longest(), pasteMs));
+    }
+
+    QList<double> ticks;
+    for (int i = 0; i < 201; ++i) {
+        QElapsedTimer tick;
+        tick.start();
+        controller.timerUpdateInterfaceSelector();
+        ticks.append(tick.nsecsElapsed() / 1e6);
+    }
+    std::printf("refresh tick with %d items: median %.3f ms, longest %.3f ms\n", count, median(ticks),
+                *std::max_element(ticks.cbegin(), ticks.cend()));
+
+    QScrollBar *scroll = window.ui().tableView->verticalScrollBar();
+    QList<double> frames;
+    for (int value = 0; value <= scroll->maximum(); value += 40) {
+        scroll->setValue(value);
+        QElapsedTimer frame;
+        frame.start();
+        window.ui().tableView->viewport()->repaint();
+        frames.append(frame.nsecsElapsed() / 1e6);
+    }
+    std::printf("scrolling: %lld repaints of the list, median %.2f ms, longest %.2f ms\n", qint64(frames.size()),
+                median(frames), *std::max_element(frames.cbegin(), frames.cend()));
+    window.close();
+    return 0;
+}
