@@ -5,6 +5,7 @@
 #include "RecordingOwner.h"
 #include "SiteFixture.h"
 #include "StandInProgram.h"
+#include "StyledTextPainter.h"
 #include "YoutubeMenuView.h"
 #include "YoutubeOperationsView.h"
 #include "ui_MainWindow.h"
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -138,6 +140,15 @@ private Q_SLOTS:
         QTEST(YoutubeMenuView::getMenuButtonFrame(cell), "button");
         QTEST(YoutubeMenuView::isMenuButtonVisible(status), "visible");
         QCOMPARE(ImageView::pictureRect(QRect(QPoint(10, 20), cell)), QRect(12, 22, cell.width() - 4, cell.height() - 4));
+    }
+
+    void colourReadableOnDarkThemes()
+    {
+        const QColor blue(0x1a, 0x5f, 0xb4);
+        QCOMPARE(StyledTextPainter::readableOn(blue, Qt::white), blue);
+        const QColor onDark = StyledTextPainter::readableOn(blue, QColor(0x2d, 0x2d, 0x2d));
+        QVERIFY(onDark.lightnessF() >= 0.7);
+        QCOMPARE(onDark.hslHue(), blue.hslHue());
     }
 
     void progressBeyondTheIntRange()
@@ -359,6 +370,7 @@ private Q_SLOTS:
         QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
         for (const Item &item : {converting, downloading, loading})
             QCOMPARE(item->youtubeStatus(), StatusRemoved);
+        QCOMPARE(threadNames().filter(QRegularExpression(u"^(page load|download|converter|cover)$"_s)), QStringList());
         // The video stays; nothing half written or temporary does.
         QCOMPARE(m_fixture->outputEntries(), QStringList{QFileInfo(converting->filePathForDownloading()).fileName()});
     }
@@ -372,6 +384,15 @@ private:
     {
         controller().addYoutubesURL({SiteFixture::watchLink(code)});
         return list().constLast();
+    }
+
+    // The threads of this process, by the names the kernel knows them by.
+    static QStringList threadNames()
+    {
+        QStringList names;
+        for (const QString &task : QDir(u"/proc/self/task"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            names.append(QString::fromUtf8(SiteFixture::fileBytes(u"/proc/self/task/%1/comm"_s.arg(task))).trimmed());
+        return names;
     }
 
     QStringList links()
