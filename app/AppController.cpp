@@ -388,5 +388,5 @@ void AppController::shutdown()
     m_shutDown = true;
     m_timerUpdateInterface.stop();
     YoutubeDownloader::removeAll(youtubeList());
-    m_covers.stop();
+    m_covers->stop();
 }

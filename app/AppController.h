@@ -79,7 +79,7 @@ private:
     YoutubeProgramPreferences &m_preferences;
     DownloadListModel m_model;
     ThreadHandOff m_guiThread;
-    CoverLoader m_covers;
+    std::shared_ptr<CoverLoader> m_covers = std::make_shared<CoverLoader>();
     QImage m_emptyImage;
     QTimer m_timerUpdateInterface;
     QMenu *m_popupMenu = nullptr;

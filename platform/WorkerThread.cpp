@@ -52,8 +52,13 @@ void WorkerThread::launch()
 void WorkerThread::cancel()
 {
     m_cancelled = true;
-    if (m_gate && m_gate->withdraw(*this))
-        markFinished();
+    if (!m_gate || !m_gate->withdraw(*this))
+        return;
+    // The body never runs; what it holds (often the thread's owner) goes
+    // with it, after the last use of `this`.
+    const Body body = std::move(m_body);
+    const std::function<void()> willExit = std::move(m_willExit);
+    markFinished();
 }
 
 void WorkerThread::run()

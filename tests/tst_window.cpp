@@ -42,6 +42,12 @@ private Q_SLOTS:
         m_path = qgetenv("PATH");
     }
 
+    void cleanupTestCase()
+    {
+        for (const char *scheme : {"http", "https", "smb", "file"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+
     void init()
     {
         m_fixture = std::make_unique<SiteFixture>();

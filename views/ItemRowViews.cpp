@@ -2,17 +2,17 @@
 
 #include "CoverLoader.h"
 
-std::shared_ptr<ItemRowViews> ItemRowViews::create(CoverLoader &covers, const QImage &placeholder)
+std::shared_ptr<ItemRowViews> ItemRowViews::create(std::weak_ptr<CoverLoader> covers, const QImage &placeholder)
 {
-    return std::shared_ptr<ItemRowViews>(new ItemRowViews(covers, placeholder), [](ItemRowViews *views) {
+    return std::shared_ptr<ItemRowViews>(new ItemRowViews(std::move(covers), placeholder), [](ItemRowViews *views) {
         // Later, and on the GUI thread: the last reference may go on a worker
         // thread, or in code of the row itself, a click handler among them.
         views->m_guiThread.post([views] { views->deleteLater(); });
     });
 }
 
-ItemRowViews::ItemRowViews(CoverLoader &covers, const QImage &placeholder)
-    : m_covers(covers), m_image(placeholder)
+ItemRowViews::ItemRowViews(std::weak_ptr<CoverLoader> covers, const QImage &placeholder)
+    : m_covers(std::move(covers)), m_image(placeholder)
 {
 }
 
@@ -46,11 +46,12 @@ void ItemRowViews::showProgress()
 void ItemRowViews::setCoverURL(const QString &url)
 {
     m_guiThread.post([this, url] {
-        if (url.isEmpty() || url == m_image.youtubeURL())
+        const auto covers = m_covers.lock();
+        if (!covers || url.isEmpty() || url == m_image.youtubeURL())
             return;
         m_image.setYoutubeURL(url);
         std::weak_ptr<ItemRowViews> views = weak_from_this();
-        m_covers.load(url, [views, url](QImage picture) {
+        covers->load(url, [views, url](QImage picture) {
             if (const auto alive = views.lock())
                 alive->m_guiThread.post([view = alive.get(), url, picture = std::move(picture)] {
                     // A newer address may have been asked for meanwhile.

@@ -25,8 +25,9 @@ class ItemRowViews final : public QObject,
     Q_OBJECT
 
 public:
-    // On the GUI thread. `covers` outlives the views.
-    static std::shared_ptr<ItemRowViews> create(CoverLoader &covers, const QImage &placeholder);
+    // On the GUI thread. Covers are asked of `covers` while it lasts: an item
+    // may outlive the list that made its views.
+    static std::shared_ptr<ItemRowViews> create(std::weak_ptr<CoverLoader> covers, const QImage &placeholder);
 
     void repaint() override;
     void initProgressIndicator(qint64 maximum) override;
@@ -42,10 +43,10 @@ Q_SIGNALS:
     void changed();
 
 private:
-    ItemRowViews(CoverLoader &covers, const QImage &placeholder);
+    ItemRowViews(std::weak_ptr<CoverLoader> covers, const QImage &placeholder);
     void showProgress();
 
-    CoverLoader &m_covers;
+    std::weak_ptr<CoverLoader> m_covers;
     ThreadHandOff m_guiThread;
     YoutubeOperationsView m_operations;
     ImageView m_image;
