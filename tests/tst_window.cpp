@@ -3,6 +3,7 @@
 #include "ImageView.h"
 #include "MainWindow.h"
 #include "RecordingOwner.h"
+#include "SamplePages.h"
 #include "SiteFixture.h"
 #include "StandInProgram.h"
 #include "StyledTextPainter.h"
@@ -213,6 +214,10 @@ private Q_SLOTS:
     {
         const Item item = added(u"clickAaaaaa"_s);
         QVERIFY(waitForStatus(item, StatusReady));
+        const QRegularExpression title(u"^"_s + QRegularExpression::escape(SamplePages::title(u"clickAaaaaa"_s))
+                                       + uR"(\nDuration: \d\d:\d\d\nQuality: MP4 \(\d+p\); \d+ Mb$)"_s);
+        QVERIFY2(title.match(text(0, RowModel::TitleColumn)).hasMatch(), qPrintable(text(0, RowModel::TitleColumn)));
+        QCOMPARE(text(0, RowModel::StatusColumn), u"Ready to download"_s);
         click(0, YoutubeOperationsView::DownloadButton);
         QVERIFY(waitForStatus(item, StatusFinished));
         QVERIFY(QFile::exists(item->filePathForDownloading()));
@@ -233,6 +238,8 @@ private Q_SLOTS:
         // The downloads move to Downloading on their own threads.
         QTRY_COMPARE(button->text(), u"Pause All"_s);
         QVERIFY(waitForStatus(first, StatusDownloading) && waitForStatus(second, StatusDownloading));
+        const QRegularExpression running(uR"(^Downloading\nSpeed: +\d+\.\d\d MB/s\nTime left: \d\d:\d\d)"_s);
+        QTRY_VERIFY2(running.match(text(0, RowModel::StatusColumn)).hasMatch(), qPrintable(text(0, RowModel::StatusColumn)));
         second->pause();
         button->trigger();
         QCOMPARE(first->youtubeStatus(), StatusDownloadPaused);
@@ -400,6 +407,8 @@ private:
             names.append(QString::fromUtf8(SiteFixture::fileBytes(u"/proc/self/task/%1/comm"_s.arg(task))).trimmed());
         return names;
     }
+
+    QString text(int row, int column) { return model().index(row, column).data().toString(); }
 
     QStringList links()
     {
