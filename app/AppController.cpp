@@ -168,7 +168,12 @@ void AppController::addYoutubesURL(const QStringList &candidates)
             continue;
         m_ui.animatedHelpView->setIsActive(false);
         auto item = YoutubeDownloader::create(url, this, m_preferences);
-        item->setRowViews(ItemRowViews::create(m_covers, m_emptyImage));
+        const auto views = ItemRowViews::create(m_covers, m_emptyImage);
+        connect(views.get(), &ItemRowViews::changed, this, [this, weak = std::weak_ptr(item)] {
+            if (const auto alive = weak.lock())
+                m_model.rowChanged(*alive);
+        });
+        item->setRowViews(views);
         item->setSavedFolderPath(newItemFolder());
         m_urls.insert(url);
         added.append(std::move(item));

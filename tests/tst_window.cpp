@@ -1,6 +1,7 @@
 #include "AnimatedHelpView.h"
 #include "AppController.h"
 #include "ImageView.h"
+#include "ItemRowViews.h"
 #include "MainWindow.h"
 #include "RecordingOwner.h"
 #include "SamplePages.h"
@@ -20,6 +21,8 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <thread>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -224,6 +227,23 @@ private Q_SLOTS:
         click(0, YoutubeOperationsView::RemoveButton);
         QCOMPARE(item->youtubeStatus(), StatusRemoved);
         QCOMPARE(m_window->controller().model().rowCount(), 0);
+    }
+
+    void rowFollowsItsViewsFromAnyThread()
+    {
+        const Item item = added(u"coverAaaaaa"_s);
+        QVERIFY(waitForStatus(item, StatusReady));
+        const auto views = std::dynamic_pointer_cast<ItemRowViews>(item->rowViews());
+        QTRY_VERIFY(views->imageView().hasPicture());
+        QCOMPARE(views->imageView().image().size(), QSize(120, 90));
+        QSignalSpy changes(&model(), &QAbstractItemModel::dataChanged);
+        std::thread([views] {
+            views->initProgressIndicator(1000);
+            views->setProgressValue(250);
+        }).join();
+        QTRY_COMPARE(views->operationsView().scaledProgress(), 2500);
+        QVERIFY(!changes.isEmpty());
+        QCOMPARE(changes.constLast().constFirst().value<QModelIndex>().row(), 0);
     }
 
     void downloadAllButtonFollowsWorkerThreads()
