@@ -16,3 +16,5 @@ inline constexpr QStringView NOTIFICATION_YOUTUBE_TARNWICK = u"http://www.vantre
 inline constexpr QStringView NOTIFICATION_YOUTUBE_STATUS_CHANGED = u"YoutubeStatusWasChangedByUserNotification";
 inline constexpr QStringView NOTIFICATION_YOUTUBE_SHOW_MENU = u"YoutubeRequestShowMenuNotification";
 inline constexpr QStringView NOTIFICATION_YOUTUBE_DOWNLOADER_KEY = u"downloader";
+inline constexpr QStringView YOUTUBE_ADD_URLS_FROM_PASTERBOARD = u"YoutubeAddURLFromPasteboard";
+inline constexpr QStringView YOUTUBE_ADD_URLS_FROM_PASTERBOARD_KEY_NAME = u"URLList";

@@ -1,0 +1,14 @@
+#include "ClipboardSnapshot.h"
+
+void ClipboardSnapshot::setText(std::optional<QString> text)
+{
+    std::lock_guard lock(m_mutex);
+    m_content.text = std::move(text);
+    ++m_content.version;
+}
+
+ClipboardSnapshot::Content ClipboardSnapshot::content() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_content;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+#include <mutex>
+#include <optional>
+
+// The clipboard's plain text as the GUI thread last saw it, for threads that
+// may not touch the clipboard themselves. Each change gets a new version
+// number, so a reader can tell new text from text it has seen.
+class ClipboardSnapshot final
+{
+public:
+    struct Content
+    {
+        std::optional<QString> text; // none: the clipboard holds no text
+        quint64 version = 0;
+    };
+
+    // GUI thread.
+    void setText(std::optional<QString> text);
+    // Any thread.
+    Content content() const;
+
+private:
+    mutable std::mutex m_mutex;
+    Content m_content;
+};
