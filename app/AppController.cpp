@@ -115,6 +115,7 @@ void AppController::connectCommands()
     for (QAction *downloadAll : {m_ui.miDownloadAllURL, m_ui.toolDownloadAll})
         connect(downloadAll, &QAction::triggered, this, &AppController::downloadAllURL);
     connect(m_ui.miSelectAll, &QAction::triggered, m_ui.tableView, &QTableView::selectAll);
+    connect(m_ui.miSupport, &QAction::triggered, this, [] { Workspace::openURL(QUrl(SUPPORT_URL.toString())); });
     connect(m_ui.miCopy, &QAction::triggered, this, [this] {
         QStringList links;
         for (const auto &item : selectedItems())
@@ -146,9 +147,48 @@ void AppController::connectCommands()
     });
 }
 
+void AppController::applicationDidFinishLaunching()
+{
+    if (m_preferences.isFirstLaunch()) {
+        Workspace::openURL(QUrl(FIRST_START_URL.toString()));
+        m_preferences.setIsFirstLaunch(false);
+        m_preferences.saveValues();
+    }
+    initPasterboardObserver();
+}
+
+void AppController::initPasterboardObserver()
+{
+    // The clipboard belongs to this thread; the observer reads a copy.
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    const auto copyClipboard = [this, clipboard] {
+        const QMimeData *data = clipboard->mimeData();
+        m_clipboard.setText(data && data->hasText() ? std::optional(data->text()) : std::nullopt);
+    };
+    connect(clipboard, &QClipboard::dataChanged, this, copyClipboard);
+    copyClipboard();
+    // Listening before the observer starts: its first announcement is not
+    // repeated, so none may be lost.
+    NotificationCenter::defaultCenter().addObserver(
+        this, YOUTUBE_ADD_URLS_FROM_PASTERBOARD.toString(), nullptr, [this](const Notification &posted) {
+            const QVariant links = posted.userInfo.value(YOUTUBE_ADD_URLS_FROM_PASTERBOARD_KEY_NAME.toString());
+            if (links.isValid())
+                m_guiThread.post([this, links = links.toStringList()] { addYoutubesURL(links); });
+        });
+    m_youtubeClipboardObserver.startObserver();
+}
+
+void AppController::notificationTableViewDoubleClick()
+{
+    if (const auto item = m_model.itemAt(m_ui.tableView->currentIndex().row()))
+        item->play();
+}
+
 void AppController::observeNotifications()
 {
     NotificationCenter &center = NotificationCenter::defaultCenter();
+    center.addObserver(this, NOTIFICATION_YOUTBE_TABLE_VIEW_DBL_CLICK.toString(), nullptr,
+                       [this](const Notification &) { m_guiThread.post([this] { notificationTableViewDoubleClick(); }); });
     center.addObserver(this, NOTIFICATION_YOUTUBE_STATUS_CHANGED.toString(), nullptr, [this](const Notification &) {
         m_guiThread.post([this] { updateDownloadAllButton(); });
     });
@@ -391,6 +431,7 @@ void AppController::shutdown()
     if (m_shutDown)
         return;
     m_shutDown = true;
+    m_youtubeClipboardObserver.stopObserver();
     m_timerUpdateInterface.stop();
     YoutubeDownloader::removeAll(youtubeList());
     m_covers->stop();

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ClipboardSnapshot.h"
 #include "CoverLoader.h"
 #include "DownloadListModel.h"
 #include "ThreadHandOff.h"
+#include "YoutubeClipboardObserver.h"
 #include "YoutubeDownloaderOwner.h"
 
 #include <QImage>
@@ -54,7 +56,11 @@ public:
     void timerUpdateInterfaceSelector();
     void setUserInterface();
 
-    // Stops every item and the cover loads, within a few seconds even with
+    // Once the window is up: the first-start page (once per user), then the
+    // clipboard observer.
+    void applicationDidFinishLaunching();
+
+    // Stops every item, the clipboard observer and the cover loads, within a few seconds even with
     // stalled connections; leaves no file half written. Called before the
     // program quits.
     void shutdown();
@@ -67,6 +73,8 @@ private:
     void buildPopupMenu();
     void connectCommands();
     void observeNotifications();
+    void initPasterboardObserver();
+    void notificationTableViewDoubleClick();
     void menuWillOpen();
     void menuQualityClick(int position);
     void updateDownloadAllButton();
@@ -81,6 +89,8 @@ private:
     ThreadHandOff m_guiThread;
     std::shared_ptr<CoverLoader> m_covers = std::make_shared<CoverLoader>();
     QImage m_emptyImage;
+    ClipboardSnapshot m_clipboard;
+    YoutubeClipboardObserver m_youtubeClipboardObserver{m_clipboard, m_preferences};
     QTimer m_timerUpdateInterface;
     QMenu *m_popupMenu = nullptr;
     QMenu *m_menuQuality = nullptr;

@@ -1,9 +1,15 @@
 #include "TableViewDragged.h"
 
+#include "NotificationCenter.h"
+#include "RowDelegate.h"
 #include "RowModel.h"
+#include "YoutubeConstants.h"
+#include "YoutubeDownloader.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMimeData>
+#include <QUrl>
 
 TableViewDragged::TableViewDragged(QWidget *parent)
     : QTableView(parent)
@@ -18,6 +24,8 @@ TableViewDragged::TableViewDragged(QWidget *parent)
     verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(RowHeight);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
 }
 
 void TableViewDragged::setUpColumns()
@@ -41,4 +49,63 @@ void TableViewDragged::contextMenuEvent(QContextMenuEvent *event)
         selectRow(index.row());
     setCurrentIndex(index);
     Q_EMIT rowMenuRequested(index.row(), event->globalPos());
+}
+
+QStringList TableViewDragged::linksOf(const QMimeData &data)
+{
+    QStringList links;
+    if (data.hasText())
+        links = YoutubeDownloader::youtubesURLsFromText(data.text());
+    if (links.isEmpty() && data.hasUrls()) {
+        QStringList addresses;
+        for (const QUrl &url : data.urls())
+            addresses.append(url.toString());
+        links = YoutubeDownloader::youtubesURLsFromText(addresses.join(u'\n'));
+    }
+    return links;
+}
+
+void TableViewDragged::judgeDrag(QDragMoveEvent &event)
+{
+    if (linksOf(*event.mimeData()).isEmpty()) {
+        event.ignore();
+        return;
+    }
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+}
+
+void TableViewDragged::dragEnterEvent(QDragEnterEvent *event)
+{
+    judgeDrag(*event);
+}
+
+void TableViewDragged::dragMoveEvent(QDragMoveEvent *event)
+{
+    judgeDrag(*event);
+}
+
+void TableViewDragged::dropEvent(QDropEvent *event)
+{
+    const QStringList links = linksOf(*event->mimeData());
+    if (links.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    NotificationCenter::defaultCenter().post(YOUTUBE_ADD_URLS_FROM_PASTERBOARD.toString(), this,
+                                             {{YOUTUBE_ADD_URLS_FROM_PASTERBOARD_KEY_NAME.toString(), links}});
+}
+
+void TableViewDragged::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid() && event->button() == Qt::LeftButton) {
+        const QRect cell = visualRect(index);
+        // A quick second click on a row button is that button's business.
+        if (RowDelegate::buttonAt(index, event->position().toPoint() - cell.topLeft(), cell.size()) == RowDelegate::NoButton)
+            NotificationCenter::defaultCenter().post(NOTIFICATION_YOUTBE_TABLE_VIEW_DBL_CLICK.toString(), this);
+    }
+    QTableView::mouseDoubleClickEvent(event);
 }

@@ -2,10 +2,14 @@
 
 #include <QTableView>
 
+class QMimeData;
+
 // The download list's table: whole rows, several at a time, fixed row
 // height for the cover and buttons; a right click selects the row under the
 // pointer before its menu is asked for, so the menu acts on what was
-// clicked.
+// clicked. Text or links dropped on it are announced with
+// "YoutubeAddURLFromPasteboard" (their link lines); a double click beside
+// the row's buttons with "NotificationYoutubeTableViewDblClick".
 class TableViewDragged final : public QTableView
 {
     Q_OBJECT
@@ -18,9 +22,20 @@ public:
     // Column widths and resize modes, once a model is set.
     void setUpColumns();
 
+    // The link lines a drag carries: of its text, else of its addresses (a
+    // link dragged from a browser comes as both).
+    static QStringList linksOf(const QMimeData &data);
+
 Q_SIGNALS:
     void rowMenuRequested(int row, QPoint globalPosition);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
+private:
+    void judgeDrag(QDragMoveEvent &event);
 };

@@ -1,5 +1,6 @@
 // vantrel: the desktop program.
 
+#include "AppController.h"
 #include "MainWindow.h"
 #include "YoutubeProgramPreferences.h"
 
@@ -15,5 +16,6 @@ int main(int argc, char **argv)
     QApplication::setDesktopFileName(u"vantrel"_s);
     MainWindow window(YoutubeProgramPreferences::sharedPreferences());
     window.show();
+    window.controller().applicationDidFinishLaunching();
     return QApplication::exec();
 }

@@ -18,3 +18,8 @@ inline constexpr QStringView NOTIFICATION_YOUTUBE_SHOW_MENU = u"YoutubeRequestSh
 inline constexpr QStringView NOTIFICATION_YOUTUBE_DOWNLOADER_KEY = u"downloader";
 inline constexpr QStringView YOUTUBE_ADD_URLS_FROM_PASTERBOARD = u"YoutubeAddURLFromPasteboard";
 inline constexpr QStringView YOUTUBE_ADD_URLS_FROM_PASTERBOARD_KEY_NAME = u"URLList";
+inline constexpr QStringView NOTIFICATION_YOUTBE_TABLE_VIEW_DBL_CLICK = u"NotificationYoutubeTableViewDblClick";
+
+// The maker's pages, opened in the browser.
+inline constexpr QStringView FIRST_START_URL = u"http://www.vantrel.example/cgi-bin/visits.pl?prog=vantrel-inst&version=7.0";
+inline constexpr QStringView SUPPORT_URL = u"http://www.vantrel.example/cgi-bin/support?program=Vantrel&version=7.0";

@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
@@ -353,6 +354,77 @@ private Q_SLOTS:
         QTRY_COMPARE(m_fixture->site.requests(u"/watch"_s).size(), 7);
         QTest::qWait(300);
         QCOMPARE(m_fixture->site.requests(u"/watch"_s).size(), 7);
+    }
+
+    void startUpAndCopiedLinks()
+    {
+        m_fixture->preferences.setIsFirstLaunch(true);
+        controller().applicationDidFinishLaunching();
+        QCOMPARE(m_opened, QList<QUrl>{QUrl(u"http://www.vantrel.example/cgi-bin/visits.pl?prog=vantrel-inst&version=7.0"_s)});
+        QCOMPARE(m_fixture->preferences.isFirstLaunch(), false);
+        const QString a = SiteFixture::watchLink(u"copiedAaaaa"_s);
+        const QString b = SiteFixture::watchLink(u"copiedBbbbb"_s);
+        QGuiApplication::clipboard()->setText(a + u"\nsome words\n"_s + b);
+        QTRY_COMPARE(links(), (QStringList{a, b}));
+
+        // A second start opens nothing more.
+        m_window = std::make_unique<MainWindow>(m_fixture->preferences);
+        controller().applicationDidFinishLaunching();
+        QCOMPARE(m_opened.size(), 1);
+    }
+
+    void drops_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<bool>("image");
+        QTest::addColumn<QStringList>("added");
+
+        const QString link = SiteFixture::watchLink(u"droppedAaaa"_s);
+        QTest::newRow("text with a link among words") << u"a song\nplay "_s + link + u" loud"_s << QList<QUrl>{} << false
+                                                      << QStringList{u"play "_s + link + u" loud"_s};
+        QTest::newRow("a link from a browser") << link << QList<QUrl>{QUrl(link)} << false << QStringList{link};
+        QTest::newRow("addresses only") << QString() << QList<QUrl>{QUrl(link)} << false << QStringList{link};
+        QTest::newRow("an image") << QString() << QList<QUrl>{} << true << QStringList{};
+        QTest::newRow("text without links") << u"just words"_s << QList<QUrl>{} << false << QStringList{};
+    }
+
+    void drops()
+    {
+        QFETCH(QString, text);
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(bool, image);
+        QFETCH(QStringList, added);
+        m_fixture->preferences.setAutoAddFromPasteboard(false);
+        controller().applicationDidFinishLaunching();
+        QMimeData data;
+        if (!text.isNull())
+            data.setText(text);
+        if (!urls.isEmpty())
+            data.setUrls(urls);
+        if (image)
+            data.setImageData(QImage(8, 8, QImage::Format_RGB32));
+        QWidget *viewport = m_window->ui().tableView->viewport();
+        const QPoint point = viewport->rect().center();
+        QDragEnterEvent enter(point, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &enter);
+        QCOMPARE(enter.isAccepted(), !added.isEmpty());
+        QDropEvent drop(point, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &drop);
+        QTest::qWait(50);
+        QCOMPARE(links(), added);
+    }
+
+    void doubleClickPlays()
+    {
+        const Item item = added(u"doubleAaaaa"_s);
+        QVERIFY(waitForStatus(item, StatusReady));
+        item->downloadButtonSelector();
+        QVERIFY(waitForStatus(item, StatusFinished));
+        TableViewDragged *table = m_window->ui().tableView;
+        const QRect title = table->visualRect(model().index(0, RowModel::TitleColumn));
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, title.topLeft() + QPoint(20, 20));
+        QTRY_COMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(item->filePathForDownloading())});
     }
 
     void openInBrowser_data()
