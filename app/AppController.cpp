@@ -1,5 +1,6 @@
 #include "AppController.h"
 
+#include "AddLinksSheet.h"
 #include "DownloadTotals.h"
 #include "ItemRowViews.h"
 #include "NotificationCenter.h"
@@ -70,6 +71,9 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
     m_ui.toolAddURLs->setIcon(RowButtons::icon(RowButtons::Add));
     m_ui.toolRemoveURL->setIcon(RowButtons::icon(RowButtons::Remove));
     buildPopupMenu();
+    m_addLinksSheet = new AddLinksSheet(m_ui.tableView->window());
+    connect(m_addLinksSheet, &AddLinksSheet::linksAdded, this, &AppController::addYoutubesURL);
+    connect(m_addLinksSheet, &QDialog::finished, m_ui.miPaste, [this] { m_ui.miPaste->setEnabled(true); });
     connectCommands();
     observeNotifications();
     updateDownloadAllButton();
@@ -110,6 +114,8 @@ void AppController::buildPopupMenu()
 void AppController::connectCommands()
 {
     connect(m_ui.miPaste, &QAction::triggered, this, &AppController::paste);
+    for (QAction *add : {m_ui.miAddYoutubesURL, m_ui.toolAddURLs})
+        connect(add, &QAction::triggered, this, &AppController::startAddURLSheet);
     for (QAction *remove : {m_ui.miRemoveSelectedURL, m_ui.toolRemoveURL})
         connect(remove, &QAction::triggered, this, &AppController::removeVideoClip);
     for (QAction *downloadAll : {m_ui.miDownloadAllURL, m_ui.toolDownloadAll})
@@ -234,6 +240,13 @@ void AppController::paste()
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
     if (data && data->hasText())
         addYoutubesURL(StringUtils::parseStringList(data->text(), u"\n"_s));
+}
+
+void AppController::startAddURLSheet()
+{
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    m_ui.miPaste->setEnabled(false);
+    m_addLinksSheet->start(data && data->hasText() ? data->text() : QString());
 }
 
 void AppController::removeVideoClip()

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class AddLinksSheet;
 class QMenu;
 class YoutubeProgramPreferences;
 namespace Ui {
@@ -42,6 +43,9 @@ public:
     void addYoutubesURL(const QStringList &candidates);
     bool isExistDownloaderObjectWithURL(const QString &url) const;
     void paste();
+    // The add-links sheet; while it is up, Paste belongs to its text.
+    void startAddURLSheet();
+    AddLinksSheet &addLinksSheet() { return *m_addLinksSheet; }
     void removeVideoClip();
     void downloadAllURL();
     bool isExistAtOnceDownloadingObject() const;
@@ -92,6 +96,7 @@ private:
     ClipboardSnapshot m_clipboard;
     YoutubeClipboardObserver m_youtubeClipboardObserver{m_clipboard, m_preferences};
     QTimer m_timerUpdateInterface;
+    AddLinksSheet *m_addLinksSheet = nullptr;
     QMenu *m_popupMenu = nullptr;
     QMenu *m_menuQuality = nullptr;
     std::weak_ptr<YoutubeDownloader> m_menuItem;

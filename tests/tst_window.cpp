@@ -1,3 +1,4 @@
+#include "AddLinksSheet.h"
 #include "AnimatedHelpView.h"
 #include "AppController.h"
 #include "ImageView.h"
@@ -18,6 +19,8 @@
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -196,6 +199,7 @@ private Q_SLOTS:
         QCOMPARE(ui.miAddYoutubesURL->text(), u"Add Links..."_s);
         QCOMPARE(ui.toolDownloadAll->toolTip(), u"Download or resume all links"_s);
         QCOMPARE(ui.tabQuickOptions->tabText(0), u"Quick Options"_s);
+        QCOMPARE(controller().addLinksSheet().windowTitle(), u"Add Links"_s);
         QCOMPARE(m_window->findChild<QMenu *>(u"miDownloadQuality"_s)->title(), u"Download Quality"_s);
     }
 
@@ -371,6 +375,42 @@ private Q_SLOTS:
         m_window = std::make_unique<MainWindow>(m_fixture->preferences);
         controller().applicationDidFinishLaunching();
         QCOMPARE(m_opened.size(), 1);
+    }
+
+    void addLinksSheet_data()
+    {
+        QTest::addColumn<bool>("add");
+        QTest::newRow("Add puts the lines into the list") << true;
+        QTest::newRow("Esc leaves without adding") << false;
+    }
+
+    void addLinksSheet()
+    {
+        QFETCH(bool, add);
+        const QString a = SiteFixture::watchLink(u"sheetAaaaaa"_s);
+        const QString b = SiteFixture::watchLink(u"sheetBbbbbb"_s);
+        const QString c = SiteFixture::watchLink(u"sheetCcccccc"_s);
+        QGuiApplication::clipboard()->setText(a + u"\nsome words\n"_s + b);
+        Ui::MainWindow &ui = m_window->ui();
+        ui.miAddYoutubesURL->trigger();
+        AddLinksSheet &sheet = controller().addLinksSheet();
+        QTRY_VERIFY(sheet.isVisible());
+        QCOMPARE(sheet.text(), a + u"\n"_s + b + u"\n"_s);
+        // Paste belongs to the sheet now.
+        ui.miPaste->trigger();
+        QCOMPARE(links(), QStringList());
+        QGuiApplication::clipboard()->setText(c);
+        QTest::keyClick(sheet.findChild<QPlainTextEdit *>(u"newAddedURLS"_s), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(sheet.text(), a + u"\n"_s + b + u"\n"_s + c);
+        if (add)
+            QTest::mouseClick(sheet.findChild<QPushButton *>(u"btnAddURL"_s), Qt::LeftButton);
+        else
+            QTest::keyClick(&sheet, Qt::Key_Escape);
+        QVERIFY(!sheet.isVisible());
+        QCOMPARE(links(), add ? (QStringList{a, b, c}) : QStringList());
+        QGuiApplication::clipboard()->setText(a);
+        ui.miPaste->trigger();
+        QVERIFY(links().contains(a));
     }
 
     void drops_data()

@@ -12,6 +12,7 @@
 #include "ui_MainWindow.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -59,6 +60,19 @@ public:
         }
         std::fprintf(stderr, "screenshot: cannot write %s\n", qPrintable(path));
         return false;
+    }
+
+    // The add-links sheet, opened with two links and a line of prose copied.
+    bool saveSheet()
+    {
+        QGuiApplication::clipboard()->setText(link(u"Sh33tLinkAa"_s) + u"\nwords\n"_s + link(u"Sh33tLinkBb"_s));
+        m_window.ui().miAddYoutubesURL->trigger();
+        QTest::qWait(600);
+        QWidget *sheet = m_window.findChild<QWidget *>(u"windowAddURL"_s);
+        const QString path = QDir(m_folder).filePath(u"sheet.png"_s);
+        const bool saved = sheet && sheet->grab().save(path);
+        std::printf("%s\n", qPrintable(path));
+        return saved;
     }
 
     SampleSite &site() { return m_site; }
@@ -140,7 +154,7 @@ int main(int argc, char **argv)
 
     Scene scene(window, site, QString::fromLocal8Bit(argv[2]));
     QTest::qWait(1200); // a turn of the hint's animation
-    const bool ok = scene.save(u"empty.png"_s) && playList(scene);
+    const bool ok = scene.save(u"empty.png"_s) && playList(scene) && scene.saveSheet();
     window.close();
     return ok ? 0 : 1;
 }
