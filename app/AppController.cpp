@@ -4,6 +4,9 @@
 #include "DownloadTotals.h"
 #include "ItemRowViews.h"
 #include "NotificationCenter.h"
+#include "PathController.h"
+#include "PreferencesController.h"
+#include "PreferencesWindow.h"
 #include "RowButtons.h"
 #include "RowDelegate.h"
 #include "StringUtils.h"
@@ -67,7 +70,11 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
     m_ui.tableView->setModel(&m_model);
     m_ui.tableView->setItemDelegate(new RowDelegate(*m_ui.tableView));
     m_ui.tableView->setUpColumns();
-    m_ui.pathFolderPath->setText(m_preferences.savedFolderPath());
+    m_ui.pathFolderPath->setPreferences(&m_preferences);
+    m_ui.pathFolderPath->setFolderPath(m_preferences.savedFolderPath());
+    m_preferencesControllerUser = new PreferencesController(
+        {.preferedQuality = m_ui.comboVideoQuality, .outputFormat = m_ui.comboOutputFormat}, m_preferences, this);
+    m_preferencesControllerUser->initControlsValues();
     m_ui.toolAddURLs->setIcon(RowButtons::icon(RowButtons::Add));
     m_ui.toolRemoveURL->setIcon(RowButtons::icon(RowButtons::Remove));
     buildPopupMenu();
@@ -114,6 +121,7 @@ void AppController::buildPopupMenu()
 void AppController::connectCommands()
 {
     connect(m_ui.miPaste, &QAction::triggered, this, &AppController::paste);
+    connect(m_ui.miPreferences, &QAction::triggered, this, &AppController::openPreferencesWindow);
     for (QAction *add : {m_ui.miAddYoutubesURL, m_ui.toolAddURLs})
         connect(add, &QAction::triggered, this, &AppController::startAddURLSheet);
     for (QAction *remove : {m_ui.miRemoveSelectedURL, m_ui.toolRemoveURL})
@@ -193,6 +201,14 @@ void AppController::notificationTableViewDoubleClick()
 void AppController::observeNotifications()
 {
     NotificationCenter &center = NotificationCenter::defaultCenter();
+    center.addObserver(this, PATH_WAS_CHANGED_NOTIFICATION_NAME.toString(), nullptr, [this](const Notification &posted) {
+        const QVariant path = posted.userInfo.value(PATH_WAS_CHANGED_NEW_PATH_KEY.toString());
+        if (path.isValid())
+            m_guiThread.post([this, path = path.toString()] {
+                for (const auto &item : youtubeList())
+                    item->setSavedFolderPath(path);
+            });
+    });
     center.addObserver(this, NOTIFICATION_YOUTBE_TABLE_VIEW_DBL_CLICK.toString(), nullptr,
                        [this](const Notification &) { m_guiThread.post([this] { notificationTableViewDoubleClick(); }); });
     center.addObserver(this, NOTIFICATION_YOUTUBE_STATUS_CHANGED.toString(), nullptr, [this](const Notification &) {
@@ -249,6 +265,16 @@ void AppController::startAddURLSheet()
     m_addLinksSheet->start(data && data->hasText() ? data->text() : QString());
 }
 
+void AppController::openPreferencesWindow()
+{
+    if (!m_preferencesWindow) {
+        m_preferencesWindow = new PreferencesWindow(m_preferences, m_ui.tableView->window());
+        connect(m_preferencesWindow, &QDialog::finished, m_preferencesControllerUser,
+                [this] { m_preferencesControllerUser->initControlsValues(); });
+    }
+    m_preferencesWindow->showWindow();
+}
+
 void AppController::removeVideoClip()
 {
     const auto items = selectedItems();
@@ -269,7 +295,7 @@ QList<std::shared_ptr<YoutubeDownloader>> AppController::selectedItems() const
 
 QString AppController::newItemFolder() const
 {
-    const QString shown = m_ui.pathFolderPath->text();
+    const QString shown = m_ui.pathFolderPath->folderPath();
     return shown.isEmpty() ? m_preferences.savedFolderPath() : shown;
 }
 

@@ -16,6 +16,8 @@
 #include <optional>
 
 class AddLinksSheet;
+class PreferencesController;
+class PreferencesWindow;
 class QMenu;
 class YoutubeProgramPreferences;
 namespace Ui {
@@ -46,6 +48,10 @@ public:
     // The add-links sheet; while it is up, Paste belongs to its text.
     void startAddURLSheet();
     AddLinksSheet &addLinksSheet() { return *m_addLinksSheet; }
+    // The preferences window, made on first use; the quick options follow
+    // it when it closes.
+    void openPreferencesWindow();
+    PreferencesWindow *preferencesWindow() { return m_preferencesWindow; }
     void removeVideoClip();
     void downloadAllURL();
     bool isExistAtOnceDownloadingObject() const;
@@ -97,6 +103,8 @@ private:
     YoutubeClipboardObserver m_youtubeClipboardObserver{m_clipboard, m_preferences};
     QTimer m_timerUpdateInterface;
     AddLinksSheet *m_addLinksSheet = nullptr;
+    PreferencesWindow *m_preferencesWindow = nullptr;
+    PreferencesController *m_preferencesControllerUser = nullptr;
     QMenu *m_popupMenu = nullptr;
     QMenu *m_menuQuality = nullptr;
     std::weak_ptr<YoutubeDownloader> m_menuItem;

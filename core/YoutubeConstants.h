@@ -23,3 +23,6 @@ inline constexpr QStringView NOTIFICATION_YOUTBE_TABLE_VIEW_DBL_CLICK = u"Notifi
 // The maker's pages, opened in the browser.
 inline constexpr QStringView FIRST_START_URL = u"http://www.vantrel.example/cgi-bin/visits.pl?prog=vantrel-inst&version=7.0";
 inline constexpr QStringView SUPPORT_URL = u"http://www.vantrel.example/cgi-bin/support?program=Vantrel&version=7.0";
+
+inline constexpr QStringView PATH_WAS_CHANGED_NOTIFICATION_NAME = u"PCPathWasChangedNotification";
+inline constexpr QStringView PATH_WAS_CHANGED_NEW_PATH_KEY = u"NewPath";

@@ -4,6 +4,8 @@
 #include "ImageView.h"
 #include "ItemRowViews.h"
 #include "MainWindow.h"
+#include "PathController.h"
+#include "PreferencesWindow.h"
 #include "RecordingOwner.h"
 #include "SamplePages.h"
 #include "SiteFixture.h"
@@ -12,6 +14,7 @@
 #include "YoutubeMenuView.h"
 #include "YoutubeOperationsView.h"
 #include "ui_MainWindow.h"
+#include "ui_Preferences.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -21,6 +24,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -467,6 +471,67 @@ private Q_SLOTS:
         QTRY_COMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(item->filePathForDownloading())});
     }
 
+    void preferencesWindow()
+    {
+        // What a previous run stored: filling the lists must not overwrite it.
+        m_fixture->preferences.setOutputFormat(2);
+        m_fixture->preferences.setPreferedQuality(5);
+        m_fixture->preferences.setSavedFolderPath(u"~/Movies/"_s);
+        m_fixture->preferences.saveValues();
+        m_window->ui().miPreferences->trigger();
+        PreferencesWindow &window = *controller().preferencesWindow();
+        Ui::Preferences &ui = window.ui();
+        QTRY_VERIFY(window.isVisible());
+        QCOMPARE(stored(u"values.OutputFormatItemIndex"_s), 2);
+        QCOMPARE(stored(u"values.PreferedQuality"_s), 5);
+        QCOMPARE(ui.outputFormat->currentText(), u"WAV"_s);
+        QCOMPARE(ui.preferedQuality->currentText(), u"MP4 (4K)"_s);
+        QCOMPARE(ui.savedFolderPath->folderPath(), QDir::homePath() + u"/Movies"_s);
+        QCOMPARE(ui.comboBitrate->currentText(), u"320"_s);
+        QCOMPARE(ui.comboFrequency->currentText(), u"44100"_s);
+        QCOMPARE(ui.comboSoundMode->currentIndex(), 0);
+        QVERIFY(ui.btnGeneralOptions->isChecked() && !ui.btnOutputFormatsOptions->isChecked());
+
+        // A pick is stored at once.
+        pick(ui.outputFormat, 1);
+        QCOMPARE(stored(u"values.OutputFormatItemIndex"_s), 1);
+        pick(ui.preferedQuality, 2);
+        QCOMPARE(stored(u"values.PreferedQuality"_s), 4);
+
+        ui.btnOutputFormatsOptions->click();
+        QCOMPARE(ui.tabPrefences->currentIndex(), 1);
+        QVERIFY(ui.btnOutputFormatsOptions->isChecked() && !ui.btnOutputFormatsOptions->autoRaise());
+        QVERIFY(!ui.btnGeneralOptions->isChecked() && ui.btnGeneralOptions->autoRaise());
+        ui.checkDeleteOriginal->setChecked(true);
+        ui.comboBitrate->setEditText(u"128k"_s);
+        ui.comboSoundMode->setCurrentIndex(1);
+        ui.btnPreferencesClose->click();
+        QVERIFY(!window.isVisible());
+        QCOMPARE(stored(u"values.DeleteInputFileAfterConvert"_s), true);
+        QCOMPARE(stored(u"values.Bitrate"_s), 320);
+        QCOMPARE(stored(u"values.SoundMode"_s), 1);
+        QCOMPARE(stored(u"values.LastSavedFolderPath"_s).toString(), QDir::homePath() + u"/Movies"_s);
+        // The quick options follow the window.
+        QCOMPARE(m_window->ui().comboOutputFormat->currentText(), u"MP3"_s);
+        QCOMPARE(m_window->ui().comboVideoQuality->currentText(), u"MP4 (1080p (HD))"_s);
+    }
+
+    void folderControlsKeepInStep()
+    {
+        const Item item = added(u"folderAaaaa"_s);
+        QVERIFY(waitForStatus(item, StatusReady));
+        item->downloadButtonSelector();
+        QVERIFY(waitForStatus(item, StatusFinished));
+        m_window->ui().miPreferences->trigger();
+        PathController *preferencesFolder = controller().preferencesWindow()->ui().savedFolderPath;
+        const QString chosen = m_fixture->outputPath(u"chosen"_s);
+        m_window->ui().pathFolderPath->chooseFolder(chosen);
+        QCOMPARE(preferencesFolder->folderPath(), chosen);
+        QCOMPARE(stored(u"values.LastSavedFolderPath"_s).toString(), chosen);
+        QTRY_COMPARE(item->savedFolderPath(), chosen);
+        controller().preferencesWindow()->close();
+    }
+
     void openInBrowser_data()
     {
         QTest::addColumn<QString>("link");
@@ -538,6 +603,18 @@ private:
         for (const QString &task : QDir(u"/proc/self/task"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
             names.append(QString::fromUtf8(SiteFixture::fileBytes(u"/proc/self/task/%1/comm"_s.arg(task))).trimmed());
         return names;
+    }
+
+    QVariant stored(const QString &key)
+    {
+        return QSettings(m_fixture->settingsDir.filePath(u"Vantrel.conf"_s), QSettings::IniFormat).value(key);
+    }
+
+    // As the user picks an entry of a list.
+    static void pick(QComboBox *list, int index)
+    {
+        list->setCurrentIndex(index);
+        Q_EMIT list->activated(index);
     }
 
     QString text(int row, int column) { return model().index(row, column).data().toString(); }

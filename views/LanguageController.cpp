@@ -73,6 +73,31 @@ void LanguageController::fillMainWindowLanguageStrings()
     }
 }
 
+void LanguageController::fillPreferencesWindowLanguageStrings()
+{
+    static const std::pair<const char16_t *, int> Texts[] = {
+        {u"windowPreferences", 84},
+        {u"tabPreferencesGeneralOptions", 85},
+        {u"tabPreferencesFormatOptions", 87},
+        {u"checkAutoAddFromPasteboard", 88},
+        {u"txtPreferencesWAVNoAdditionalSettings", 99},
+        {u"txtPreferencesBitrate", 102},
+        {u"txtPreferencesSoundMode", 101},
+        {u"txtPreferencesFrequency", 100},
+        {u"txtPreferencesFolderPath", 41},
+        {u"boxPreferencesVideoQuality", 32},
+        {u"boxPreferencesOutputFormat", 34},
+        {u"checkDeleteOriginal", 37},
+        {u"checkInsertTags", 39},
+        {u"checkInsertDescriptionInTag", 204},
+        {u"btnPreferencesClose", 64},
+        {u"btnGeneralOptions", 85},
+        {u"btnOutputFormatsOptions", 87},
+    };
+    for (const auto &[name, number] : Texts)
+        setText(QString::fromUtf16(name), lang(number));
+}
+
 QObject *LanguageController::find(const QString &name) const
 {
     if (m_window.objectName() == name)

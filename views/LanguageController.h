@@ -16,6 +16,7 @@ public:
     explicit LanguageController(QWidget &window, QAbstractItemModel *table = nullptr);
 
     void fillMainWindowLanguageStrings();
+    void fillPreferencesWindowLanguageStrings();
 
 private:
     void setText(const QString &name, const QString &text);

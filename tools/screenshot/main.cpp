@@ -13,6 +13,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QToolButton>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,6 +74,28 @@ public:
         const QString path = QDir(m_folder).filePath(u"sheet.png"_s);
         const bool saved = sheet && sheet->grab().save(path);
         std::printf("%s\n", qPrintable(path));
+        return saved;
+    }
+
+    // Both pages of the preferences window.
+    bool savePreferences()
+    {
+        m_window.findChild<QWidget *>(u"windowAddURL"_s)->close();
+        m_window.ui().miPreferences->trigger();
+        QTest::qWait(300);
+        auto *preferences = m_window.findChild<QDialog *>(u"windowPreferences"_s);
+        if (!preferences)
+            return false;
+        bool saved = true;
+        for (const auto &[button, name] : {std::pair{"btnGeneralOptions", u"preferences-general.png"_s},
+                                          std::pair{"btnOutputFormatsOptions", u"preferences-formats.png"_s}}) {
+            preferences->findChild<QToolButton *>(QString::fromLatin1(button))->click();
+            QTest::qWait(100);
+            const QString path = QDir(m_folder).filePath(name);
+            saved = preferences->grab().save(path) && saved;
+            std::printf("%s\n", qPrintable(path));
+        }
+        preferences->close();
         return saved;
     }
 
@@ -154,7 +178,7 @@ int main(int argc, char **argv)
 
     Scene scene(window, site, QString::fromLocal8Bit(argv[2]));
     QTest::qWait(1200); // a turn of the hint's animation
-    const bool ok = scene.save(u"empty.png"_s) && playList(scene) && scene.saveSheet();
+    const bool ok = scene.save(u"empty.png"_s) && playList(scene) && scene.saveSheet() && scene.savePreferences();
     window.close();
     return ok ? 0 : 1;
 }

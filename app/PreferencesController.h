@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QObject>
+
+class PathController;
+class QCheckBox;
+class QComboBox;
+class YoutubeProgramPreferences;
+
+// Shows the stored settings in a set of controls and stores what the user
+// changes. The quality and format lists store a pick at once; everything
+// else is stored by saveValues(). Serves the preferences window and, with
+// only its two lists, the main window's quick options: an absent control is
+// left alone. Filling the lists stores nothing: only the user's picks count.
+class PreferencesController final : public QObject
+{
+public:
+    struct Controls
+    {
+        QCheckBox *checkAutoAddFromPasteboard = nullptr;
+        QCheckBox *checkDeleteSourceFileAfterConvertation = nullptr;
+        QCheckBox *checkSaveID3Tags = nullptr;
+        QCheckBox *checkWriteDescriptionToID3Tags = nullptr;
+        PathController *savedFolderPath = nullptr;
+        QComboBox *preferedQuality = nullptr;
+        QComboBox *outputFormat = nullptr;
+        QComboBox *comboSoundMode = nullptr;
+        QComboBox *comboFrequency = nullptr;
+        QComboBox *comboBitrate = nullptr;
+    };
+
+    PreferencesController(const Controls &controls, YoutubeProgramPreferences &preferences, QObject *parent = nullptr);
+
+    void initControlsValues();
+    void saveValues();
+
+    // Quality-list positions and the qualities they stand for.
+    static qint32 videoTypeByComboIndex(int index);
+    static int comboIndexByVideoType(qint32 quality);
+
+private:
+    void fillLists();
+    void comboBoxSelectionDidChange(QComboBox *list);
+
+    Controls m_controls;
+    YoutubeProgramPreferences &m_preferences;
+};
