@@ -62,6 +62,23 @@ QImage hintFrame(int frame, int frames)
     return image;
 }
 
+// The program's icon: a note on a blue disc, as in the hint.
+QImage programIcon(int size)
+{
+    QImage image = canvas(size, size);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 64.0, size / 64.0);
+    QLinearGradient disc(0, 4, 0, 60);
+    disc.setColorAt(0, QColor(0x35, 0x84, 0xe4));
+    disc.setColorAt(1, Accent);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(disc);
+    painter.drawEllipse(QRectF(4, 4, 56, 56));
+    drawNote(painter, QPointF(27, 44), 5.5, Qt::white);
+    return image;
+}
+
 QImage placeholderCover()
 {
     QImage image(120, 90, QImage::Format_RGB32);
@@ -165,6 +182,10 @@ int main(int argc, char **argv)
     // The script turns this into the GIF the program loads: Qt reads GIF but
     // cannot write it.
     ok = save(placeholderCover(), out.filePath(u"images/nocovermusic.png"_s)) && ok;
+    if (!out.mkpath(u"desktop"_s))
+        return 1;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        ok = save(programIcon(size), out.filePath(u"desktop/vantrel-%1.png"_s.arg(size))) && ok;
     const std::pair<const char16_t *, void (*)(QPainter &)> icons[] = {
         {u"stop", drawStop}, {u"refresh", drawRefresh}, {u"pause", drawPause}, {u"play", drawPlay},
         {u"action", drawAction}, {u"add", drawAdd},

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Makes the Debian package from the build folder given, unpacks it into a
+# scratch root and checks that the program, its desktop files and icons are
+# there and valid, that it declares what it needs, and that the installed
+# program runs from anywhere.
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+(cd "$build" && cpack -G DEB -B "$work/out" >/dev/null)
+deb=$(ls "$work"/out/vantrel_*.deb)
+depends=$(dpkg-deb -f "$deb" Depends)
+for needed in lame libqt6widgets6 libavcodec libavformat; do
+    grep -q "$needed" <<<"$depends" || { echo "Depends lacks $needed: $depends"; exit 1; }
+done
+
+dpkg -x "$deb" "$work/root"
+root=$work/root
+for file in usr/bin/vantrel usr/bin/vantrel-cli usr/share/applications/vantrel.desktop \
+        usr/share/metainfo/example.vantrel.Vantrel.metainfo.xml; do
+    [ -f "$root/$file" ] || { echo "missing $file"; exit 1; }
+done
+for size in 16 24 32 48 64 128 256; do
+    icon=$root/usr/share/icons/hicolor/${size}x${size}/apps/vantrel.png
+    [ "$(file -b "$icon" | grep -o "$size x $size")" = "$size x $size" ] || { echo "bad icon $icon"; exit 1; }
+done
+desktop-file-validate "$root/usr/share/applications/vantrel.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/example.vantrel.Vantrel.metainfo.xml" >/dev/null
+(cd / && QT_QPA_PLATFORM=offscreen "$root/usr/bin/vantrel" --version) | grep -qx "Vantrel 7.0"
+echo "package ok: $(basename "$deb")"
