@@ -10,6 +10,7 @@
 #include "SamplePages.h"
 #include "SiteFixture.h"
 #include "StandInProgram.h"
+#include "SelectionHighlight.h"
 #include "StyledTextPainter.h"
 #include "YoutubeMenuView.h"
 #include "YoutubeOperationsView.h"
@@ -28,6 +29,7 @@
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStyleOptionViewItem>
 #include <QTest>
 
 #include <thread>
@@ -167,6 +169,15 @@ private Q_SLOTS:
         const QColor onDark = StyledTextPainter::readableOn(blue, QColor(0x2d, 0x2d, 0x2d));
         QVERIFY(onDark.lightnessF() >= 0.7);
         QCOMPARE(onDark.hslHue(), blue.hslHue());
+
+        // The selection is light on every theme: its text is dark.
+        QStyleOptionViewItem cell;
+        cell.palette.setColor(QPalette::Text, Qt::white);
+        cell.palette.setColor(QPalette::Base, QColor(0x2d, 0x2d, 0x2d));
+        QCOMPARE(SelectionHighlight::text(cell), QColor(Qt::white));
+        cell.state = QStyle::State_Selected;
+        QCOMPARE(SelectionHighlight::text(cell), QColor(Qt::black));
+        QVERIFY(SelectionHighlight::background(cell).lightnessF() >= 0.5);
     }
 
     void progressBeyondTheIntRange()

@@ -2,6 +2,7 @@
 
 #include "ItemRowViews.h"
 #include "RowModel.h"
+#include "SelectionHighlight.h"
 #include "StyledTextPainter.h"
 #include "YoutubeDownloader.h"
 #include "YoutubeMenuView.h"
@@ -30,7 +31,8 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
     initStyleOption(&cell, index);
     cell.text.clear();
     QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, painter, cell.widget);
+    if (!SelectionHighlight::paint(*painter, cell))
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, painter, cell.widget);
 
     const auto item = itemOf(index);
     if (!item)

@@ -1,5 +1,7 @@
 #include "StyledTextPainter.h"
 
+#include "SelectionHighlight.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyleOptionViewItem>
@@ -50,9 +52,8 @@ int lineWidth(const Line &line, const QFont &base)
 
 void StyledTextPainter::paint(QPainter &painter, const QStyleOptionViewItem &cell, const StyledText &text, QRect area)
 {
-    const bool selected = cell.state & QStyle::State_Selected;
-    const QColor background = cell.palette.color(selected ? QPalette::Highlight : QPalette::Base);
-    const QColor plain = cell.palette.color(selected ? QPalette::HighlightedText : QPalette::Text);
+    const QColor background = SelectionHighlight::background(cell);
+    const QColor plain = SelectionHighlight::text(cell);
     const QList<Line> lines = splitLines(text);
     int blockHeight = 0;
     for (const Line &line : lines)

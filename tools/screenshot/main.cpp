@@ -99,6 +99,13 @@ public:
         return saved;
     }
 
+    void select(int row)
+    {
+        m_window.activateWindow();
+        m_window.ui().tableView->setFocus();
+        m_window.ui().tableView->selectRow(row);
+    }
+
     SampleSite &site() { return m_site; }
 
 private:
@@ -143,6 +150,7 @@ bool playList(Scene &scene)
     scene.site().addFault(*SiteFault::parse(u"path=/watch,stall-after=0"_s));
     scene.add(u"Lo4dingNow7"_s);
     QTest::qWait(1000);
+    scene.select(4);
 
     return scene.save(u"list.png"_s);
 }
