@@ -8,26 +8,27 @@
 #include "PreferencesWindow.h"
 #include "RecordingOwner.h"
 #include "SamplePages.h"
+#include "SelectionHighlight.h"
 #include "SiteFixture.h"
 #include "StandInProgram.h"
-#include "SelectionHighlight.h"
 #include "StyledTextPainter.h"
 #include "YoutubeMenuView.h"
 #include "YoutubeOperationsView.h"
 #include "ui_MainWindow.h"
 #include "ui_Preferences.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSettings>
-#include <QMimeData>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
 #include <QTest>
@@ -501,6 +502,8 @@ private Q_SLOTS:
         QCOMPARE(ui.comboBitrate->currentText(), u"320"_s);
         QCOMPARE(ui.comboFrequency->currentText(), u"44100"_s);
         QCOMPARE(ui.comboSoundMode->currentIndex(), 0);
+        QVERIFY(ui.checkAutoAddFromPasteboard->isChecked() && ui.checkInsertTags->isChecked());
+        QVERIFY(ui.checkInsertDescriptionInTag->isChecked() && !ui.checkDeleteOriginal->isChecked());
         QVERIFY(ui.btnGeneralOptions->isChecked() && !ui.btnOutputFormatsOptions->isChecked());
 
         // A pick is stored at once.
