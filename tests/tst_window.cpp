@@ -379,6 +379,8 @@ private Q_SLOTS:
     void startUpAndCopiedLinks()
     {
         m_fixture->preferences.setIsFirstLaunch(true);
+        // Links already on the clipboard at start count too: none here.
+        QGuiApplication::clipboard()->clear();
         controller().applicationDidFinishLaunching();
         QCOMPARE(m_opened, QList<QUrl>{QUrl(u"http://www.vantrel.example/cgi-bin/visits.pl?prog=vantrel-inst&version=7.0"_s)});
         QCOMPARE(m_fixture->preferences.isFirstLaunch(), false);
