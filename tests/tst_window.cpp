@@ -32,6 +32,7 @@
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
 #include <QTest>
+#include <QToolButton>
 
 #include <thread>
 
@@ -217,6 +218,19 @@ private Q_SLOTS:
         QCOMPARE(ui.tabQuickOptions->tabText(0), u"Quick Options"_s);
         QCOMPARE(controller().addLinksSheet().windowTitle(), u"Add Links"_s);
         QCOMPARE(m_window->findChild<QMenu *>(u"miDownloadQuality"_s)->title(), u"Download Quality"_s);
+    }
+
+    void quickOptionsSwitch()
+    {
+        Ui::MainWindow &ui = m_window->ui();
+        QVERIFY(!ui.tabQuickOptions->isHidden());
+        ui.miShowQuickOptions->trigger();
+        QVERIFY(ui.tabQuickOptions->isHidden());
+        QCOMPARE(stored(u"values.IsShowQuickOptions"_s), false);
+        ui.miShowQuickOptions->trigger();
+        QVERIFY(!ui.tabQuickOptions->isHidden());
+        QCOMPARE(stored(u"values.IsShowQuickOptions"_s), true);
+        QVERIFY(ui.miShowQuickOptions->isChecked());
     }
 
     void pasteAddsEachLinkOnce()
