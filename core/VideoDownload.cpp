@@ -70,6 +70,9 @@ bool VideoDownload::step()
     }
     const YoutubeStatus status = m_item.youtubeStatus();
     if (m_complete) {
+        // Nothing is being downloaded any more: no time to count, no row to
+        // redraw, also while a failed save waits for Resume.
+        m_viewTimer.stop();
         // A pause that came with the last block does not stop the saving.
         if (status == StatusDownloading || (status == StatusDownloadPaused && !m_saveFailed))
             return !save();

@@ -332,6 +332,12 @@ private Q_SLOTS:
         QCOMPARE(SiteFixture::fileBytes(path), "the old file");
         QCOMPARE(m_fixture->outputEntries(), QStringList{u"Full.mp4"_s});
         QVERIFY(!m_owner->statuses().contains(StatusFinished));
+        // Paused, the item does nothing: its time stands still, its row too.
+        const double time = item->downloadTime();
+        const int redraws = m_owner->redraws;
+        QTest::qWait(1200);
+        QCOMPARE(item->downloadTime(), time);
+        QCOMPARE(m_owner->redraws, redraws);
 
         const qsizetype requests = m_fixture->site.requests(u"/videoplayback"_s).size();
         item->resume();
