@@ -1,5 +1,6 @@
 #include "PreferenceStore.h"
 
+#include <QLoggingCategory>
 #include <QSettings>
 
 #include <limits>
@@ -30,43 +31,78 @@ void PreferenceStore::registerDefaults(const QVariantMap &defaults)
     m_defaults.insert(defaults);
 }
 
-QVariant PreferenceStore::valueForKey(const QString &key) const
-{
-    std::lock_guard lock(m_mutex);
-    QVariant value = m_settings->value(key);
-    return value.isValid() ? value : m_defaults.value(key);
-}
+namespace {
 
-bool PreferenceStore::boolForKey(const QString &key) const
+Q_LOGGING_CATEGORY(lcPreferences, "vantrel.preferences")
+
+std::optional<bool> parseBool(const QVariant &value)
 {
-    const QVariant value = valueForKey(key);
-    if (value.typeId() != QMetaType::QString)
+    if (value.typeId() == QMetaType::Bool)
         return value.toBool();
     // The file holds text; accept the spellings people and other tools write.
     const QString text = value.toString().trimmed().toLower();
     if (text == u"true" || text == u"yes")
         return true;
+    if (text == u"false" || text == u"no")
+        return false;
     bool isNumber = false;
     const qlonglong number = text.toLongLong(&isNumber);
-    return isNumber && number != 0;
+    return isNumber ? std::optional(number != 0) : std::nullopt;
 }
 
-qint32 PreferenceStore::integerForKey(const QString &key) const
+std::optional<qint32> parseInteger(const QVariant &value)
 {
     bool isNumber = false;
-    const qlonglong number = valueForKey(key).toLongLong(&isNumber);
-    if (!isNumber)
-        return 0;
-    return qint32(std::clamp<qlonglong>(number, std::numeric_limits<qint32>::min(),
-                                        std::numeric_limits<qint32>::max()));
+    const qlonglong number = value.toString().trimmed().toLongLong(&isNumber);
+    if (!isNumber || number < std::numeric_limits<qint32>::min() || number > std::numeric_limits<qint32>::max())
+        return std::nullopt;
+    return qint32(number);
+}
+
+std::optional<QString> parseString(const QVariant &value)
+{
+    // An unquoted comma in the file makes a list of the text.
+    if (value.typeId() == QMetaType::QStringList || !value.canConvert<QString>())
+        return std::nullopt;
+    return value.toString();
+}
+
+} // namespace
+
+template<typename T>
+T PreferenceStore::read(const QString &key, std::optional<T> (*parse)(const QVariant &),
+                        const std::function<bool(T)> &isValid) const
+{
+    QVariant stored;
+    QVariant registered;
+    {
+        std::lock_guard lock(m_mutex);
+        stored = m_settings->value(key);
+        registered = m_defaults.value(key);
+    }
+    if (stored.isValid()) {
+        const std::optional<T> value = parse(stored);
+        if (value && (!isValid || isValid(*value)))
+            return *value;
+        qCWarning(lcPreferences).noquote() << key << "holds" << stored.toString() << "- using its default"
+                                           << registered.toString();
+    }
+    return registered.isValid() ? parse(registered).value_or(T()) : T();
+}
+
+bool PreferenceStore::boolForKey(const QString &key) const
+{
+    return read<bool>(key, parseBool);
+}
+
+qint32 PreferenceStore::integerForKey(const QString &key, const std::function<bool(qint32)> &isValid) const
+{
+    return read<qint32>(key, parseInteger, isValid);
 }
 
 QString PreferenceStore::stringForKey(const QString &key) const
 {
-    const QVariant value = valueForKey(key);
-    if (!value.isValid() || !value.canConvert<QString>())
-        return {};
-    return value.toString();
+    return read<QString>(key, parseString);
 }
 
 void PreferenceStore::setBool(const QString &key, bool value)

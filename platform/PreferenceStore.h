@@ -3,8 +3,10 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class QSettings;
 
@@ -28,10 +30,13 @@ public:
     // registrations of the same key win.
     void registerDefaults(const QVariantMap &defaults);
 
+    // A stored value of the wrong kind (text that is no truth value, a
+    // number with a fraction, a list where text belongs) or one that
+    // `isValid` refuses gives the registered default, with a line in the
+    // log: one damaged setting costs nothing else.
     bool boolForKey(const QString &key) const;
-    qint32 integerForKey(const QString &key) const;
-    // A null string when the key has neither a stored nor a registered value,
-    // or when the stored value is not text.
+    qint32 integerForKey(const QString &key, const std::function<bool(qint32)> &isValid = {}) const;
+    // A null string when the key has no value at all.
     QString stringForKey(const QString &key) const;
 
     void setBool(const QString &key, bool value);
@@ -45,7 +50,10 @@ public:
 
 private:
     explicit PreferenceStore(std::unique_ptr<QSettings> settings);
-    QVariant valueForKey(const QString &key) const;
+    // The stored value, else the registered one.
+    template<typename T>
+    T read(const QString &key, std::optional<T> (*parse)(const QVariant &),
+           const std::function<bool(T)> &isValid = {}) const;
 
     mutable std::mutex m_mutex;
     std::unique_ptr<QSettings> m_settings;

@@ -2,6 +2,8 @@
 
 #include "PreferenceStore.h"
 
+#include <QList>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -21,6 +23,35 @@ const QString ShowQuickOptionsKey = u"values.IsShowQuickOptions"_s;
 const QString FirstLaunchKey = u"values.IsFirstLaunch"_s;
 const QString ShowHintPanelKey = u"values.isShowHintPanel"_s;
 
+bool isOutputFormat(qint32 value)
+{
+    return value >= 0 && value <= 2;
+}
+
+// The picture qualities 240p to 4K.
+bool isQuality(qint32 value)
+{
+    return value >= 0 && value <= 5;
+}
+
+bool isSoundMode(qint32 value)
+{
+    return value == 0 || value == 1;
+}
+
+// The sample rates lame resamples to.
+bool isFrequency(qint32 value)
+{
+    static const QList<qint32> Rates{8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
+    return Rates.contains(value);
+}
+
+// kbit/s, as lame's -b takes them.
+bool isBitrate(qint32 value)
+{
+    return value >= 8 && value <= 320;
+}
+
 } // namespace
 
 struct YoutubeProgramPreferences::BoolSetting
@@ -33,6 +64,7 @@ struct YoutubeProgramPreferences::IntegerSetting
 {
     const QString &key;
     std::atomic<qint32> YoutubeProgramPreferences::*field;
+    bool (*isValid)(qint32);
 };
 
 const YoutubeProgramPreferences::BoolSetting YoutubeProgramPreferences::boolSettings[] = {
@@ -46,11 +78,11 @@ const YoutubeProgramPreferences::BoolSetting YoutubeProgramPreferences::boolSett
 };
 
 const YoutubeProgramPreferences::IntegerSetting YoutubeProgramPreferences::integerSettings[] = {
-    {OutputFormatKey, &YoutubeProgramPreferences::m_outputFormat},
-    {PreferedQualityKey, &YoutubeProgramPreferences::m_preferedQuality},
-    {SoundModeKey, &YoutubeProgramPreferences::m_soundMode},
-    {FrequencyKey, &YoutubeProgramPreferences::m_frequency},
-    {BitrateKey, &YoutubeProgramPreferences::m_bitrate},
+    {OutputFormatKey, &YoutubeProgramPreferences::m_outputFormat, isOutputFormat},
+    {PreferedQualityKey, &YoutubeProgramPreferences::m_preferedQuality, isQuality},
+    {SoundModeKey, &YoutubeProgramPreferences::m_soundMode, isSoundMode},
+    {FrequencyKey, &YoutubeProgramPreferences::m_frequency, isFrequency},
+    {BitrateKey, &YoutubeProgramPreferences::m_bitrate, isBitrate},
 };
 
 YoutubeProgramPreferences &YoutubeProgramPreferences::sharedPreferences()
@@ -102,7 +134,7 @@ void YoutubeProgramPreferences::loadValues()
     for (const BoolSetting &setting : boolSettings)
         (this->*setting.field) = store.boolForKey(setting.key);
     for (const IntegerSetting &setting : integerSettings)
-        (this->*setting.field) = store.integerForKey(setting.key);
+        (this->*setting.field) = store.integerForKey(setting.key, setting.isValid);
     setSavedFolderPath(store.stringForKey(SavedFolderKey));
 }
 

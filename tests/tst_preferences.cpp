@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -74,6 +75,46 @@ private Q_SLOTS:
         QCOMPARE(prefs.autoAddFromPasteboard(), false);
         QCOMPARE(prefs.bitrate(), 128);
         QCOMPARE(prefs.frequency(), 44100);
+    }
+
+    void damagedValuesFallBackOneByOne_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<QVariant>("value");
+
+        QTest::newRow("bit rate with a fraction") << QByteArray("values.Bitrate=128.7") << u"bitrate"_s << QVariant(320);
+        QTest::newRow("negative bit rate") << QByteArray("values.Bitrate=-64") << u"bitrate"_s << QVariant(320);
+        QTest::newRow("unknown format") << QByteArray("values.OutputFormatItemIndex=7") << u"format"_s << QVariant(0);
+        QTest::newRow("unknown quality") << QByteArray("values.PreferedQuality=9") << u"quality"_s << QVariant(1);
+        QTest::newRow("rate lame refuses") << QByteArray("values.Frequency=44000") << u"frequency"_s << QVariant(44100);
+        QTest::newRow("third sound mode") << QByteArray("values.SoundMode=2") << u"mode"_s << QVariant(0);
+        QTest::newRow("truth value in words") << QByteArray("values.SaveID3Tags=maybe") << u"tags"_s << QVariant(true);
+        QTest::newRow("path with an unquoted comma")
+            << QByteArray("values.LastSavedFolderPath=/home/u/My, Music") << u"folder"_s << QVariant(u"~/Movies/"_s);
+    }
+
+    void damagedValuesFallBackOneByOne()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, setting);
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        // Good values around the damaged one are kept.
+        file.write("[General]\nvalues.SoundMode=1\n" + line + "\nvalues.AutoAddingURLFromPasteboard=false\n");
+        file.close();
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^"_s + QString::fromLatin1(line.split('=').first())));
+        PreferenceStore store(m_path);
+        const YoutubeProgramPreferences prefs(store);
+        const QHash<QString, QVariant> read{
+            {u"bitrate"_s, prefs.bitrate()},        {u"format"_s, prefs.outputFormat()},
+            {u"quality"_s, prefs.preferedQuality()}, {u"frequency"_s, prefs.frequency()},
+            {u"mode"_s, prefs.soundMode()},          {u"tags"_s, prefs.saveID3Tags()},
+            {u"folder"_s, prefs.savedFolderPath()}};
+        QTEST(read.value(setting), "value");
+        QCOMPARE(prefs.autoAddFromPasteboard(), false);
+        if (setting != u"mode")
+            QCOMPARE(prefs.soundMode(), 1);
     }
 
 private:
