@@ -19,10 +19,9 @@ SampleSite::SampleSite(Options options)
 
 SampleSite::~SampleSite()
 {
-    if (m_thread) {
-        m_thread->cancel();
-        m_thread->wait(std::chrono::seconds(10));
-    }
+    // Cancels and joins: the thread serves from the members below, so they
+    // may go only once it has provably ended, however long a response takes.
+    m_thread.reset();
 }
 
 bool SampleSite::start(quint16 port)
