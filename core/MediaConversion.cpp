@@ -50,9 +50,27 @@ MediaConversion::~MediaConversion()
 bool MediaConversion::start()
 {
     const bool started = m_converter->convertToFile(m_job.outputPath);
-    if (!started)
-        m_ended = true;
+    if (!started) {
+        std::lock_guard lock(m_endMutex);
+        m_end = End::Failed;
+    }
     return started;
+}
+
+bool MediaConversion::resumeIfRunning(YoutubeDownloader &item)
+{
+    std::lock_guard lock(m_endMutex);
+    if (m_end != End::Running)
+        return false;
+    m_converter->setThreadPaused(false);
+    item.changeYoutubeStatus(StatusConvertPaused, StatusConverting);
+    return true;
+}
+
+bool MediaConversion::hasFailed() const
+{
+    std::lock_guard lock(m_endMutex);
+    return m_end == End::Failed;
 }
 
 void MediaConversion::setPaused(bool paused)
@@ -87,22 +105,28 @@ void MediaConversion::onProgress(const Notification &notification)
 // On the converter's thread, as it ends.
 void MediaConversion::onFinished()
 {
-    m_ended = true;
     const auto item = m_item.lock();
-    if (!item)
-        return;
-    const YoutubeStatus status = item->youtubeStatus();
-    // A conversion paused just as it ended still counts; after a removal
-    // nothing happens.
-    if (status != StatusConverting && status != StatusConvertPaused)
-        return;
-    if (m_converter->wasFullyConverted()) {
-        finish(*item);
-        return;
+    {
+        // Resume decides under the same lock: it sees the run either still
+        // going, or over with its failure already on the item.
+        std::lock_guard lock(m_endMutex);
+        const bool succeeded = m_converter->wasFullyConverted();
+        m_end = succeeded ? End::Succeeded : End::Failed;
+        if (!item)
+            return;
+        const YoutubeStatus status = item->youtubeStatus();
+        // A conversion paused just as it ended still counts; after a removal
+        // nothing happens.
+        if (status != StatusConverting && status != StatusConvertPaused)
+            return;
+        if (!succeeded) {
+            // The video stays: it is the only good copy. Resume tries again.
+            item->setStatusNote(StringUtils::langStr(303).arg(m_converter->failureReason()));
+            item->changeYoutubeStatus(StatusConverting, StatusConvertPaused);
+            return;
+        }
     }
-    // The video stays: it is the only good copy. Resume tries again.
-    item->setStatusNote(StringUtils::langStr(303).arg(m_converter->failureReason()));
-    item->changeYoutubeStatus(StatusConverting, StatusConvertPaused);
+    finish(*item);
 }
 
 void MediaConversion::finish(YoutubeDownloader &item)

@@ -2,9 +2,9 @@
 
 #include <QString>
 
-#include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
 
 class AudioConverter;
 class YoutubeDownloader;
@@ -41,8 +41,13 @@ public:
     bool start();
     void setPaused(bool paused);
     bool isRunning() const;
-    // The converter's run is over (its thread may still be winding up).
-    bool hasEnded() const { return m_ended; }
+    // Un-pauses the item's conversion if it still runs, and moves the item
+    // back to Converting; false once the run is over. Decided together with
+    // the run's end, so a conversion ending meanwhile cannot leave the item
+    // converting with nothing behind it.
+    bool resumeIfRunning(YoutubeDownloader &item);
+    // The run is over and failed (its failure is already on the item).
+    bool hasFailed() const;
     void cancel();
     bool stop(std::chrono::milliseconds timeout);
 
@@ -55,5 +60,8 @@ private:
     std::weak_ptr<YoutubeDownloader> m_item;
     const Job m_job;
     std::shared_ptr<AudioConverter> m_converter;
-    std::atomic<bool> m_ended = false;
+
+    enum class End { Running, Succeeded, Failed };
+    mutable std::mutex m_endMutex;
+    End m_end = End::Running;
 };

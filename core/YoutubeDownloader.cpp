@@ -311,14 +311,12 @@ void YoutubeDownloader::resume()
     if (changeYoutubeStatus(StatusDownloadPaused, StatusDownloading))
         return;
     const auto paused = conversion();
-    if (!paused || youtubeStatus() != StatusConvertPaused)
+    if (!paused || youtubeStatus() != StatusConvertPaused || paused->resumeIfRunning(*this))
         return;
-    if (!paused->hasEnded()) {
-        paused->setPaused(false);
-        changeYoutubeStatus(StatusConvertPaused, StatusConverting);
+    // A conversion that succeeded is finishing; one that failed is tried
+    // again from the video.
+    if (!paused->hasFailed())
         return;
-    }
-    // The conversion failed: try it again from the video.
     setStatusNote({});
     startConversion(paused->job(), StatusConvertPaused);
 }
