@@ -9,6 +9,8 @@
 
 #include <QIODevice>
 
+#include <exception>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
 
@@ -16,19 +18,6 @@ namespace {
 
 constexpr int PollIntervalMs = 100;
 constexpr int ViewTimerMs = 500;
-// The buffer is sized from the announced length up front, so that a large
-// stream is not copied again and again as it grows; a length beyond this is
-// not trusted that far.
-constexpr qint64 MaxReservation = qint64(2) * 1024 * 1024 * 1024;
-
-bool writeAtomically(const QString &path, const QByteArray &bytes, QString *error)
-{
-    AtomicFile file(path);
-    if (file.open() && file.file().write(bytes) == bytes.size() && file.commit())
-        return true;
-    *error = file.errorString();
-    return false;
-}
 
 } // namespace
 
@@ -41,7 +30,8 @@ VideoDownload::VideoDownload(YoutubeDownloader &item, WorkerThread &thread, cons
       m_policy(policy),
       m_expected(stream.fileContentSize()),
       m_client([&thread, &item] { return thread.isCancelled() || item.youtubeStatus() == StatusRemoved; },
-               policy.transferTimeout)
+               policy.transferTimeout),
+      m_path(item.videoFilePath(stream.youtubeVideoType()))
 {
     QObject::connect(&m_viewTimer, &QTimer::timeout, &m_viewTimer, [this] { onViewTimer(); });
 }
@@ -54,9 +44,13 @@ void VideoDownload::run()
         views->initProgressIndicator(m_expected);
     if (!m_item.changeYoutubeStatus(StatusReady, StatusDownloading))
         return;
-    if (m_expected > 0)
-        m_buffer.reserve(std::min(m_expected, MaxReservation));
-    while (!m_thread.isCancelled() && step()) {
+    try {
+        while (!m_thread.isCancelled() && step()) {
+        }
+    } catch (const std::exception &error) {
+        // This thread's trouble is this item's alone: it pauses with the
+        // reason instead of ending the program.
+        giveUp(StringUtils::langStr(301).arg(QString::fromLocal8Bit(error.what())));
     }
     endRequest();
 }
@@ -74,12 +68,9 @@ bool VideoDownload::step()
         // redraw, also while a failed save waits for Resume.
         m_viewTimer.stop();
         // A pause that came with the last block does not stop the saving.
-        if (status == StatusDownloading || (status == StatusDownloadPaused && !m_saveFailed))
+        if (status == StatusDownloading || status == StatusDownloadPaused)
             return !save();
-        if (status != StatusDownloadPaused)
-            return false;
-        m_thread.sleepFor(std::chrono::milliseconds(PollIntervalMs));
-        return true;
+        return false;
     }
     if (status == StatusDownloadPaused) {
         endRequest();
@@ -106,7 +97,7 @@ bool VideoDownload::startRequest()
     m_retryAt.reset();
     // A range even from the start: its answer tells the stream's length, so a
     // connection that drops early is noticed when no Content-Length came.
-    m_requestOffset = m_buffer.size();
+    m_requestOffset = m_received;
     m_connection = m_client.open(m_url, m_requestOffset, {
         .response = [this](const HttpConnection::Response &response) { onResponse(response); },
         .data = [this](QIODevice &body) { onData(body); },
@@ -141,7 +132,7 @@ void VideoDownload::onResponse(const HttpConnection::Response &response)
     if (m_requestOffset > 0 && response.statusCode != 206) {
         // The server ignored the range and sends the whole stream again:
         // start over rather than append it to what we hold.
-        m_buffer.truncate(0);
+        restartFile();
         m_requestOffset = 0;
     }
     if (response.statusCode == 206 && response.rangeTotal > 0)
@@ -157,12 +148,13 @@ void VideoDownload::onData(QIODevice &body)
 {
     // Bytes beyond the announced length are not part of the stream.
     const qint64 available = body.bytesAvailable();
-    const qint64 room = m_expected > 0 ? std::max<qint64>(0, m_expected - m_buffer.size()) : available;
-    const qint64 taken = std::min(available, room);
-    const qint64 held = m_buffer.size();
-    m_buffer.resize(held + taken);
-    const qint64 read = body.read(m_buffer.data() + held, taken);
-    m_buffer.resize(held + std::max<qint64>(read, 0));
+    const qint64 room = m_expected > 0 ? std::max<qint64>(0, m_expected - m_received) : available;
+    if (const QString error = write(body, std::min(available, room)); !error.isEmpty()) {
+        m_connection->cancel();
+        m_connectionEnded = true;
+        giveUp(StringUtils::langStr(302).arg(error));
+        return;
+    }
     body.skip(body.bytesAvailable());
     showProgress();
     if (m_noteShown) {
@@ -172,7 +164,7 @@ void VideoDownload::onData(QIODevice &body)
     }
     // With every announced byte here the data is complete, whatever the
     // status says now: a pause in the last block must not lose it.
-    m_complete = m_expected > 0 && m_buffer.size() >= m_expected;
+    m_complete = m_expected > 0 && m_received >= m_expected;
     const YoutubeStatus status = m_item.youtubeStatus();
     if (m_complete || status == StatusDownloadPaused || status == StatusRemoved) {
         m_connection->cancel();
@@ -183,7 +175,7 @@ void VideoDownload::onData(QIODevice &body)
 void VideoDownload::onFinished()
 {
     m_connectionEnded = true;
-    if (m_expected > 0 && m_buffer.size() < m_expected) {
+    if (m_expected > 0 && m_received < m_expected) {
         onFailed(u"the connection ended early"_s);
         return;
     }
@@ -225,9 +217,9 @@ void VideoDownload::onViewTimer()
 
 void VideoDownload::showProgress()
 {
-    m_item.setDownloadedBytes(m_buffer.size());
+    m_item.setDownloadedBytes(m_received);
     if (const auto views = m_item.rowViews())
-        views->setProgressValue(m_buffer.size());
+        views->setProgressValue(m_received);
 }
 
 bool VideoDownload::save()
@@ -235,17 +227,47 @@ bool VideoDownload::save()
     if (!m_item.changeYoutubeStatus(StatusDownloading, StatusDownloaded)
         && !m_item.changeYoutubeStatus(StatusDownloadPaused, StatusDownloaded))
         return false;
-    m_saveFailed = false;
-    const QString path = m_item.videoFilePath(m_type);
-    QString error;
-    if (writeAtomically(path, m_buffer, &error)) {
-        m_item.setRealyDownloadedFilePath(path);
+    const std::unique_ptr<AtomicFile> file = std::move(m_file);
+    if (file->commit()) {
+        m_item.setRealyDownloadedFilePath(m_path);
         m_item.setStatusNote({});
         return true;
     }
-    m_saveFailed = true;
+    // The data went with the failed rename: Resume fetches it again.
+    m_complete = false;
+    m_received = 0;
     m_noteShown = true;
-    m_item.setStatusNote(StringUtils::langStr(302).arg(error));
+    m_item.setStatusNote(StringUtils::langStr(302).arg(file->errorString()));
     m_item.changeYoutubeStatus(StatusDownloaded, StatusDownloadPaused);
     return false;
+}
+
+QString VideoDownload::write(QIODevice &body, qint64 bytes)
+{
+    // Opened with the first bytes: a stream that never comes leaves nothing.
+    if (!m_file) {
+        auto file = std::make_unique<AtomicFile>(m_path);
+        if (!file->open())
+            return file->errorString();
+        m_file = std::move(file);
+        m_received = 0;
+    }
+    const QByteArray chunk = body.read(bytes);
+    QFile &file = m_file->file();
+    // Flushed at once: what counts as received is what is in the file.
+    if (file.write(chunk) == chunk.size() && file.flush()) {
+        m_received += chunk.size();
+        return {};
+    }
+    const QString error = m_file->errorString();
+    // Whatever part of the chunk got in goes: Resume asks for it again.
+    m_file->truncate(m_received);
+    return error;
+}
+
+void VideoDownload::restartFile()
+{
+    if (m_file)
+        m_file->truncate(0);
+    m_received = 0;
 }

@@ -12,19 +12,22 @@
 #include <memory>
 #include <optional>
 
+class AtomicFile;
 class WorkerThread;
 class YoutubeDownloader;
 
-// The body of an item's download thread: fetches one stream into memory in
-// one or more requests, resuming with "Range" after a pause or a broken
-// connection, and writes the video file when every byte is there.
+// The body of an item's download thread: fetches one stream in one or more
+// requests, resuming with "Range" after a pause or a broken connection. What
+// arrives goes straight to a temporary file beside the video file, which is
+// renamed into place when every byte is there; a pause keeps it, a removal
+// deletes it. Memory use does not grow with the stream.
 //
 // The stream's address and size are taken once, at the start. The loop looks
 // at cancellation and at the item's status at least ten times a second, so a
 // hanging connection never holds up a pause or a removal. Failed requests
 // are retried a few times with growing delays; then the download pauses and
-// the user can resume it. Nothing received is ever dropped: a file that
-// cannot be written leaves the data in memory until the next resume.
+// the user can resume it. A write that fails (a full disk) pauses it with the
+// reason; Resume continues from the last byte written.
 class VideoDownload final
 {
 public:
@@ -53,6 +56,9 @@ private:
     void giveUp(const QString &note);
     void showProgress();
     bool save();
+    // Appends to the temporary file; the reason when that failed.
+    QString write(QIODevice &body, qint64 bytes);
+    void restartFile();
 
     YoutubeDownloader &m_item;
     WorkerThread &m_thread;
@@ -62,7 +68,9 @@ private:
     qint64 m_expected; // the whole stream's bytes; 0 or less when unknown
 
     HttpClient m_client;
-    QByteArray m_buffer;
+    const QString m_path;
+    std::unique_ptr<AtomicFile> m_file;
+    qint64 m_received = 0; // bytes in the file
     std::unique_ptr<HttpConnection> m_connection;
     bool m_connectionEnded = false;
     qint64 m_requestOffset = 0;
@@ -71,5 +79,4 @@ private:
     std::optional<QDeadlineTimer> m_retryAt;
     bool m_noteShown = false;
     bool m_complete = false;
-    bool m_saveFailed = false;
 };

@@ -93,6 +93,18 @@ bool AtomicFile::appendCopyOf(const QString &path)
     return left == 0;
 }
 
+bool AtomicFile::truncate(qint64 size)
+{
+    if (!m_pending)
+        return false;
+    // Opening again clears the error a failed write left on the file.
+    m_file.close();
+    if (m_file.open(QIODevice::ReadWrite) && m_file.resize(size) && m_file.seek(size))
+        return true;
+    m_error = m_file.errorString();
+    return false;
+}
+
 bool AtomicFile::commit(Replace replace)
 {
     if (!m_pending)

@@ -24,6 +24,9 @@ public:
     // where it can be (no trip through our memory), in chunks otherwise.
     bool appendCopyOf(const QString &path);
     QString temporaryPath() const { return m_file.fileName(); }
+    // Cuts the temporary file back to `size` bytes and writes on from there,
+    // a failed write forgotten.
+    bool truncate(qint64 size);
 
     enum class Replace { Always, OnlyIfAbsent };
     // Moves the temporary file into place. With OnlyIfAbsent an existing

@@ -287,6 +287,26 @@ private Q_SLOTS:
         QCOMPARE(m_fixture->site.requests().size(), fault.isEmpty() ? 0 : 1);
     }
 
+    // What arrives is on disk, beside the video's name, until the end; a
+    // removal takes it away.
+    void streamGoesToATemporaryFile()
+    {
+        m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
+        addFaults(m_fixture->site, u"path=/videoplayback,throttle=100000"_s);
+        m_fixture->site.setPage(u"streamed"_s, customPage(u"Streamed"_s, u"http://s.youtube.com/videoplayback?itag=18"_s));
+        auto item = newItem(watchLink(u"streamed"_s));
+        QVERIFY(waitForStatus(item, StatusReady));
+        item->downloadButtonSelector();
+        QTRY_VERIFY(item->downloadedBytes() > 0);
+        const qint64 received = item->downloadedBytes();
+        const QStringList entries = m_fixture->outputEntries();
+        QCOMPARE(entries.size(), 1);
+        QVERIFY(entries.constFirst().startsWith(u"Streamed.mp4."_s));
+        QVERIFY(QFileInfo(m_fixture->outputPath(entries.constFirst())).size() >= received);
+        item->removeObject();
+        QCOMPARE(m_fixture->outputEntries(), QStringList());
+    }
+
     void pageFetchStopsAtItsLimit()
     {
         HttpClient client;
@@ -330,7 +350,11 @@ private Q_SLOTS:
         }
         QVERIFY2(item->statusNote().startsWith(u"Could not save the video file"_s), qPrintable(item->statusNote()));
         QCOMPARE(SiteFixture::fileBytes(path), "the old file");
-        QCOMPARE(m_fixture->outputEntries(), QStringList{u"Full.mp4"_s});
+        // What arrived waits beside it for Resume.
+        const QStringList entries = m_fixture->outputEntries();
+        QCOMPARE(entries.size(), 2);
+        QVERIFY(entries.at(1).startsWith(u"Full.mp4."_s));
+        QVERIFY(QFileInfo(m_fixture->outputPath(entries.at(1))).size() <= PaddedStreamBytes / 2);
         QVERIFY(!m_owner->statuses().contains(StatusFinished));
         // Paused, the item does nothing: its time stands still, its row too.
         const double time = item->downloadTime();
@@ -339,11 +363,10 @@ private Q_SLOTS:
         QCOMPARE(item->downloadTime(), time);
         QCOMPARE(m_owner->redraws, redraws);
 
-        const qsizetype requests = m_fixture->site.requests(u"/videoplayback"_s).size();
         item->resume();
         QVERIFY(waitForStatus(item, StatusFinished));
-        QCOMPARE(m_fixture->site.requests(u"/videoplayback"_s).size(), requests);
         QCOMPARE(SiteFixture::fileBytes(path), m_fixture->streamBytes(18));
+        QCOMPARE(m_fixture->outputEntries(), QStringList{u"Full.mp4"_s});
         QVERIFY(item->statusNote().isEmpty());
     }
 
