@@ -90,6 +90,7 @@ void CliRun::handle(const Report &report)
 {
     if (m_stopped || report.status == StatusRemoved)
         return;
+    m_reported.insert(report.item.get(), report.status);
     print(report);
     if (report.status == StatusReady)
         report.item->downloadVideo();
@@ -121,9 +122,14 @@ void CliRun::print(const Report &report)
     m_out.flush();
 }
 
+// By the statuses printed, not the live ones: an item may already be
+// finished while the report that says so is still on its way, and the run
+// must not end before it is printed.
 bool CliRun::allSettled() const
 {
-    return std::all_of(m_items.cbegin(), m_items.cend(), [](const auto &item) { return isSettled(item->youtubeStatus()); });
+    return std::all_of(m_items.cbegin(), m_items.cend(), [this](const auto &item) {
+        return isSettled(m_reported.value(item.get(), StatusNew));
+    });
 }
 
 // With nobody to press Resume, a paused item has failed for good.

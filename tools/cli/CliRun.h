@@ -4,6 +4,7 @@
 #include "YoutubeDownloaderOwner.h"
 #include "YoutubeStatus.h"
 
+#include <QHash>
 #include <QList>
 #include <QStringList>
 #include <QTextStream>
@@ -44,5 +45,6 @@ private:
     QTextStream &m_out;
     ThreadHandOff m_mainThread;
     QList<std::shared_ptr<YoutubeDownloader>> m_items;
+    QHash<const YoutubeDownloader *, YoutubeStatus> m_reported;
     bool m_stopped = false;
 };
