@@ -246,11 +246,6 @@ void AppController::addYoutubesURL(const QStringList &candidates)
         item->loadYoutubeContent();
 }
 
-bool AppController::isExistDownloaderObjectWithURL(const QString &url) const
-{
-    return m_urls.contains(url);
-}
-
 void AppController::paste()
 {
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();

@@ -43,7 +43,6 @@ public:
 
     // New items for the candidates that are links not yet in the list.
     void addYoutubesURL(const QStringList &candidates);
-    bool isExistDownloaderObjectWithURL(const QString &url) const;
     void paste();
     // The add-links sheet; while it is up, Paste belongs to its text.
     void startAddURLSheet();

@@ -41,7 +41,7 @@ void YoutubeClipboardObserver::stopObserver()
 void YoutubeClipboardObserver::observerLoop(WorkerThread &thread)
 {
     while (!thread.isCancelled()) {
-        if (m_preferences.autoAddFromPasteboard() && m_enabled)
+        if (m_preferences.autoAddFromPasteboard())
             poll();
         else
             m_lastVersionSeen.reset();

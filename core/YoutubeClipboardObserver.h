@@ -2,7 +2,6 @@
 
 #include <QStringList>
 
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -27,9 +26,6 @@ public:
     YoutubeClipboardObserver(const YoutubeClipboardObserver &) = delete;
     YoutubeClipboardObserver &operator=(const YoutubeClipboardObserver &) = delete;
 
-    bool enabled() const { return m_enabled; }
-    void setEnabled(bool enabled) { m_enabled = enabled; }
-
     void startObserver();
     // Waits for the thread's end.
     void stopObserver();
@@ -41,7 +37,6 @@ private:
     const ClipboardSnapshot &m_clipboard;
     const YoutubeProgramPreferences &m_preferences;
     const std::chrono::milliseconds m_pollInterval;
-    std::atomic<bool> m_enabled = true;
     std::unique_ptr<WorkerThread> m_observerThread;
 
     // The observer thread's alone.

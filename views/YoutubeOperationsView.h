@@ -40,7 +40,6 @@ public:
     // The bar appears with the first run and is reset by every new one.
     void initProgressIndicator(qint64 maximum);
     void setProgressValue(qint64 value);
-    bool hasProgress() const { return m_hasProgress; }
     // The value on 0..ProgressScale.
     int scaledProgress() const;
 
