@@ -200,10 +200,12 @@ void SampleSiteConnection::respondWithBytes(int status, const QByteArray &conten
 void SampleSiteConnection::sendHead(int status, QList<QByteArray> headers, qint64 contentLength)
 {
     const bool omitLength = m_fault && m_fault->omitLength;
-    if (omitLength)
+    const qint64 lengthDelta = m_fault ? m_fault->lengthDelta : 0;
+    // A wrong length leaves the connection unusable for another request.
+    if (omitLength || lengthDelta != 0)
         m_keepAlive = false;
-    else
-        headers.append("Content-Length: " + QByteArray::number(contentLength));
+    if (!omitLength)
+        headers.append("Content-Length: " + QByteArray::number(contentLength + lengthDelta));
     headers.append(m_keepAlive ? "Connection: keep-alive" : "Connection: close");
     m_socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n"
                     + headers.join("\r\n") + "\r\n\r\n");

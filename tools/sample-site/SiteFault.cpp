@@ -29,6 +29,8 @@ std::optional<SiteFault> SiteFault::parse(const QString &text)
             fault.omitLength = true;
         else if (key == u"throttle")
             fault.bytesPerSecond = value.toLongLong(&ok);
+        else if (key == u"length-delta")
+            fault.lengthDelta = value.toLongLong(&ok);
         else
             return std::nullopt;
         if (!ok)

@@ -18,9 +18,10 @@ struct SiteFault
     int status = 0;            // answer with this error status instead (404, 500)
     bool omitLength = false;   // no Content-Length: the body ends when the connection closes
     qint64 bytesPerSecond = 0; // throttle the body
+    qint64 lengthDelta = 0;    // announce this many bytes more (or fewer) than the body has
 
     // "path=/videoplayback,reset-after=100000,times=1"; keys: path, times,
     // reset-after, stall-after, ignore-range, range-shift, status, no-length,
-    // throttle.
+    // throttle, length-delta.
     static std::optional<SiteFault> parse(const QString &text);
 };

@@ -26,7 +26,7 @@ int main(int argc, char **argv)
     parser.addOption({u"stream-bytes"_s, u"Pad every stream to exactly N bytes."_s, u"N"_s});
     parser.addOption({u"fault"_s,
                       u"Misbehave, e.g. path=/videoplayback,reset-after=100000,times=1 "
-                      "(keys: path, times, reset-after, stall-after, ignore-range, range-shift, status, no-length, throttle)."_s,
+                      "(keys: path, times, reset-after, stall-after, ignore-range, range-shift, status, no-length, throttle, length-delta)."_s,
                       u"FAULT"_s});
     parser.process(app);
 
