@@ -15,12 +15,26 @@ QString OutputFileName::expandedFolder(const QString &folder)
     return StringUtils::correctDir(path);
 }
 
+namespace {
+
+// Embeddings, overrides and isolates reorder what follows them: "Song\u202Egpj.exe"
+// would show as a file ending in ".jpg" until the extension.
+bool reordersText(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+}
+
+} // namespace
+
 QString OutputFileName::fileName(const QString &title, const QString &extension)
 {
     QString name;
     name.reserve(title.size());
-    for (QChar c : title)
-        name.append(c.unicode() < 0x20 || c.unicode() == 0x7F || c == u'/' ? QChar(u'_') : c);
+    for (QChar c : title) {
+        if (!reordersText(c))
+            name.append(c.unicode() < 0x20 || c.unicode() == 0x7F || c == u'/' ? QChar(u'_') : c);
+    }
 
     const qsizetype budget = MaxNameBytes - TemporarySuffixBytes - extension.toUtf8().size();
     qsizetype bytes = 0;

@@ -15,6 +15,22 @@ bool isLineEnd(QChar c)
     return (u >= 0x0A && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
 }
 
+// Control characters are invisible in a row, end a tag's text early (NUL)
+// and upset terminals. They read as "_", as in the file's name; a tab reads
+// as a space.
+QString withVisibleControls(QStringView line)
+{
+    QString text;
+    text.reserve(line.size());
+    for (QChar c : line) {
+        if (c == u'\t')
+            text.append(u' ');
+        else
+            text.append(c.category() == QChar::Other_Control ? QChar(u'_') : c);
+    }
+    return text;
+}
+
 } // namespace
 
 QString WatchPage::parseYoutubeTitleFromMainContent(const QString &page)
@@ -22,7 +38,7 @@ QString WatchPage::parseYoutubeTitleFromMainContent(const QString &page)
     QString title = StringUtils::parseTagValueFromText(page, u"<title>"_s, u"</title>"_s);
     title = StringUtils::removeIncorrectSymbolsForFileName(StringUtils::decodeHTML(StringUtils::trim(title)));
     const auto lineEnd = std::find_if(title.cbegin(), title.cend(), isLineEnd);
-    return title.left(lineEnd - title.cbegin());
+    return withVisibleControls(QStringView(title).left(lineEnd - title.cbegin()));
 }
 
 QString WatchPage::parseYoutubeObjectFromMainContent(const QString &page)

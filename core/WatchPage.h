@@ -11,7 +11,7 @@ public:
     WatchPage() = delete;
 
     // The first line of the title element, entities decoded, "/" and "\"
-    // turned into "-" since the title names files.
+    // turned into "-" since the title names files, control characters as "_".
     static QString parseYoutubeTitleFromMainContent(const QString &page);
     // The player configuration block, percent-decoded.
     static QString parseYoutubeObjectFromMainContent(const QString &page);

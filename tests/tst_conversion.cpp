@@ -204,6 +204,45 @@ private Q_SLOTS:
         QCOMPARE(readTags(mp3), tags ? expected : QStringList());
     }
 
+    void hostileTitles_data()
+    {
+        QTest::addColumn<QString>("title"); // in the page
+        QTest::addColumn<QString>("name");  // of the MP3
+        QTest::addColumn<QString>("tagTitle");
+        QTest::addColumn<QString>("v1Title");
+
+        QTest::newRow("controls") << u"Tab\tNUL\u0000Esc\u001B[31m"_s << u"Tab NUL_Esc_[31m.mp3"_s << u"Tab NUL_Esc_[31m"_s
+                                  << u"Tab NUL_Esc_[31m"_s;
+        QTest::newRow("quotes and shell") << u"\"Don't\" $(touch pwned) `id`"_s << u"\"Don't\" $(touch pwned) `id`.mp3"_s
+                                          << u"\"Don't\" $(touch pwned) `id`"_s << u"\"Don't\" $(touch pwned) `id`"_s;
+        QTest::newRow("backslashes") << u"..\\..\\x"_s << u"..-..-x.mp3"_s << u"..-..-x"_s << u"..-..-x"_s;
+        QTest::newRow("only dots") << u".."_s << u"...mp3"_s << u".."_s << u".."_s;
+        QTest::newRow("1000 characters") << QString(1000, u'é') << QString(117, u'é') + u".mp3"_s << QString(1000, u'é')
+                                         << QString(30, u'é');
+        QTest::newRow("right to left") << u"\u05E9\u05DC\u05D5\u05DD \u200Fsong\u202Egpj.exe"_s
+                                       << u"\u05E9\u05DC\u05D5\u05DD \u200Fsonggpj.exe.mp3"_s
+                                       << u"\u05E9\u05DC\u05D5\u05DD \u200Fsong\u202Egpj.exe"_s << u"???? ?song?gpj.exe"_s;
+    }
+
+    // Whatever the page calls the video, the MP3 lands in the output folder
+    // under a name the file system takes, and its tags hold the title.
+    void hostileTitles()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, name);
+        QFETCH(QString, tagTitle);
+        QFETCH(QString, v1Title);
+        m_fixture->preferences.setDeleteInputFileAfterConvert(true);
+        m_fixture->site.setPage(u"item"_s, watchPage(title));
+        auto item = startItem();
+        QVERIFY(waitForStatus(item, StatusFinished));
+        QCOMPARE(m_fixture->outputEntries(), QStringList{name});
+        const QStringList tags = readTags(m_fixture->outputPath(name));
+        QCOMPARE(tags.value(0), u"title "_s + tagTitle);
+        QCOMPARE(tags.value(4), u"v1 title "_s + v1Title);
+        QVERIFY(!QFile::exists(u"pwned"_s) && !QFile::exists(m_fixture->outputPath(u"pwned"_s)));
+    }
+
     // Paused halfway, the conversion waits; a change of format meanwhile
     // changes nothing, and the result is whole.
     void pauseMidConversion()

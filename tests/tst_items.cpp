@@ -323,8 +323,9 @@ private Q_SLOTS:
                                                          << u"AC-DC & Friends - Live"_s << u"0"_s << QString();
         QTest::newRow("carriage return ends the title") << u"<title>a\rb</title>"_s << u"a"_s << u"0"_s << QString();
         QTest::newRow("entity line feed ends the title") << u"<title>a&#10;b</title>"_s << u"a"_s << u"0"_s << QString();
-        QTest::newRow("unknown entity kept as a control") << u"<title>Don&rsquo;t</title>"_s << u"Don\u001Ft"_s << u"0"_s
-                                                          << QString();
+        QTest::newRow("unknown entity marked") << u"<title>Don&rsquo;t</title>"_s << u"Don_t"_s << u"0"_s << QString();
+        QTest::newRow("controls marked, tab a space") << u"<title>\u0001A\u0000B&#0;\u001B[0m\u007F\u0085\tC</title>"_s
+                                                      << u"_A_B__[0m_"_s << u"0"_s << QString();
         QTest::newRow("unclosed title") << u"<title>x"_s << QString() << u"0"_s << QString();
         QTest::newRow("play time: digits then comma") << u"x \"length_seconds\": 253, y"_s << QString() << u"253"_s << QString();
         QTest::newRow("play time: quoted number") << u"\"length_seconds\": \"253\""_s << QString() << u"0"_s << QString();
@@ -385,6 +386,8 @@ private Q_SLOTS:
         QTest::newRow("leading dot") << u".hidden"_s << u".hidden.mp4"_s << u".hidden.mp3"_s;
         QTest::newRow("unicode stays") << u"Ünïcödé ☺"_s << u"Ünïcödé ☺.mp4"_s << u"Ünïcödé ☺.mp3"_s;
         QTest::newRow("controls and slash") << u"a\u0000b\u001Fc\u007Fd/e"_s << u"a_b_c_d_e.mp4"_s << u"a_b_c_d_e.mp3"_s;
+        QTest::newRow("direction overrides dropped") << u"Song\u202Egpj.exe\u2066\u2069 \u200F"_s
+                                                     << u"Songgpj.exe \u200F.mp4"_s << u"Songgpj.exe \u200F.mp3"_s;
         // Room is left for the temporary suffix: 255 - 16 bytes with ".mp4".
         QTest::newRow("ascii cut") << QString(300, u'x') << QString(235, u'x') + u".mp4"_s << QString(235, u'x') + u".mp3"_s;
         QTest::newRow("three-byte characters cut whole") << QString(100, u'あ') << QString(78, u'あ') + u".mp4"_s
