@@ -10,6 +10,9 @@ namespace {
 
 const QString TypeMarker = u"type=video/"_s;
 constexpr qsizetype ContainerLength = 5;
+// A page offers a handful of streams. Each one listed costs a request for
+// its size before the item is ready, so a page offering thousands is cut.
+constexpr qsizetype MaxStreams = 32;
 
 struct QualityKeyword
 {
@@ -65,7 +68,7 @@ YoutubeQualityList YoutubeQuality::youtubeQualityListFromObjectContent(const QSt
     // parameters before the marker and enough of the container name.
     YoutubeQualityList list;
     qsizetype start = 0;
-    for (qsizetype marker = content.indexOf(TypeMarker, 0, Qt::CaseInsensitive); marker >= 0;) {
+    for (qsizetype marker = content.indexOf(TypeMarker, 0, Qt::CaseInsensitive); marker >= 0 && list.size() < MaxStreams;) {
         const qsizetype markerEnd = marker + TypeMarker.size();
         const qsizetype end = std::min(content.size(), markerEnd + ContainerLength);
         const QString piece = content.mid(start, end - start);

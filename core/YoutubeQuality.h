@@ -49,8 +49,8 @@ public:
     static QString descriptionVideoType(qint32 type);
     static QString descriptionVideoQuality(qint32 quality);
 
-    // The MP4 streams of a player configuration in page order, each with its
-    // size asked from `probe`.
+    // The first 32 MP4 streams of a player configuration in page order, each
+    // with its size asked from `probe`.
     static YoutubeQualityList youtubeQualityListFromObjectContent(const QString &content, const SizeProbe &probe);
     static YoutubeVideoType videoTypeFromString(const QString &piece);
     static YoutubeQualityPtr youtubeQualityFromString(const QString &piece, YoutubeVideoType type,

@@ -237,6 +237,8 @@ private Q_SLOTS:
         QTest::newRow("no description is fine") << link << good << int(StatusReady);
         // The site serves a good page for "v=%41bc", but the link has no code.
         QTest::newRow("link without a code") << u"http://www.youtube.com/watch?v=%41bc"_s << good << int(StatusInfoFailed);
+        // Real pages are far smaller; reading on would only fill memory.
+        QTest::newRow("a page of 50 MB") << link << good + QByteArray(50 << 20, ' ') << int(StatusInfoFailed);
         QTest::newRow("archived 2012 page")
             << link
             << SiteFixture::fileBytes(QStringLiteral(VANTREL_FIXTURES_DIR "/watch-pages/2012-07_watch_player-config_derived.html"))
@@ -256,6 +258,21 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(item->youtubeStatus() != StatusLoadingInfo, 20'000);
         QCOMPARE(int(item->youtubeStatus()), outcome);
         QCOMPARE(m_fixture->site.requests(u"/watch"_s).size(), 1);
+    }
+
+    // Each stream offered is asked for its size before the item is ready.
+    void thousandsOfStreamsAreCut()
+    {
+        QByteArrayList streams;
+        for (int i = 0; i < 10'000; ++i)
+            streams.append("url=http%3A%2F%2Fs.youtube.com%2Fvideoplayback%3Fitag%3D18%26n%3D" + QByteArray::number(i)
+                           + "\\u0026quality=" + (i % 2 ? "medium" : "small") + "\\u0026type=video%2Fmp4%3B");
+        m_fixture->site.setPage(u"streams"_s, "<title>Many</title><script>'PLAYER_CONFIG': {\"url_encoded_fmt_stream_map\": \""
+                                                 + streams.join(',') + "\"}</script>");
+        auto item = newItem(watchLink(u"streams"_s));
+        QVERIFY(waitForStatus(item, StatusReady));
+        QCOMPARE(m_fixture->site.requests(u"/videoplayback"_s).size(), 32);
+        QCOMPARE(item->currentQuality()->videoURL(), u"http://s.youtube.com/videoplayback?itag=18&n=1"_s);
     }
 
     void probe_data()
