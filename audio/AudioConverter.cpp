@@ -196,17 +196,17 @@ void AudioConverter::postProgress(const AudioDecoder &decoder)
 bool AudioConverter::doOnStartConverting(const AudioDecoder &decoder, AtomicFile &output, QString &error)
 {
     const QByteArray header = wavHeader(decoder.channels(), decoder.sampleRate(), 0);
-    if (output.file().write(header) == header.size())
+    if (output.write(header))
         return true;
-    error = output.file().errorString();
+    error = output.errorString();
     return false;
 }
 
 bool AudioConverter::writeBlock(const char *data, qint64 size, AtomicFile &output, QString &error)
 {
-    if (output.file().write(data, size) == size)
+    if (output.write(QByteArrayView(data, size)))
         return true;
-    error = output.file().errorString();
+    error = output.errorString();
     return false;
 }
 

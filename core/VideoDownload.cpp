@@ -253,9 +253,8 @@ QString VideoDownload::write(QIODevice &body, qint64 bytes)
         m_received = 0;
     }
     const QByteArray chunk = body.read(bytes);
-    QFile &file = m_file->file();
-    // Flushed at once: what counts as received is what is in the file.
-    if (file.write(chunk) == chunk.size() && file.flush()) {
+    // Unbuffered: what counts as received is what is in the file.
+    if (m_file->write(chunk)) {
         m_received += chunk.size();
         return {};
     }

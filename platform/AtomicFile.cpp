@@ -48,7 +48,7 @@ bool AtomicFile::open()
     // umask), as the file would have if written directly.
     for (int attempt = 0; attempt < 100; ++attempt) {
         m_file.setFileName(target.absolutePath() + u'/' + target.fileName() + u'.' + randomSuffix());
-        if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             m_pending = true;
             return true;
         }
@@ -93,13 +93,26 @@ bool AtomicFile::appendCopyOf(const QString &path)
     return left == 0;
 }
 
+bool AtomicFile::write(QByteArrayView data)
+{
+    // A disk filling up shows first as a short count with no error; the
+    // next write tells why.
+    while (!data.isEmpty()) {
+        const qint64 written = m_file.write(data.data(), data.size());
+        if (written <= 0)
+            return false;
+        data = data.sliced(written);
+    }
+    return true;
+}
+
 bool AtomicFile::truncate(qint64 size)
 {
     if (!m_pending)
         return false;
     // Opening again clears the error a failed write left on the file.
     m_file.close();
-    if (m_file.open(QIODevice::ReadWrite) && m_file.resize(size) && m_file.seek(size))
+    if (m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) && m_file.resize(size) && m_file.seek(size))
         return true;
     m_error = m_file.errorString();
     return false;

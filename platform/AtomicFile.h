@@ -17,9 +17,13 @@ public:
     AtomicFile(const AtomicFile &) = delete;
     AtomicFile &operator=(const AtomicFile &) = delete;
 
-    // Creates the folder if need be, and the temporary file, open for writing.
+    // Creates the folder if need be, and the temporary file, open for writing
+    // without a buffer: what was written is in the file.
     bool open();
     QFile &file() { return m_file; }
+    // Writes all of `data`; false, with the reason in errorString(), when the
+    // file system takes less.
+    bool write(QByteArrayView data);
     // Appends the whole content of another file, copied inside the kernel
     // where it can be (no trip through our memory), in chunks otherwise.
     bool appendCopyOf(const QString &path);

@@ -1,4 +1,5 @@
 #include "AudioConverter.h"
+#include "ConfinedFolder.h"
 #include "NotificationCenter.h"
 #include "RecordingOwner.h"
 #include "SiteFixture.h"
@@ -241,6 +242,57 @@ private Q_SLOTS:
         QCOMPARE(tags.value(0), u"title "_s + tagTitle);
         QCOMPARE(tags.value(4), u"v1 title "_s + v1Title);
         QVERIFY(!QFile::exists(u"pwned"_s) && !QFile::exists(m_fixture->outputPath(u"pwned"_s)));
+    }
+
+    void unwritableOutput_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<qint64>("freeBytes"); // -1: all the room there is
+        QTest::addColumn<int>("pausedAs");
+        QTest::addColumn<QString>("note");
+
+        QTest::newRow("read-only folder") << true << qint64(-1) << int(StatusDownloadPaused)
+                                          << u"Could not save the video file"_s;
+        QTest::newRow("full while downloading") << false << qint64(20'000) << int(StatusDownloadPaused)
+                                                << u"Could not save the video file"_s;
+        // The video fits, its sound as WAV does not.
+        QTest::newRow("full while converting") << false << qint64(400'000) << int(StatusConvertPaused)
+                                               << u"Conversion failed"_s;
+    }
+
+    // The item stops with the reason and nothing at the output's name; once
+    // there is room, Resume ends with the whole file.
+    void unwritableOutput()
+    {
+        QFETCH(bool, readOnly);
+        QFETCH(qint64, freeBytes);
+        QFETCH(int, pausedAs);
+        QFETCH(QString, note);
+        const QString folder = m_fixture->outputPath(u"confined"_s);
+        QVERIFY(QDir().mkpath(folder));
+        m_fixture->preferences.setSavedFolderPath(folder);
+        const auto restore = qScopeGuard([this] { m_fixture->preferences.setSavedFolderPath(m_fixture->outputDir.path()); });
+        m_fixture->preferences.setOutputFormat(2);
+        m_fixture->preferences.setDeleteInputFileAfterConvert(true);
+        m_fixture->site.media().setStreamFile(18, media(u"long.mp4"_s));
+        ConfinedFolder confined(folder);
+        confined.setReadOnly(readOnly);
+        confined.fill(freeBytes);
+
+        auto item = startItem();
+        QVERIFY(waitForStatus(item, YoutubeStatus(pausedAs)));
+        const QString reason = readOnly ? confined.readOnlyReason() : confined.fullReason();
+        QVERIFY2(item->statusNote().startsWith(note + u": "_s + reason), qPrintable(item->statusNote()));
+        QVERIFY(!QFile::exists(folder + u"/Song.wav"_s));
+        QCOMPARE(QFile::exists(folder + u"/Song.mp4"_s), pausedAs == StatusConvertPaused);
+
+        confined.setReadOnly(false);
+        confined.fill(-1);
+        item->resume();
+        QVERIFY(waitForStatus(item, StatusFinished));
+        QCOMPARE(SiteFixture::entries(folder), QStringList{u"Song.wav"_s});
+        QCOMPARE(SiteFixture::fileBytes(folder + u"/Song.wav"_s).mid(44),
+                 TestMedia::decodedPcm(media(u"long.mp4"_s), scratch(u"ffmpeg.pcm"_s)));
     }
 
     // Paused halfway, the conversion waits; a change of format meanwhile
