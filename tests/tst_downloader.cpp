@@ -1,5 +1,6 @@
 #include "FileSizeLimit.h"
 #include "HttpClient.h"
+#include "ProcessResources.h"
 #include "RecordingOwner.h"
 #include "SiteFixture.h"
 #include "TestRowViews.h"
@@ -406,8 +407,13 @@ private Q_SLOTS:
 
     // What the program does on quit: every item, whatever it is doing, stops
     // within the time limit and no thread is left behind.
+    // Every item goes, with its threads, connections and files.
     void quittingStopsEveryItem()
     {
+        // Qt looks up proxies on a thread of its own, started once.
+        HttpClient().probeSize(QUrl(u"http://s.youtube.com/videoplayback?itag=18"_s));
+        const int threads = ProcessResources::settled(ProcessResources::threads);
+        const int files = ProcessResources::settled([] { return ProcessResources::openFiles(); });
         m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
         auto finished = newItem(watchLink(u"quit-finished"_s));
         QVERIFY(startWhenReady(finished));
@@ -440,6 +446,8 @@ private Q_SLOTS:
             QTRY_VERIFY_WITH_TIMEOUT(weak.expired(), 2000);
         QCOMPARE(m_owner->removals.load(), 5);
         QCOMPARE(m_fixture->outputEntries().size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(ProcessResources::threads(), threads, 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(ProcessResources::openFiles(), files, 2000);
     }
 
 private:

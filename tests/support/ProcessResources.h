@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <string_view>
+
+#include <unistd.h>
+
+// What this process holds, as the kernel counts it.
+namespace ProcessResources {
+
+inline int threads()
+{
+    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
+// Open files, sockets and pipes included; or sockets alone.
+inline int openFiles(bool socketsOnly = false)
+{
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    int count = 0;
+    for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        char target[64] = {};
+        const ssize_t length = readlink(QFile::encodeName(fds.filePath(fd)).constData(), target, sizeof target - 1);
+        count += !socketsOnly || (length > 0 && std::string_view(target).starts_with("socket:"));
+    }
+    return count;
+}
+
+// A count once what is closing on other threads has gone: the same twice in
+// a row, 100 ms apart.
+template <typename Count>
+int settled(Count count)
+{
+    int last = -1;
+    for (int now = count(); now != last; now = count()) {
+        last = now;
+        QThread::msleep(100);
+    }
+    return last;
+}
+
+inline qint64 residentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return 0;
+}
+
+} // namespace ProcessResources
