@@ -1,17 +1,23 @@
 #pragma once
 
-#include <QByteArray>
-#include <QFile>
+#include "ProcessResources.h"
 
-// The process's peak resident memory in kilobytes.
-inline qint64 peakResidentKilobytes()
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QThread>
+
+#include <functional>
+
+using ProcessResources::peakResidentKilobytes;
+
+// Serves the event loop until `done` says so or `limit` has passed; what
+// `done` says at the end.
+inline bool waitUntil(const std::function<bool()> &done, std::chrono::milliseconds limit = std::chrono::minutes(5))
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    QDeadlineTimer deadline(limit);
+    while (!done() && !deadline.hasExpired()) {
+        QEventLoop().processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(5);
     }
-    return 0;
+    return done();
 }

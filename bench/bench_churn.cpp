@@ -5,36 +5,22 @@
 // kilobytes. The first line is the process before any item. http_proxy must
 // point at a site whose streams are slow enough to be caught mid-way.
 
-#include "ProcessResources.h"
+#include "BenchSupport.h"
 #include "PreferenceStore.h"
 #include "YoutubeDownloader.h"
 #include "YoutubeProgramPreferences.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <cstdio>
-#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 using Items = QList<std::shared_ptr<YoutubeDownloader>>;
-
-bool waitUntil(const std::function<bool()> &done)
-{
-    QDeadlineTimer deadline(std::chrono::minutes(2));
-    while (!done() && !deadline.hasExpired()) {
-        QEventLoop().processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
-    }
-    return done();
-}
 
 void printHeld(int round, double removalSeconds)
 {

@@ -10,13 +10,10 @@
 #include "YoutubeProgramPreferences.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <cstdio>
 
@@ -32,15 +29,10 @@ bool waitFor(const std::shared_ptr<YoutubeDownloader> &item, YoutubeStatus statu
         const YoutubeStatus now = item->youtubeStatus();
         return now == StatusInfoFailed || now == StatusNoStream || now == StatusDownloadPaused;
     };
-    QDeadlineTimer deadline(std::chrono::minutes(5));
     const auto reached = [&item, status] {
         return item->youtubeStatus() == status || item->youtubeStatus() == StatusFinished;
     };
-    while (!reached() && !stuck() && !deadline.hasExpired()) {
-        QEventLoop loop;
-        loop.processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(5);
-    }
+    waitUntil([&] { return reached() || stuck(); });
     return reached();
 }
 

@@ -42,16 +42,27 @@ int settled(Count count)
     return last;
 }
 
-inline qint64 residentKilobytes()
+// A "VmRSS:"-like line of /proc/self/status, in kilobytes.
+inline qint64 statusKilobytes(QByteArrayView field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return 0;
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').first().toLongLong();
     }
     return 0;
+}
+
+inline qint64 residentKilobytes()
+{
+    return statusKilobytes("VmRSS:");
+}
+
+inline qint64 peakResidentKilobytes()
+{
+    return statusKilobytes("VmHWM:");
 }
 
 } // namespace ProcessResources
