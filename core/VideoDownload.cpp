@@ -74,6 +74,12 @@ bool VideoDownload::step()
     }
     if (status == StatusDownloadPaused) {
         endRequest();
+        // Paused while retrying: no retry is coming, so the row must not
+        // promise one. A note the download paused with stays.
+        if (m_failures > 0) {
+            m_noteShown = false;
+            m_item.setStatusNote({});
+        }
         m_retryAt.reset();
         m_failures = 0;
         m_thread.sleepFor(std::chrono::milliseconds(PollIntervalMs));
@@ -129,16 +135,23 @@ void VideoDownload::onResponse(const HttpConnection::Response &response)
         onFailed(u"the server sent another part of the stream"_s);
         return;
     }
+    // A stream keeps its length. An answer that announces another one cannot
+    // be trusted: taken at its word it would end the file short, or wait for
+    // bytes that never come.
+    const qint64 length = response.statusCode == 206 ? response.rangeTotal : response.contentLength;
+    if (length > 0 && m_expected > 0 && length != m_expected) {
+        m_connection->cancel();
+        onFailed(u"the server announced another length"_s);
+        return;
+    }
     if (m_requestOffset > 0 && response.statusCode != 206) {
         // The server ignored the range and sends the whole stream again:
         // start over rather than append it to what we hold.
         restartFile();
         m_requestOffset = 0;
     }
-    if (response.statusCode == 206 && response.rangeTotal > 0)
-        m_expected = response.rangeTotal;
-    else if (response.statusCode != 206 && response.contentLength > 0)
-        m_expected = response.contentLength;
+    if (length > 0)
+        m_expected = length;
     if (const auto views = m_item.rowViews())
         views->initProgressIndicator(m_expected);
     showProgress();
@@ -157,9 +170,13 @@ void VideoDownload::onData(QIODevice &body)
     }
     body.skip(body.bytesAvailable());
     showProgress();
+    // Only bytes the file never held before end a run of failures: a server
+    // that drops every connection at the same place, and starts over each
+    // time, must not be retried for ever.
+    if (m_received > m_failedAt)
+        m_failures = 0;
     if (m_noteShown) {
         m_noteShown = false;
-        m_failures = 0;
         m_item.setStatusNote({});
     }
     // With every announced byte here the data is complete, whatever the
@@ -186,6 +203,7 @@ void VideoDownload::onFailed(const QString &reason)
 {
     m_connectionEnded = true;
     m_viewTimer.stop();
+    m_failedAt = std::max(m_failedAt, m_received);
     if (++m_failures > m_policy.attempts) {
         giveUp(StringUtils::langStr(301).arg(reason));
         return;

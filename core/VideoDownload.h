@@ -76,6 +76,7 @@ private:
     qint64 m_requestOffset = 0;
     QTimer m_viewTimer;
     int m_failures = 0;
+    qint64 m_failedAt = 0; // the most bytes the file held at a failure
     std::optional<QDeadlineTimer> m_retryAt;
     bool m_noteShown = false;
     bool m_complete = false;
