@@ -28,6 +28,11 @@ ID3V2Frame::ID3V2Frame(QString frameID)
 {
 }
 
+void ID3V2Frame::setFrameContent(const QString &content)
+{
+    m_frameContent = QString(content).remove(QChar(u'\0'));
+}
+
 qint32 ID3V2Frame::contentSize() const
 {
     return qint32(renderContent().size());

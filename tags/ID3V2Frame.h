@@ -15,7 +15,9 @@ public:
 
     QString frameID() const { return m_frameID; }
     QString frameContent() const { return m_frameContent; }
-    void setFrameContent(const QString &content) { m_frameContent = content; }
+    // ID3v2.3 text ends at a NUL, so a NUL in `content` is left out: it
+    // would cut off the rest for every reader.
+    void setFrameContent(const QString &content);
 
     qint32 contentSize() const;
     qint32 frameTotalSize() const { return contentSize() + 10; }

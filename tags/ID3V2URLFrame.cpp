@@ -7,8 +7,10 @@ QByteArray ID3V2URLFrame::renderContent() const
     QString url = frameContent();
     if (url.isEmpty())
         return {};
+    // Escaped character by character: an address QUrl cannot parse still
+    // keeps its text.
     if (encodingFor(url) != Latin1)
-        url = QString::fromLatin1(QUrl(url).toEncoded());
+        url = QString::fromLatin1(QUrl::toPercentEncoding(url, "!#$%&'()*+,/:;=?@[]~"));
     const Encoding encoding = encodingFor(m_description);
     QByteArray content(1, encoding);
     if (!m_description.isEmpty())

@@ -45,6 +45,11 @@ private Q_SLOTS:
                                           << QByteArray::fromHex("434f4d4d0000000c0000 01 656e67 fffe 0000 fffe 2f04");
         QTest::newRow("url beyond latin-1") << u"WXXX"_s << u"http://a/Ж"_s
                                             << QByteArray::fromHex("57585858000000110000 0000") + "http://a/%D0%96";
+        // A NUL ends ID3v2.3 text: "B" would be lost to every reader.
+        QTest::newRow("nul left out") << u"TIT2"_s << u"A\u0000B"_s << QByteArray::fromHex("54495432000000030000 00 4142");
+        QTest::newRow("only a nul") << u"COMM"_s << u"\u0000"_s << QByteArray();
+        QTest::newRow("url QUrl cannot parse") << u"WXXX"_s << u"//\uFFFD"_s
+                                               << QByteArray::fromHex("575858580000000d0000 0000") + "//%EF%BF%BD";
     }
 
     void frames()
