@@ -24,3 +24,17 @@ if(VANTREL_SANITIZE)
     target_compile_options(vantrel_flags INTERFACE ${_vantrel_san})
     target_link_options(vantrel_flags INTERFACE ${_vantrel_san})
 endif()
+
+# Fuzzing: every library carries libFuzzer's coverage hooks and runs under
+# AddressSanitizer and UBSan; only the fuzz targets link libFuzzer's main.
+if(VANTREL_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "VANTREL_FUZZ needs clang: configure with CXX=clang++")
+    endif()
+    if(VANTREL_SANITIZE)
+        message(FATAL_ERROR "VANTREL_FUZZ brings its own sanitizers; leave VANTREL_SANITIZE empty")
+    endif()
+    set(_vantrel_fuzz_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_compile_options(vantrel_flags INTERFACE ${_vantrel_fuzz_san} -fsanitize=fuzzer-no-link)
+    target_link_options(vantrel_flags INTERFACE ${_vantrel_fuzz_san})
+endif()

@@ -47,7 +47,12 @@ bool ID3V2Tag::addImageByURL(const QString &url, const HttpClient::CancelCheck &
     const QDeadlineTimer deadline(timeLimit);
     HttpClient client([&] { return deadline.hasExpired() || (cancelled && cancelled()); }, timeLimit);
     const std::optional<QByteArray> bytes = client.fetch(QUrl(url), MaxPictureBytes);
-    const QImage picture = bytes ? QImage::fromData(*bytes) : QImage();
+    return bytes && addImageData(*bytes);
+}
+
+bool ID3V2Tag::addImageData(const QByteArray &bytes)
+{
+    const QImage picture = QImage::fromData(bytes);
     if (picture.isNull())
         return false;
     QBuffer jpeg;

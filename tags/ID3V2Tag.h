@@ -41,6 +41,9 @@ public:
     // or as soon as `cancelled` says so. True when a picture was added.
     bool addImageByURL(const QString &url, const HttpClient::CancelCheck &cancelled = {},
                        std::chrono::milliseconds timeLimit = std::chrono::seconds(20));
+    // Adds a picture already fetched, in any format Qt reads, re-encoded as
+    // JPEG. True when a picture was added.
+    bool addImageData(const QByteArray &bytes);
     QList<QByteArray> imagesArray() const { return m_images; }
 
     QList<std::shared_ptr<ID3V2Frame>> createFrames() const;
