@@ -398,6 +398,25 @@ private Q_SLOTS:
         QVERIFY(item->statusNote().isEmpty());
     }
 
+    // A stream said to be beyond 2 GiB: its size is shown as it is, and when
+    // the bytes stop far short of it the download pauses with the reason.
+    void lengthBeyondTwoGiB()
+    {
+        m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
+        // Whole answers only: the site's ranges would tell the true length.
+        addFaults(m_fixture->site, u"path=/videoplayback,ignore-range,length-delta=3221225472"_s);
+        auto item = newItem(watchLink(u"huge"_s));
+        QVERIFY(waitForStatus(item, StatusReady));
+        QCOMPARE(item->currentQuality()->fileContentSize(), qint64(3'223'322'624));
+        QCOMPARE(item->currentQuality()->description(), u"MP4 (360p); 3074 Mb"_s);
+        item->downloadButtonSelector();
+        QVERIFY(waitForStatus(item, StatusDownloadPaused));
+        QCOMPARE(item->downloadedBytes(), PaddedStreamBytes);
+        QCOMPARE(item->statusNote(), u"Download stopped: Connection closed. Press Resume to try again."_s);
+        for (const QString &entry : m_fixture->outputEntries())
+            QVERIFY2(!entry.endsWith(u".mp4"_s), qPrintable(entry));
+    }
+
     // Paused between two attempts, the row no longer promises the next one.
     void pauseDuringARetry()
     {
