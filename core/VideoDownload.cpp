@@ -251,9 +251,11 @@ bool VideoDownload::save()
         m_item.setStatusNote({});
         return true;
     }
-    // The data went with the failed rename: Resume fetches it again.
+    // The data went with the failed rename: Resume fetches it again, and
+    // every byte counts as progress once more.
     m_complete = false;
     m_received = 0;
+    m_failedAt = 0;
     m_noteShown = true;
     m_item.setStatusNote(StringUtils::langStr(302).arg(file->errorString()));
     m_item.changeYoutubeStatus(StatusDownloaded, StatusDownloadPaused);
