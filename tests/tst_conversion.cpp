@@ -276,6 +276,8 @@ private Q_SLOTS:
         m_fixture->preferences.setDeleteInputFileAfterConvert(true);
         m_fixture->site.media().setStreamFile(18, media(u"long.mp4"_s));
         ConfinedFolder confined(folder);
+        if (readOnly && !confined.canBeReadOnly())
+            QSKIP("no folder is read-only to root without a mount of its own");
         confined.setReadOnly(readOnly);
         confined.fill(freeBytes);
 
