@@ -5,8 +5,7 @@
 // Names of the files an item writes, made safe for the file system only
 // where they must be: control characters are replaced, direction overrides
 // dropped, and a name too long for the file system is cut at a character
-// boundary. Everything else of
-// the title stays, so the file is recognisable.
+// boundary. Everything else of the title stays, so the file is recognisable.
 class OutputFileName final
 {
 public:
