@@ -1,7 +1,9 @@
 // screenshot: drives the main window against the sample site and saves
-// pictures of it: the empty window with its hint, and a list whose rows show
-// every stage a link goes through. Run under a display (scripts/screenshot
-// starts one).
+// pictures of it in the language of the environment: at the window's default
+// size the first start, rows that failed and a row under the pointer; larger,
+// a list whose rows show every stage a link goes through (the README's
+// picture), the add-links sheet and the preferences. Run under a display
+// (scripts/screenshot starts one, once per language).
 
 #include "AppController.h"
 #include "MainWindow.h"
@@ -9,42 +11,69 @@
 #include "SampleSite.h"
 #include "YoutubeDownloader.h"
 #include "YoutubeProgramPreferences.h"
+#include "YoutubeOperationsView.h"
+#include "RowModel.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
-#include <QToolButton>
 #include <QDir>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <cstdio>
+#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
+
+using Item = std::shared_ptr<YoutubeDownloader>;
 
 QString link(const QString &code)
 {
     return u"http://www.youtube.com/watch?v="_s + code;
 }
 
+// One window with settings and an output folder of its own.
 class Scene
 {
 public:
-    Scene(MainWindow &window, SampleSite &site, QString folder)
-        : m_window(window), m_site(site), m_folder(std::move(folder))
+    Scene(SampleSite &site, QString folder, QSize size)
+        : m_site(site), m_folder(std::move(folder)), m_store(QDir(m_settings.path()).filePath(u"Vantrel.conf"_s)),
+          m_preferences(m_store)
     {
+        m_preferences.setSavedFolderPath(m_music.path());
+        m_preferences.setOutputFormat(1);
+        m_window = std::make_unique<MainWindow>(m_preferences);
+        if (size.isValid())
+            m_window->resize(size);
+        m_window->show();
+        if (!QTest::qWaitForWindowExposed(m_window.get()))
+            std::fprintf(stderr, "screenshot: the window was not shown\n");
+        m_window->activateWindow();
     }
 
-    std::shared_ptr<YoutubeDownloader> add(const QString &code)
+    ~Scene()
     {
-        m_window.controller().addYoutubesURL({link(code)});
-        return m_window.controller().youtubeList().constLast();
+        m_window->close();
+        m_site.clearFaults();
     }
 
-    bool reach(const std::shared_ptr<YoutubeDownloader> &item, YoutubeStatus status, int timeoutMs = 60'000)
+    MainWindow &window() { return *m_window; }
+    SampleSite &site() { return m_site; }
+
+    Item add(const QString &code)
+    {
+        m_window->controller().addYoutubesURL({link(code)});
+        return m_window->controller().youtubeList().constLast();
+    }
+
+    bool reach(const Item &item, YoutubeStatus status, int timeoutMs = 60'000)
     {
         if (QTest::qWaitFor([&] { return item->youtubeStatus() == status; }, timeoutMs))
             return true;
@@ -52,11 +81,23 @@ public:
         return false;
     }
 
-    bool save(const QString &name)
+    Item ready(const QString &code)
+    {
+        Item item = add(code);
+        return reach(item, StatusReady) ? item : nullptr;
+    }
+
+    // The window as the screen shows it, tooltips and menus over it included.
+    bool save(const QString &name, bool wholeScreen = false)
     {
         QTest::qWait(600); // a refresh of the totals, and the queued row updates
         const QString path = QDir(m_folder).filePath(name);
-        if (m_window.grab().save(path)) {
+        QPixmap picture = m_window->grab();
+        if (wholeScreen) {
+            const QRect frame = m_window->geometry();
+            picture = m_window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+        }
+        if (picture.save(path)) {
             std::printf("%s\n", qPrintable(path));
             return true;
         }
@@ -64,67 +105,103 @@ public:
         return false;
     }
 
-    // The add-links sheet, opened with two links and a line of prose copied.
-    bool saveSheet()
+    bool saveWidget(QWidget *widget, const QString &name)
     {
-        QGuiApplication::clipboard()->setText(link(u"Sh33tLinkAa"_s) + u"\nwords\n"_s + link(u"Sh33tLinkBb"_s));
-        m_window.ui().miAddYoutubesURL->trigger();
-        QTest::qWait(600);
-        QWidget *sheet = m_window.findChild<QWidget *>(u"windowAddURL"_s);
-        const QString path = QDir(m_folder).filePath(u"sheet.png"_s);
-        const bool saved = sheet && sheet->grab().save(path);
+        const QString path = QDir(m_folder).filePath(name);
+        const bool saved = widget && widget->grab().save(path);
         std::printf("%s\n", qPrintable(path));
-        return saved;
-    }
-
-    // Both pages of the preferences window.
-    bool savePreferences()
-    {
-        m_window.findChild<QWidget *>(u"windowAddURL"_s)->close();
-        m_window.ui().miPreferences->trigger();
-        QTest::qWait(300);
-        auto *preferences = m_window.findChild<QDialog *>(u"windowPreferences"_s);
-        if (!preferences)
-            return false;
-        bool saved = true;
-        for (const auto &[button, name] : {std::pair{"btnGeneralOptions", u"preferences-general.png"_s},
-                                          std::pair{"btnOutputFormatsOptions", u"preferences-formats.png"_s}}) {
-            preferences->findChild<QToolButton *>(QString::fromLatin1(button))->click();
-            QTest::qWait(100);
-            const QString path = QDir(m_folder).filePath(name);
-            saved = preferences->grab().save(path) && saved;
-            std::printf("%s\n", qPrintable(path));
-        }
-        preferences->close();
         return saved;
     }
 
     void select(int row)
     {
-        m_window.activateWindow();
-        m_window.ui().tableView->setFocus();
-        m_window.ui().tableView->selectRow(row);
+        m_window->ui().tableView->setFocus();
+        m_window->ui().tableView->selectRow(row);
     }
 
-    SampleSite &site() { return m_site; }
+    // The pointer over one of a row's buttons, as a user would rest it there.
+    void hover(int row, YoutubeOperationsView::Button button)
+    {
+        TableViewDragged *table = m_window->ui().tableView;
+        const QModelIndex index = table->model()->index(row, RowModel::OperationsColumn);
+        const QRect cell = table->visualRect(index);
+        const auto status = m_window->controller().youtubeList().at(row)->youtubeStatus();
+        for (const auto &[shown, frame] : YoutubeOperationsView().calculateButtonsPositions(cell.size(), status).buttons) {
+            if (shown == button) {
+                const QPoint point = frame.translated(cell.topLeft()).center();
+                QTest::mouseMove(table->viewport(), point - QPoint(6, 0));
+                QTest::qWait(50);
+                QTest::mouseMove(table->viewport(), point);
+            }
+        }
+        QTest::qWait(1500); // long enough for the tooltip
+    }
 
 private:
-    MainWindow &m_window;
     SampleSite &m_site;
     QString m_folder;
+    QTemporaryDir m_settings;
+    QTemporaryDir m_music;
+    PreferenceStore m_store;
+    YoutubeProgramPreferences m_preferences;
+    std::unique_ptr<MainWindow> m_window;
 };
 
-bool playList(Scene &scene)
+bool firstStart(Scene &scene, const QString &language)
 {
-    auto finished = scene.add(u"kM3oRpS2tXw"_s);
-    if (!scene.reach(finished, StatusReady))
+    QTest::qWait(1200); // a turn of the hint's animation
+    return scene.save(u"first-start-%1.png"_s.arg(language));
+}
+
+// A download that fails before its first byte and tries again, one that has
+// given up, and a page that could not be read.
+bool failedRows(Scene &scene, const QString &language)
+{
+    // The streams answer nothing but 404, from their size on.
+    scene.site().addFault(*SiteFault::parse(u"path=/videoplayback,status=404"_s));
+    const Item retrying = scene.ready(u"R3tryingA1b"_s);
+    const Item stopped = scene.ready(u"St0ppedB2cd"_s);
+    if (!retrying || !stopped)
+        return false;
+    scene.site().setPage(u"Zr0gone0000"_s, "<html><head><title>Gone</title></head><body></body></html>");
+    if (!scene.reach(scene.add(u"Zr0gone0000"_s), StatusInfoFailed))
+        return false;
+    stopped->setDownloadPolicy({.attempts = 1, .firstDelay = 100ms});
+    retrying->setDownloadPolicy({.attempts = 5, .firstDelay = 60s});
+    stopped->downloadButtonSelector();
+    retrying->downloadButtonSelector();
+    if (!scene.reach(stopped, StatusDownloadPaused))
+        return false;
+    QTest::qWait(1000);
+    return scene.save(u"failed-row-%1.png"_s.arg(language));
+}
+
+// The pointer on the download button of a ready row, beside a running one.
+bool hoveredRow(Scene &scene, const QString &language)
+{
+    scene.site().addFault(*SiteFault::parse(u"path=/videoplayback,throttle=400000"_s));
+    const Item running = scene.ready(u"Hx5yTq8eRn2"_s);
+    const Item ready = scene.ready(u"Yp2mFv6gLa3"_s);
+    if (!running || !ready)
+        return false;
+    running->downloadButtonSelector();
+    QTest::qWait(2000);
+    scene.hover(1, YoutubeOperationsView::DownloadButton);
+    return scene.save(u"hovered-row-%1.png"_s.arg(language), true);
+}
+
+// Every stage a link goes through, in a window large enough for six rows.
+bool listAtWork(Scene &scene, const QString &language)
+{
+    const Item finished = scene.ready(u"kM3oRpS2tXw"_s);
+    if (!finished)
         return false;
     finished->downloadButtonSelector();
     if (!scene.reach(finished, StatusFinished))
         return false;
 
-    auto converting = scene.add(u"Qw7ZnL0bV4c"_s);
-    if (!scene.reach(converting, StatusReady))
+    const Item converting = scene.ready(u"Qw7ZnL0bV4c"_s);
+    if (!converting)
         return false;
     converting->downloadButtonSelector();
     if (!scene.reach(converting, StatusConverting))
@@ -132,13 +209,10 @@ bool playList(Scene &scene)
 
     // Slow streams from here on, so that downloads are seen running.
     scene.site().addFault(*SiteFault::parse(u"path=/videoplayback,throttle=400000"_s));
-    auto downloading = scene.add(u"Hx5yTq8eRn2"_s);
-    auto paused = scene.add(u"Bd4sWc9uJk1"_s);
-    auto ready = scene.add(u"Yp2mFv6gLa3"_s);
-    for (const auto &item : {downloading, paused, ready}) {
-        if (!scene.reach(item, StatusReady))
-            return false;
-    }
+    const Item downloading = scene.ready(u"Hx5yTq8eRn2"_s);
+    const Item paused = scene.ready(u"Bd4sWc9uJk1"_s);
+    if (!downloading || !paused || !scene.ready(u"Yp2mFv6gLa3"_s))
+        return false;
     downloading->downloadButtonSelector();
     paused->downloadButtonSelector();
     QTest::qWait(2600);
@@ -151,8 +225,33 @@ bool playList(Scene &scene)
     scene.add(u"Lo4dingNow7"_s);
     QTest::qWait(1000);
     scene.select(4);
+    return scene.save(language == u"en" ? u"screenshot.png"_s : u"screenshot-%1.png"_s.arg(language));
+}
 
-    return scene.save(u"list.png"_s);
+// The add-links sheet, opened with two links and a line of prose copied, and
+// both pages of the preferences window.
+bool sheetAndPreferences(Scene &scene, const QString &language)
+{
+    MainWindow &window = scene.window();
+    QGuiApplication::clipboard()->setText(link(u"Sh33tLinkAa"_s) + u"\nwords\n"_s + link(u"Sh33tLinkBb"_s));
+    window.ui().miAddYoutubesURL->trigger();
+    QTest::qWait(600);
+    auto *sheet = window.findChild<QDialog *>(u"windowAddURL"_s);
+    bool saved = scene.saveWidget(sheet, u"sheet-%1.png"_s.arg(language));
+    sheet->close();
+    window.ui().miPreferences->trigger();
+    QTest::qWait(300);
+    auto *preferences = window.findChild<QDialog *>(u"windowPreferences"_s);
+    if (!preferences)
+        return false;
+    for (const auto &[button, page] : {std::pair{"btnGeneralOptions", u"general"_s},
+                                      std::pair{"btnOutputFormatsOptions", u"formats"_s}}) {
+        preferences->findChild<QToolButton *>(QString::fromLatin1(button))->click();
+        QTest::qWait(100);
+        saved = scene.saveWidget(preferences, u"preferences-%1-%2.png"_s.arg(page, language)) && saved;
+    }
+    preferences->close();
+    return saved;
 }
 
 } // namespace
@@ -164,29 +263,24 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: screenshot MEDIA-FOLDER OUTPUT-FOLDER\n");
         return 2;
     }
-    QTemporaryDir settings;
-    QTemporaryDir music;
     SampleSite site({.mediaDirectory = QString::fromLocal8Bit(argv[1]), .pagesDirectory = {}});
-    if (!settings.isValid() || !music.isValid() || !site.start() || !site.media().prepare())
+    if (!site.start() || !site.media().prepare())
         return 1;
     // Streams of a realistic size, so that sizes, speeds and times read true.
     site.media().setDefaultStreamBytes(24 * 1024 * 1024);
     qunsetenv("no_proxy");
     qputenv("http_proxy", site.proxyUrl().toUtf8());
 
-    PreferenceStore store(QDir(settings.path()).filePath(u"Vantrel.conf"_s));
-    YoutubeProgramPreferences preferences(store);
-    preferences.setSavedFolderPath(music.path());
-    preferences.setOutputFormat(1);
-    MainWindow window(preferences);
-    window.resize(1000, 780);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
-        return 1;
-
-    Scene scene(window, site, QString::fromLocal8Bit(argv[2]));
-    QTest::qWait(1200); // a turn of the hint's animation
-    const bool ok = scene.save(u"empty.png"_s) && playList(scene) && scene.saveSheet() && scene.savePreferences();
-    window.close();
-    return ok ? 0 : 1;
+    const QString output = QString::fromLocal8Bit(argv[2]);
+    const QString language = QLocale::languageToCode(QLocale::system().language());
+    using Shot = std::function<bool(Scene &, const QString &)>;
+    const std::pair<Shot, QSize> shots[] = {
+        {firstStart, {}}, {failedRows, {}}, {hoveredRow, {}}, {listAtWork, {1000, 780}}, {sheetAndPreferences, {}},
+    };
+    for (const auto &[shot, size] : shots) {
+        Scene scene(site, output, size);
+        if (!shot(scene, language))
+            return 1;
+    }
+    return 0;
 }
