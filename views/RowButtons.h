@@ -6,17 +6,19 @@
 class QPainter;
 class QStyleOptionViewItem;
 
-// The flat icon buttons painted into the list's cells, and their icons: the
-// desktop theme's where it has them, else the program's own. GUI thread only.
+// The flat icon buttons painted into the list's cells, and the program's
+// icons for them and for the toolbar: drawn for 16, 24 and 32 pixels, so
+// that they stay sharp, and the same on every desktop. GUI thread only.
 class RowButtons final
 {
 public:
-    enum Kind { Stop, Refresh, Pause, Play, Action, Add, Remove };
+    enum Kind { Stop, Refresh, Pause, Resume, Play, Action, Add, Remove };
 
     RowButtons() = delete;
 
     static QIcon icon(Kind kind);
-    // `rect` is in the cell's coordinates.
+    // `rect` is in the cell's coordinates. A hovered button is framed, a
+    // pressed one sunken; the icon shows in every state.
     static void paint(QPainter &painter, const QStyleOptionViewItem &cell, QRect rect, Kind kind, bool hovered,
                       bool pressed);
 };

@@ -92,12 +92,15 @@ QImage placeholderCover()
     return image;
 }
 
-QImage icon(const std::function<void(QPainter &)> &draw)
+// A button icon drawn on a 16-unit grid at `size` pixels, so that the
+// 16-pixel form the rows use is sharp rather than a shrunken 32.
+QImage icon(const std::function<void(QPainter &)> &draw, int size)
 {
-    QImage image = canvas(32, 32);
+    QImage image = canvas(size, size);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QPen(Ink, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.scale(size / 16.0, size / 16.0);
+    painter.setPen(QPen(Ink, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Ink);
     draw(painter);
     return image;
@@ -105,54 +108,69 @@ QImage icon(const std::function<void(QPainter &)> &draw)
 
 void drawStop(QPainter &p)
 {
-    p.drawLine(QPointF(9, 9), QPointF(23, 23));
-    p.drawLine(QPointF(23, 9), QPointF(9, 23));
+    p.drawLine(QPointF(4.5, 4.5), QPointF(11.5, 11.5));
+    p.drawLine(QPointF(11.5, 4.5), QPointF(4.5, 11.5));
 }
 
 void drawRefresh(QPainter &p)
 {
     p.setBrush(Qt::NoBrush);
-    p.drawArc(QRectF(7, 7, 18, 18), 60 * 16, 290 * 16);
+    p.drawArc(QRectF(3.5, 3.5, 9, 9), 60 * 16, 290 * 16);
     p.setPen(Qt::NoPen);
     p.setBrush(Ink);
-    p.drawPolygon(QPolygonF({QPointF(17, 3), QPointF(25, 8), QPointF(17, 13)}));
+    p.drawPolygon(QPolygonF({QPointF(8, 1), QPointF(12.5, 3.5), QPointF(8, 6.5)}));
 }
 
+// Two upright bars with a clear gap, as every media control draws it.
 void drawPause(QPainter &p)
 {
     p.setPen(Qt::NoPen);
-    p.drawRoundedRect(QRectF(8, 7, 6, 18), 1.5, 1.5);
-    p.drawRoundedRect(QRectF(18, 7, 6, 18), 1.5, 1.5);
+    p.drawRect(QRectF(4, 3, 3, 10));
+    p.drawRect(QRectF(9, 3, 3, 10));
 }
 
+// Carry on where it stopped: the triangle that goes with the pause bars.
+void drawResume(QPainter &p)
+{
+    p.setPen(Qt::NoPen);
+    p.drawPolygon(QPolygonF({QPointF(4.5, 2.5), QPointF(13, 8), QPointF(4.5, 13.5)}));
+}
+
+// Listen to the finished file: a triangle in a ring, unlike the bare
+// triangle of Resume.
 void drawPlay(QPainter &p)
 {
-    p.drawPolygon(QPolygonF({QPointF(10, 7), QPointF(25, 16), QPointF(10, 25)}));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(Ink, 1.5));
+    p.drawEllipse(QRectF(1.75, 1.75, 12.5, 12.5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Ink);
+    p.drawPolygon(QPolygonF({QPointF(6.5, 5), QPointF(11, 8), QPointF(6.5, 11)}));
 }
 
 void drawAction(QPainter &p)
 {
     p.setPen(Qt::NoPen);
-    p.translate(16, 16);
+    p.translate(8, 8);
     for (int tooth = 0; tooth < 8; ++tooth) {
-        p.drawRoundedRect(QRectF(-2.5, -13, 5, 7), 1, 1);
+        p.drawRect(QRectF(-1.25, -7, 2.5, 3.5));
         p.rotate(45);
     }
     QPainterPath ring;
-    ring.addEllipse(QPointF(0, 0), 9.5, 9.5);
-    ring.addEllipse(QPointF(0, 0), 4, 4);
+    ring.addEllipse(QPointF(0, 0), 5, 5);
+    ring.addEllipse(QPointF(0, 0), 2, 2);
     p.drawPath(ring);
 }
 
 void drawAdd(QPainter &p)
 {
-    p.drawLine(QPointF(16, 7), QPointF(16, 25));
-    p.drawLine(QPointF(7, 16), QPointF(25, 16));
+    p.drawLine(QPointF(8, 3), QPointF(8, 13));
+    p.drawLine(QPointF(3, 8), QPointF(13, 8));
 }
 
 void drawRemove(QPainter &p)
 {
-    p.drawLine(QPointF(7, 16), QPointF(25, 16));
+    p.drawLine(QPointF(3, 8), QPointF(13, 8));
 }
 
 bool save(const QImage &image, const QString &path)
@@ -187,10 +205,11 @@ int main(int argc, char **argv)
     for (const int size : {16, 24, 32, 48, 64, 128, 256})
         ok = save(programIcon(size), out.filePath(u"desktop/vantrel-%1.png"_s.arg(size))) && ok;
     const std::pair<const char16_t *, void (*)(QPainter &)> icons[] = {
-        {u"stop", drawStop}, {u"refresh", drawRefresh}, {u"pause", drawPause}, {u"play", drawPlay},
-        {u"action", drawAction}, {u"add", drawAdd},
-        {u"remove", drawRemove}};
-    for (const auto &[name, draw] : icons)
-        ok = save(icon(draw), out.filePath(u"icons/%1.png"_s.arg(QString::fromUtf16(name)))) && ok;
+        {u"stop", drawStop},     {u"refresh", drawRefresh}, {u"pause", drawPause}, {u"resume", drawResume},
+        {u"play", drawPlay},     {u"action", drawAction},   {u"add", drawAdd},     {u"remove", drawRemove}};
+    for (const auto &[name, draw] : icons) {
+        for (const int size : {16, 24, 32})
+            ok = save(icon(draw, size), out.filePath(u"icons/%1-%2.png"_s.arg(QString::fromUtf16(name)).arg(size))) && ok;
+    }
     return ok ? 0 : 1;
 }
