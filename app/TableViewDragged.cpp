@@ -5,6 +5,7 @@
 #include "RowModel.h"
 #include "YoutubeConstants.h"
 #include "YoutubeDownloader.h"
+#include "YoutubeOperationsView.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -32,23 +33,77 @@ void TableViewDragged::setUpColumns()
 {
     QHeaderView *header = horizontalHeader();
     header->setHighlightSections(false);
+    header->setStretchLastSection(false);
     header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setSectionResizeMode(RowModel::TitleColumn, QHeaderView::Stretch);
+    // Room for two row buttons, and for a few words of a title or status.
+    header->setMinimumSectionSize(2 * YoutubeOperationsView::ButtonSize + 16);
     header->setSectionResizeMode(RowModel::CoverColumn, QHeaderView::Fixed);
     header->resizeSection(RowModel::CoverColumn, RowHeight * 4 / 3 + 4);
-    header->resizeSection(RowModel::StatusColumn, 250);
-    header->resizeSection(RowModel::OperationsColumn, 130);
+    header->resizeSection(RowModel::StatusColumn, StatusWidth);
+    header->resizeSection(RowModel::OperationsColumn, OperationsWidth);
+    connect(header, &QHeaderView::sectionResized, this, [this](int column) { columnResized(column); });
+    fitColumns(RowModel::TitleColumn);
+}
+
+void TableViewDragged::columnResized(int column)
+{
+    if (m_fitting)
+        return;
+    // The right border of the last column is the list's edge: the title
+    // gives or takes there.
+    const bool last = column + 1 >= horizontalHeader()->count();
+    fitColumns(last ? RowModel::TitleColumn : column + 1, column);
+}
+
+void TableViewDragged::fitColumns(int absorbing, int dragged)
+{
+    QHeaderView *header = horizontalHeader();
+    if (absorbing >= header->count())
+        return;
+    int others = 0;
+    for (int column = 0; column < header->count(); ++column)
+        others += column == absorbing ? 0 : header->sectionSize(column);
+    const int minimum = header->minimumSectionSize();
+    const int width = viewport()->width() - others;
+    m_fitting = true;
+    // A border dragged further than the next column can give stops there.
+    if (width < minimum && dragged >= 0 && dragged != absorbing)
+        header->resizeSection(dragged, std::max(minimum, header->sectionSize(dragged) - (minimum - width)));
+    header->resizeSection(absorbing, std::max(minimum, width));
+    m_fitting = false;
+}
+
+void TableViewDragged::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    // The focus frame goes round whole rows: both rows are drawn anew.
+    for (const QModelIndex &index : {current, previous}) {
+        if (index.isValid())
+            viewport()->update(QRect(0, visualRect(index).y(), viewport()->width(), rowHeight(index.row())));
+    }
+}
+
+bool TableViewDragged::viewportEvent(QEvent *event)
+{
+    // The viewport also narrows when the vertical scroll bar appears.
+    if (event->type() == QEvent::Resize)
+        fitColumns(RowModel::TitleColumn);
+    return QTableView::viewportEvent(event);
 }
 
 void TableViewDragged::contextMenuEvent(QContextMenuEvent *event)
 {
-    const QModelIndex index = indexAt(event->pos());
+    // From the keyboard the menu is the current row's, shown on that row.
+    const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
+    const QModelIndex index = keyboard ? currentIndex() : indexAt(event->pos());
     if (!index.isValid())
         return;
     if (!selectionModel()->isRowSelected(index.row(), QModelIndex()))
         selectRow(index.row());
     setCurrentIndex(index);
-    Q_EMIT rowMenuRequested(index.row(), event->globalPos());
+    const QPoint position =
+        keyboard ? viewport()->mapToGlobal(visualRect(index).center()) : event->globalPos();
+    Q_EMIT rowMenuRequested(index.row(), position);
 }
 
 QStringList TableViewDragged::linksOf(const QMimeData &data)
@@ -96,6 +151,8 @@ void TableViewDragged::dropEvent(QDropEvent *event)
     event->accept();
     NotificationCenter::defaultCenter().post(YOUTUBE_ADD_URLS_FROM_PASTERBOARD.toString(), this,
                                              {{YOUTUBE_ADD_URLS_FROM_PASTERBOARD_KEY_NAME.toString(), links}});
+    if (event->mimeData()->hasText())
+        Q_EMIT linesLeftOut(int(YoutubeDownloader::countOfLinesNotLinks(event->mimeData()->text())));
 }
 
 void TableViewDragged::mouseDoubleClickEvent(QMouseEvent *event)
@@ -104,7 +161,7 @@ void TableViewDragged::mouseDoubleClickEvent(QMouseEvent *event)
     if (index.isValid() && event->button() == Qt::LeftButton) {
         const QRect cell = visualRect(index);
         // A quick second click on a row button is that button's business.
-        if (RowDelegate::buttonAt(index, event->position().toPoint() - cell.topLeft(), cell.size()) == RowDelegate::NoButton)
+        if (RowDelegate::buttonAt(index, event->position().toPoint() - cell.topLeft(), cell.size()).button == RowDelegate::NoButton)
             NotificationCenter::defaultCenter().post(NOTIFICATION_YOUTBE_TABLE_VIEW_DBL_CLICK.toString(), this);
     }
     QTableView::mouseDoubleClickEvent(event);

@@ -7,7 +7,8 @@ class QMimeData;
 // The download list's table: whole rows, several at a time, fixed row
 // height for the cover and buttons; a right click selects the row under the
 // pointer before its menu is asked for, so the menu acts on what was
-// clicked. Text or links dropped on it are announced with
+// clicked. Columns are as wide as the list: a border dragged moves between
+// its two columns, and the title takes up changes of the list's width. Text or links dropped on it are announced with
 // "YoutubeAddURLFromPasteboard" (their link lines); a double click beside
 // the row's buttons with "NotificationYoutubeTableViewDblClick".
 class TableViewDragged final : public QTableView
@@ -19,6 +20,9 @@ public:
 
     explicit TableViewDragged(QWidget *parent = nullptr);
 
+    static constexpr int StatusWidth = 300;
+    static constexpr int OperationsWidth = 120;
+
     // Column widths and resize modes, once a model is set.
     void setUpColumns();
 
@@ -28,6 +32,8 @@ public:
 
 Q_SIGNALS:
     void rowMenuRequested(int row, QPoint globalPosition);
+    // A drop whose text held lines that are no links, besides links.
+    void linesLeftOut(int lines);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -35,7 +41,14 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
     void judgeDrag(QDragMoveEvent &event);
+    void columnResized(int column);
+    // `absorbing` takes what the other columns leave of the list's width.
+    void fitColumns(int absorbing, int dragged = -1);
+
+    bool m_fitting = false;
 };

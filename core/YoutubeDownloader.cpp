@@ -82,6 +82,12 @@ QStringList YoutubeDownloader::youtubesURLsFromText(const QString &text)
     return links;
 }
 
+qsizetype YoutubeDownloader::countOfLinesNotLinks(const QString &text)
+{
+    const QStringList lines = StringUtils::parseStringList(text, u"\n"_s);
+    return std::count_if(lines.cbegin(), lines.cend(), [](const QString &line) { return !isYoutubeURLValid(line); });
+}
+
 QString YoutubeDownloader::parseYoutubeCodeFromURL(const QString &url)
 {
     const QString code = parseYoutubeCodeFromURLByMask(url, YOUTUBE_MASK1);
@@ -189,13 +195,23 @@ QColor YoutubeDownloader::colorCellByYoutubeStatus(qint32 status)
     }
 }
 
-QString YoutubeDownloader::statusText() const
+qint32 YoutubeDownloader::outputFormat() const
 {
     const auto running = conversion();
-    const qint32 format = running ? running->job().outputFormat : m_preferences.outputFormat();
-    const QString text = statusDescriptionByYoutubeStatus(youtubeStatus(), format);
+    return running ? running->job().outputFormat : m_preferences.outputFormat();
+}
+
+QString YoutubeDownloader::statusText() const
+{
+    const QString text = statusDescriptionByYoutubeStatus(youtubeStatus(), outputFormat());
     const QString note = statusNote();
     return note.isEmpty() ? text : text + u'\n' + note;
+}
+
+bool YoutubeDownloader::hasStoppedOnFailure() const
+{
+    const YoutubeStatus status = youtubeStatus();
+    return (status == StatusDownloadPaused || status == StatusConvertPaused) && !statusNote().isEmpty();
 }
 
 QString YoutubeDownloader::statusNote() const

@@ -42,6 +42,8 @@ public:
     // Link recognition.
     static bool isYoutubeURLValid(const QString &text);
     static QStringList youtubesURLsFromText(const QString &text);
+    // The lines of the text, blank ones aside, that are not links.
+    static qsizetype countOfLinesNotLinks(const QString &text);
     static QString parseYoutubeCodeFromURL(const QString &url);
     static QString parseYoutubeCodeFromURLByMask(const QString &url, QStringView mask);
     static bool isYoutubeCodeSymbolAcceptable(const QString &text, qsizetype position);
@@ -60,6 +62,11 @@ public:
     QString statusText() const;
     QString statusNote() const;
     void setStatusNote(const QString &note);
+    // Paused by a failure rather than by the user: Resume tries again.
+    bool hasStoppedOnFailure() const;
+    // The format of the running conversion, else the one a conversion would
+    // use now.
+    qint32 outputFormat() const;
 
     // User operations, on the GUI thread.
     void loadYoutubeContent();

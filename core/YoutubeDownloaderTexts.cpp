@@ -36,10 +36,12 @@ StyledText YoutubeDownloader::descriptionObjectYoutubeStatus() const
     StyledText text(Qt::AlignHCenter);
     const YoutubeStatus status = youtubeStatus();
     const QColor color = colorCellByYoutubeStatus(status);
-    const QStringList lines = statusText().split(u'\n');
-    text.append(lines.first(), color, StyledText::Font::Bold);
-    for (qsizetype i = 1; i < lines.size(); ++i)
-        text.append(u'\n' + lines.at(i), color, StyledText::Font::System);
+    text.append(statusDescriptionByYoutubeStatus(status, outputFormat()), color, StyledText::Font::Bold);
+    // A note always tells of trouble (a retry, a failure the item stopped
+    // on): in the failure colour, so a row that stopped by itself reads
+    // apart from one the user paused.
+    if (const QString note = statusNote(); !note.isEmpty())
+        text.append(u'\n' + note, colorCellByYoutubeStatus(StatusInfoFailed), StyledText::Font::System);
     if (!isDownloadStatus(status))
         return text;
     if (calculateDownloadSpeed() > 0)

@@ -9,20 +9,38 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyleHints>
+#include <QToolTip>
 
 namespace {
 
 constexpr int TextPadding = 4;
 
+// A status note can be long: it breaks into lines where the cell has room.
+constexpr bool StatusWraps = true;
+
+QRect statusArea(QRect cell)
+{
+    return cell.adjusted(TextPadding, 0, -TextPadding, 0);
+}
+
 } // namespace
+
+QStringList RowDelegate::statusLines(const QFont &font, const StyledText &text, QRect cell)
+{
+    return StyledTextPainter::shownLines(font, text, statusArea(cell).size(), StatusWraps);
+}
 
 RowDelegate::RowDelegate(QAbstractItemView &view)
     : QStyledItemDelegate(&view), m_view(view)
 {
     view.setMouseTracking(true);
     view.viewport()->installEventFilter(this);
+    if (view.model())
+        connect(view.model(), &QAbstractItemModel::dataChanged, this, &RowDelegate::rowsChanged);
 }
 
 void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -33,6 +51,7 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
     QStyle *style = cell.widget ? cell.widget->style() : QApplication::style();
     if (!SelectionHighlight::paint(*painter, cell))
         style->drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, painter, cell.widget);
+    paintFocus(*painter, cell, index);
 
     const auto item = itemOf(index);
     if (!item)
@@ -54,7 +73,7 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
     }
     case RowModel::StatusColumn:
         StyledTextPainter::paint(*painter, cell, index.data(RowModel::StyledTextRole).value<StyledText>(),
-                                 cell.rect.adjusted(TextPadding, 0, -TextPadding, 0));
+                                 statusArea(cell.rect), StatusWraps);
         break;
     case RowModel::OperationsColumn:
         if (views) {
@@ -66,20 +85,42 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
     }
 }
 
-int RowDelegate::buttonAt(const QModelIndex &index, QPoint point, QSize cell)
+// The current row, where the keys act, is framed while the list has the
+// focus: one frame round the whole row, not one per cell.
+void RowDelegate::paintFocus(QPainter &painter, const QStyleOptionViewItem &cell, const QModelIndex &index) const
+{
+    if (!m_view.hasFocus() || m_view.currentIndex().row() != index.row())
+        return;
+    const QRect rect = cell.rect.adjusted(0, 0, -1, -1);
+    painter.save();
+    painter.setPen(QPen(cell.palette.color(QPalette::Highlight), 1));
+    painter.drawLine(rect.topLeft(), rect.topRight());
+    painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+    if (index.column() == 0)
+        painter.drawLine(rect.topLeft(), rect.bottomLeft());
+    if (index.column() == index.model()->columnCount() - 1)
+        painter.drawLine(rect.topRight(), rect.bottomRight());
+    painter.restore();
+}
+
+RowDelegate::Hit RowDelegate::buttonAt(const QModelIndex &index, QPoint point, QSize cell)
 {
     const auto item = itemOf(index);
     if (!item)
-        return NoButton;
+        return {};
     const qint32 status = item->youtubeStatus();
-    if (index.column() == RowModel::TitleColumn && YoutubeMenuView::isMenuButtonVisible(status)
-        && YoutubeMenuView::getMenuButtonFrame(cell).contains(point))
-        return MenuButton;
-    if (index.column() != RowModel::OperationsColumn)
-        return NoButton;
-    const auto views = viewsOf(*item);
-    const auto button = views ? views->operationsView().buttonAt(point, cell, status) : std::nullopt;
-    return button ? int(*button) : NoButton;
+    if (index.column() == RowModel::TitleColumn && YoutubeMenuView::isMenuButtonVisible(status)) {
+        const QRect frame = YoutubeMenuView::getMenuButtonFrame(cell).toRect();
+        return frame.contains(point) ? Hit{MenuButton, frame} : Hit{};
+    }
+    const auto views = index.column() == RowModel::OperationsColumn ? viewsOf(*item) : nullptr;
+    if (!views)
+        return {};
+    for (const auto &[button, rect] : views->operationsView().calculateButtonsPositions(cell, status).buttons) {
+        if (rect.contains(point))
+            return {button, rect};
+    }
+    return {};
 }
 
 bool RowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QStyleOptionViewItem &option,
@@ -92,20 +133,85 @@ bool RowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QStyleO
     const auto *mouse = static_cast<QMouseEvent *>(event);
     if (mouse->button() != Qt::LeftButton)
         return false;
-    const Target target{index, buttonAt(index, mouse->position().toPoint() - option.rect.topLeft(), option.rect.size())};
+    const QPoint point = mouse->position().toPoint() - option.rect.topLeft();
+    const Target target{index, buttonAt(index, point, option.rect.size()).button};
     if (type == QEvent::MouseButtonRelease) {
         const bool clicked = target.button != NoButton && target == m_pressed;
         m_pressed = {};
         m_view.viewport()->update(option.rect);
-        if (clicked)
+        if (clicked) {
+            m_lastClick.start();
+            m_lastClickPosition = mouse->position().toPoint();
             press(target);
+        }
         return clicked;
     }
     if (target.button == NoButton)
         return false;
-    m_pressed = target;
-    m_view.viewport()->update(option.rect);
+    if (!isSecondClick(*mouse)) {
+        m_pressed = target;
+        m_view.viewport()->update(option.rect);
+    }
     return true;
+}
+
+// The second click of a double click is no click of its own: after the
+// first one removed its row, it would land on the next row's button. It
+// comes as a double click, or as a plain press when the row under it is
+// another one now.
+bool RowDelegate::isSecondClick(const QMouseEvent &event) const
+{
+    if (event.type() == QEvent::MouseButtonDblClick)
+        return true;
+    return m_lastClick.isValid()
+        && !m_lastClick.hasExpired(QGuiApplication::styleHints()->mouseDoubleClickInterval())
+        && (event.position().toPoint() - m_lastClickPosition).manhattanLength() <= QApplication::startDragDistance();
+}
+
+bool RowDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                            const QModelIndex &index)
+{
+    if (!event || event->type() != QEvent::ToolTip || view != &m_view)
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    m_toolTipIndex = index;
+    m_toolTipPosition = event->pos();
+    m_toolTipGlobalPosition = event->globalPos();
+    showToolTip();
+    return true;
+}
+
+// A button says what it does; elsewhere the cell's whole text shows, which
+// the cell may have had to cut short.
+void RowDelegate::showToolTip()
+{
+    const auto item = itemOf(m_toolTipIndex);
+    if (!item) {
+        QToolTip::hideText();
+        return;
+    }
+    const QRect cell = m_view.visualRect(m_toolTipIndex);
+    const Hit hit = buttonAt(m_toolTipIndex, m_toolTipPosition - cell.topLeft(), cell.size());
+    QString text;
+    if (hit.button == MenuButton)
+        text = YoutubeMenuView::toolTip();
+    else if (hit.button != NoButton)
+        text = YoutubeOperationsView::toolTip(YoutubeOperationsView::Button(hit.button), *item);
+    else
+        text = m_toolTipIndex.data(Qt::ToolTipRole).toString();
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(m_toolTipGlobalPosition, text, m_view.viewport(),
+                           hit.button == NoButton ? cell : hit.rect.translated(cell.topLeft()));
+}
+
+// An open tooltip follows its row: a status that changes under it is shown
+// as it is now, not as it was when the pointer came to rest.
+void RowDelegate::rowsChanged(const QModelIndex &first, const QModelIndex &last)
+{
+    if (QToolTip::isVisible() && m_toolTipIndex.isValid() && m_toolTipIndex.row() >= first.row()
+        && m_toolTipIndex.row() <= last.row())
+        showToolTip();
 }
 
 bool RowDelegate::eventFilter(QObject *watched, QEvent *event)
@@ -123,7 +229,7 @@ RowDelegate::Target RowDelegate::targetAt(QPoint viewportPoint) const
     if (!index.isValid())
         return {};
     const QRect cell = m_view.visualRect(index);
-    return {index, buttonAt(index, viewportPoint - cell.topLeft(), cell.size())};
+    return {index, buttonAt(index, viewportPoint - cell.topLeft(), cell.size()).button};
 }
 
 void RowDelegate::setHover(const Target &target)

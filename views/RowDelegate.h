@@ -1,34 +1,48 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 
 #include <memory>
 
 class ItemRowViews;
+class StyledText;
 class QAbstractItemView;
+class QMouseEvent;
 class YoutubeDownloader;
 
 // Paints every cell of the download list (cover, title with the menu button,
-// status, buttons with progress bar) and turns clicks on the painted buttons
-// into the item's operations. Painting never changes layout or state; the
-// buttons are where the geometry of the row's views puts them.
+// status, buttons with progress bar), turns clicks on the painted buttons
+// into the item's operations and tells what each button does in a tooltip.
+// Painting never changes layout or state; the buttons are where the geometry
+// of the row's views puts them.
 class RowDelegate final : public QStyledItemDelegate
 {
 public:
-    // Watches `view`'s viewport for the pointer, to light the button under it.
+    // Watches `view`'s viewport for the pointer, to light the button under it,
+    // and its model, to keep an open tooltip true to its row.
     explicit RowDelegate(QAbstractItemView &view);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
                      const QModelIndex &index) override;
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
     // A button of a row: one of YoutubeOperationsView's, or the menu button.
     static constexpr int MenuButton = -1;
     static constexpr int NoButton = -2;
+    struct Hit
+    {
+        int button = NoButton;
+        QRect rect; // cell coordinates
+    };
     // The button of `index`'s cell under `point` (cell coordinates).
-    static int buttonAt(const QModelIndex &index, QPoint point, QSize cell);
+    static Hit buttonAt(const QModelIndex &index, QPoint point, QSize cell);
+    // The lines a status cell shows of `text`.
+    static QStringList statusLines(const QFont &font, const StyledText &text, QRect cell);
 
 private:
     struct Target
@@ -38,13 +52,23 @@ private:
         bool operator==(const Target &) const = default;
     };
 
+    void paintFocus(QPainter &painter, const QStyleOptionViewItem &cell, const QModelIndex &index) const;
     Target targetAt(QPoint viewportPoint) const;
     void setHover(const Target &target);
     void press(const Target &target);
+    bool isSecondClick(const QMouseEvent &event) const;
+    void showToolTip();
+    void rowsChanged(const QModelIndex &first, const QModelIndex &last);
     static std::shared_ptr<YoutubeDownloader> itemOf(const QModelIndex &index);
     static std::shared_ptr<ItemRowViews> viewsOf(const YoutubeDownloader &item);
 
     QAbstractItemView &m_view;
     Target m_hover;
     Target m_pressed;
+    QElapsedTimer m_lastClick;
+    QPoint m_lastClickPosition;
+    // Where the open tooltip was asked for, in the viewport.
+    QPersistentModelIndex m_toolTipIndex;
+    QPoint m_toolTipPosition;
+    QPoint m_toolTipGlobalPosition;
 };

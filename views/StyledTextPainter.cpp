@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStyleOptionViewItem>
+#include <QTextLayout>
 
 namespace {
 
@@ -48,13 +49,51 @@ int lineWidth(const Line &line, const QFont &base)
     return width;
 }
 
+// A one-run line broken at its spaces into lines no wider than `width`.
+QList<Line> wrapped(const Line &line, const QFont &base, int width)
+{
+    if (line.size() != 1 || lineWidth(line, base) <= width)
+        return {line};
+    const StyledText::Run &run = line.constFirst();
+    QTextLayout layout(run.text, fontOf(base, run.font));
+    layout.setTextOption(QTextOption(Qt::AlignLeft));
+    layout.beginLayout();
+    QList<Line> lines;
+    for (QTextLine piece = layout.createLine(); piece.isValid(); piece = layout.createLine()) {
+        piece.setLineWidth(width);
+        lines.append({{run.text.mid(piece.textStart(), piece.textLength()).trimmed(), run.color, run.font}});
+    }
+    layout.endLayout();
+    return lines;
+}
+
+// The lines that fit the area's height; the last one shown says with "…"
+// that more follows.
+QList<Line> layoutLines(const QFont &base, const StyledText &text, QSize area, bool wrap)
+{
+    QList<Line> lines;
+    for (const Line &line : splitLines(text))
+        lines.append(wrap ? wrapped(line, base, area.width()) : QList<Line>{line});
+    int height = 0;
+    qsizetype shown = 0;
+    while (shown < lines.size() && height + lineHeight(lines.at(shown), base) <= area.height())
+        height += lineHeight(lines.at(shown++), base);
+    if (!wrap || shown == lines.size() || shown == 0)
+        return lines;
+    Line &last = lines[shown - 1];
+    last.last().text += u' ' + lines.at(shown).constLast().text + QChar(0x2026);
+    lines.resize(shown);
+    return lines;
+}
+
 } // namespace
 
-void StyledTextPainter::paint(QPainter &painter, const QStyleOptionViewItem &cell, const StyledText &text, QRect area)
+void StyledTextPainter::paint(QPainter &painter, const QStyleOptionViewItem &cell, const StyledText &text, QRect area,
+                              bool wrap)
 {
     const QColor background = SelectionHighlight::background(cell);
     const QColor plain = SelectionHighlight::text(cell);
-    const QList<Line> lines = splitLines(text);
+    const QList<Line> lines = layoutLines(cell.font, text, area.size(), wrap);
     int blockHeight = 0;
     for (const Line &line : lines)
         blockHeight += lineHeight(line, cell.font);
@@ -78,6 +117,22 @@ void StyledTextPainter::paint(QPainter &painter, const QStyleOptionViewItem &cel
         y += height;
     }
     painter.restore();
+}
+
+QStringList StyledTextPainter::shownLines(const QFont &font, const StyledText &text, QSize area, bool wrap)
+{
+    QStringList shown;
+    for (const Line &line : layoutLines(font, text, area, wrap)) {
+        QString plain;
+        int x = 0;
+        for (const StyledText::Run &run : line) {
+            const QFontMetrics metrics(fontOf(font, run.font));
+            plain += metrics.elidedText(run.text, Qt::ElideRight, area.width() - x);
+            x += metrics.horizontalAdvance(run.text);
+        }
+        shown.append(plain);
+    }
+    return shown;
 }
 
 QColor StyledTextPainter::readableOn(const QColor &color, const QColor &background)

@@ -1,10 +1,10 @@
 #include "YoutubeMenuView.h"
 
 #include "RowButtons.h"
+#include "StringUtils.h"
 #include "YoutubeStatus.h"
 
 #include <QStyleOptionViewItem>
-
 
 QRectF YoutubeMenuView::getMenuButtonFrame(QSize cell)
 {
@@ -14,6 +14,11 @@ QRectF YoutubeMenuView::getMenuButtonFrame(QSize cell)
 bool YoutubeMenuView::isMenuButtonVisible(qint32 status)
 {
     return status != StatusNew && status != StatusLoadingInfo;
+}
+
+QString YoutubeMenuView::toolTip()
+{
+    return StringUtils::langStr(236);
 }
 
 void YoutubeMenuView::paint(QPainter &painter, const QStyleOptionViewItem &option, qint32 status, bool hovered,

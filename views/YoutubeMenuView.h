@@ -2,6 +2,7 @@
 
 #include <QRectF>
 #include <QSize>
+#include <QString>
 
 class QPainter;
 class QStyleOptionViewItem;
@@ -17,6 +18,7 @@ public:
     static QRectF getMenuButtonFrame(QSize cell);
     static bool isMenuButtonVisible(qint32 status);
 
+    static QString toolTip();
     static void paint(QPainter &painter, const QStyleOptionViewItem &option, qint32 status, bool hovered,
                       bool pressed);
 };

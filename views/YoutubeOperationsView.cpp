@@ -1,6 +1,7 @@
 #include "YoutubeOperationsView.h"
 
 #include "RowButtons.h"
+#include "StringUtils.h"
 #include "YoutubeDownloader.h"
 
 #include <QPainter>
@@ -24,8 +25,8 @@ RowButtons::Kind iconOf(YoutubeOperationsView::Button button)
 {
     switch (button) {
     case YoutubeOperationsView::RemoveButton: return RowButtons::Stop;
-    case YoutubeOperationsView::DownloadButton:
-    case YoutubeOperationsView::ResumeButton: return RowButtons::Refresh;
+    case YoutubeOperationsView::DownloadButton: return RowButtons::Refresh;
+    case YoutubeOperationsView::ResumeButton: return RowButtons::Resume;
     case YoutubeOperationsView::PauseButton: return RowButtons::Pause;
     case YoutubeOperationsView::PlayButton: return RowButtons::Play;
     }
@@ -74,16 +75,6 @@ YoutubeOperationsView::Layout YoutubeOperationsView::calculateButtonsPositions(Q
     return layout;
 }
 
-std::optional<YoutubeOperationsView::Button> YoutubeOperationsView::buttonAt(QPoint point, QSize cell,
-                                                                             qint32 status) const
-{
-    for (const auto &[button, rect] : calculateButtonsPositions(cell, status).buttons) {
-        if (rect.contains(point))
-            return button;
-    }
-    return std::nullopt;
-}
-
 void YoutubeOperationsView::initProgressIndicator(qint64 maximum)
 {
     m_hasProgress = true;
@@ -120,7 +111,9 @@ void YoutubeOperationsView::paint(QPainter &painter, const QStyleOptionViewItem 
     bar.palette = option.palette;
     bar.state = QStyle::State_Enabled | QStyle::State_Horizontal;
     bar.minimum = 0;
-    bar.maximum = m_maximum > 0 ? ProgressScale : 0; // unknown size: busy
+    // A size not known yet (its probe failed, say) leaves the bar empty: the
+    // style's busy bar would read as full.
+    bar.maximum = ProgressScale;
     bar.progress = scaledProgress();
     style->drawControl(QStyle::CE_ProgressBar, &bar, &painter, option.widget);
 }
@@ -134,4 +127,16 @@ void YoutubeOperationsView::perform(Button button, YoutubeDownloader &item)
     case ResumeButton: item.resume(); break;
     case PlayButton: item.play(); break;
     }
+}
+
+QString YoutubeOperationsView::toolTip(Button button, const YoutubeDownloader &item)
+{
+    switch (button) {
+    case RemoveButton: return StringUtils::langStr(234);
+    case DownloadButton: return StringUtils::langStr(230);
+    case PauseButton: return StringUtils::langStr(231);
+    case ResumeButton: return StringUtils::langStr(item.hasStoppedOnFailure() ? 233 : 232);
+    case PlayButton: return StringUtils::langStr(235);
+    }
+    return {};
 }

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 #include <optional>
 #include <utility>
@@ -35,7 +36,6 @@ public:
     static QList<Button> visibleButtonsListByYoutubeStatus(qint32 status);
     static QSize visibleButtonsTotalSize(const QList<Button> &buttons);
     Layout calculateButtonsPositions(QSize cell, qint32 status) const;
-    std::optional<Button> buttonAt(QPoint point, QSize cell, qint32 status) const;
 
     // The bar appears with the first run and is reset by every new one.
     void initProgressIndicator(qint64 maximum);
@@ -46,8 +46,10 @@ public:
     void paint(QPainter &painter, const QStyleOptionViewItem &option, qint32 status, std::optional<Button> hovered,
                bool pressed) const;
 
-    // What a click on the button does to the item.
+    // What a click on the button does to the item, and what its tooltip
+    // says it does.
     static void perform(Button button, YoutubeDownloader &item);
+    static QString toolTip(Button button, const YoutubeDownloader &item);
 
 private:
     bool m_hasProgress = false;
