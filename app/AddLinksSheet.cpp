@@ -23,6 +23,7 @@ AddLinksSheet::AddLinksSheet(QWidget *parent)
     font.setBold(true);
     font.setPointSize(TextPointSize);
     m_ui->newAddedURLS->setFont(font);
+    connect(m_ui->newAddedURLS, &QPlainTextEdit::textChanged, this, &AddLinksSheet::tellLinesLeftOut);
     connect(m_ui->btnAddURL, &QPushButton::clicked, this, &QDialog::accept);
     connect(this, &QDialog::accepted, this,
             [this] { Q_EMIT linksAdded(StringUtils::parseStringList(text(), u"\n"_s)); });
@@ -39,6 +40,15 @@ void AddLinksSheet::start(const QString &clipboardText)
     m_ui->newAddedURLS->moveCursor(QTextCursor::End);
     m_ui->newAddedURLS->setFocus();
     open();
+}
+
+// Said while the user types, before Add: the lines that will not be taken.
+void AddLinksSheet::tellLinesLeftOut()
+{
+    const qsizetype lines = YoutubeDownloader::countOfLinesNotLinks(text());
+    m_ui->txtLinesLeftOut->setText(lines == 0   ? QString()
+                                   : lines == 1 ? StringUtils::langStr(242)
+                                                : StringUtils::langStr(243).arg(lines));
 }
 
 QString AddLinksSheet::text() const

@@ -10,7 +10,8 @@ class AddLinksSheet;
 
 // The add-links sheet over the main window: a text area, pre-filled with the
 // links on the clipboard, whose lines become items when the user presses
-// Add. Esc or the window's close control leave without adding.
+// Add; it says how many lines are no links. Esc or the window's close
+// control leave without adding.
 class AddLinksSheet final : public QDialog
 {
     Q_OBJECT
@@ -27,5 +28,7 @@ Q_SIGNALS:
     void linksAdded(const QStringList &lines);
 
 private:
+    void tellLinesLeftOut();
+
     std::unique_ptr<Ui::AddLinksSheet> m_ui;
 };

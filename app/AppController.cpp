@@ -19,6 +19,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QToolButton>
@@ -28,6 +29,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr int RefreshIntervalMs = 500;
+// Long enough to read a sentence twice.
+constexpr int MessageTimeoutMs = 12'000;
 
 std::shared_ptr<YoutubeDownloader> downloaderOf(const Notification &notification)
 {
@@ -85,6 +88,10 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
     observeNotifications();
     updateDownloadAllButton();
     connect(&m_timerUpdateInterface, &QTimer::timeout, this, &AppController::timerUpdateInterfaceSelector);
+    m_messageTimer.setSingleShot(true);
+    m_messageTimer.setInterval(MessageTimeoutMs);
+    connect(&m_messageTimer, &QTimer::timeout, m_ui.messageText, &QLabel::clear);
+    connect(m_ui.tableView, &TableViewDragged::linesLeftOut, this, &AppController::tellLinesLeftOut);
     m_timerUpdateInterface.start(RefreshIntervalMs);
     timerUpdateInterfaceSelector();
     m_ui.animatedHelpView->setHintCaption(StringUtils::langStr(46));
@@ -109,6 +116,12 @@ void AppController::buildPopupMenu()
     QAction *finder = m_popupMenu->addAction(QString());
     finder->setObjectName(u"miOpenInFinder"_s);
     connect(finder, &QAction::triggered, this, &AppController::openYoutubeURLInFinder);
+    QAction *copy = m_popupMenu->addAction(QString());
+    copy->setObjectName(u"miCopyLink"_s);
+    connect(copy, &QAction::triggered, this, [this] {
+        if (const auto item = m_menuItem.lock())
+            copyLinks({item->youtubeURL()});
+    });
     m_menuQuality = m_popupMenu->addMenu(QString());
     m_menuQuality->setObjectName(u"miDownloadQuality"_s);
     m_popupMenu->addSeparator();
@@ -134,13 +147,15 @@ void AppController::connectCommands()
         QStringList links;
         for (const auto &item : selectedItems())
             links.append(item->youtubeURL());
-        if (!links.isEmpty())
-            QGuiApplication::clipboard()->setText(links.join(u'\n'));
+        copyLinks(links);
     });
     connect(m_ui.miCut, &QAction::triggered, this, [this] {
         m_ui.miCopy->trigger();
         removeVideoClip();
     });
+    connect(m_ui.miRemoveFinished, &QAction::triggered, this, &AppController::removeFinished);
+    connect(m_ui.miOpenOutputFolder, &QAction::triggered, this,
+            [this] { Workspace::openFile(newItemFolder()); });
     connect(m_ui.tableView, &TableViewDragged::rowMenuRequested, this,
             [this](int row, QPoint position) { showRowMenu(m_model.itemAt(row), position); });
     connect(m_ui.miShowQuickOptions, &QAction::triggered, this, [this](bool shown) {
@@ -154,11 +169,49 @@ void AppController::connectCommands()
     close->setIcon(RowButtons::icon(RowButtons::Stop));
     m_ui.tabQuickOptions->setCornerWidget(close);
     connect(close, &QToolButton::clicked, m_ui.miShowQuickOptions, [this] { m_ui.miShowQuickOptions->trigger(); });
-    connect(m_ui.miShowHintPanel, &QAction::triggered, this, [this](bool shown) {
-        m_preferences.setIsShowHintPanel(shown);
-        m_preferences.saveValues();
-        m_ui.animatedHelpView->setIsActive(shown && youtubeList().isEmpty());
+    connect(m_ui.miShowHintPanel, &QAction::triggered, this, &AppController::showHideHintPanel);
+    connectRowKeys();
+}
+
+// Space does what the selected rows' buttons do; Return plays the current
+// row. Only while the list has the focus: elsewhere these keys type.
+void AppController::connectRowKeys()
+{
+    auto *operate = new QAction(m_ui.tableView);
+    operate->setShortcut(Qt::Key_Space);
+    operate->setShortcutContext(Qt::WidgetShortcut);
+    connect(operate, &QAction::triggered, this, [this] {
+        for (const auto &item : selectedItems())
+            operateRow(*item);
     });
+    auto *play = new QAction(m_ui.tableView);
+    play->setShortcuts({Qt::Key_Return, Qt::Key_Enter});
+    play->setShortcutContext(Qt::WidgetShortcut);
+    connect(play, &QAction::triggered, this, &AppController::notificationTableViewDoubleClick);
+    m_ui.tableView->addActions({operate, play});
+}
+
+void AppController::operateRow(YoutubeDownloader &item)
+{
+    switch (item.youtubeStatus()) {
+    case StatusReady: item.downloadButtonSelector(); break;
+    case StatusDownloading:
+    case StatusConverting: item.pause(); break;
+    case StatusDownloadPaused:
+    case StatusConvertPaused: item.resume(); break;
+    default: break;
+    }
+}
+
+// The switch follows the stored setting, not the panel: adding links hides
+// the panel and leaves the setting, so the first use after that stores off.
+void AppController::showHideHintPanel()
+{
+    const bool shown = !m_preferences.isShowHintPanel();
+    m_ui.animatedHelpView->setIsActive(shown);
+    m_preferences.setIsShowHintPanel(shown);
+    setUserInterface();
+    m_preferences.saveValues();
 }
 
 void AppController::applicationDidFinishLaunching()
@@ -177,7 +230,10 @@ void AppController::initPasterboardObserver()
     QClipboard *clipboard = QGuiApplication::clipboard();
     const auto copyClipboard = [this, clipboard] {
         const QMimeData *data = clipboard->mimeData();
-        m_clipboard.setText(data && data->hasText() ? std::optional(data->text()) : std::nullopt);
+        const std::optional<QString> text = data && data->hasText() ? std::optional(data->text()) : std::nullopt;
+        if (text != m_ownClipboardText)
+            m_ownClipboardText.reset();
+        m_clipboard.setText(text, text && text == m_ownClipboardText);
     };
     connect(clipboard, &QClipboard::dataChanged, this, copyClipboard);
     copyClipboard();
@@ -249,8 +305,27 @@ void AppController::addYoutubesURL(const QStringList &candidates)
 void AppController::paste()
 {
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-    if (data && data->hasText())
-        addYoutubesURL(StringUtils::parseStringList(data->text(), u"\n"_s));
+    if (!data || !data->hasText())
+        return;
+    addYoutubesURL(StringUtils::parseStringList(data->text(), u"\n"_s));
+    tellLinesLeftOut(int(YoutubeDownloader::countOfLinesNotLinks(data->text())));
+}
+
+void AppController::tellLinesLeftOut(int lines)
+{
+    if (lines <= 0)
+        return;
+    m_ui.messageText->setText(lines == 1 ? StringUtils::langStr(240) : StringUtils::langStr(241).arg(lines));
+    m_ui.messageText->setToolTip(m_ui.messageText->text());
+    m_messageTimer.start();
+}
+
+void AppController::copyLinks(const QStringList &links)
+{
+    if (links.isEmpty())
+        return;
+    m_ownClipboardText = links.join(u'\n');
+    QGuiApplication::clipboard()->setText(*m_ownClipboardText);
 }
 
 void AppController::startAddURLSheet()
@@ -275,6 +350,16 @@ void AppController::removeVideoClip()
     const auto items = selectedItems();
     m_ui.tableView->clearSelection();
     YoutubeDownloader::removeAll(items);
+}
+
+void AppController::removeFinished()
+{
+    QList<std::shared_ptr<YoutubeDownloader>> finished;
+    for (const auto &item : youtubeList()) {
+        if (item->youtubeStatus() == StatusFinished)
+            finished.append(item);
+    }
+    YoutubeDownloader::removeAll(finished);
 }
 
 QList<std::shared_ptr<YoutubeDownloader>> AppController::selectedItems() const
@@ -421,6 +506,22 @@ void AppController::timerUpdateInterfaceSelector()
     m_ui.totalProgressLabel->setText(countsText(totals.downloadedObjects(), totals.needDownloadObjects()));
     m_ui.totalProgress->setMaximum(DownloadTotals::ProgressScale);
     m_ui.totalProgress->setValue(totals.progressValue());
+    showProgressInTitle(totals);
+}
+
+// While work runs the window's title carries it, for the task bar and the
+// window switcher.
+void AppController::showProgressInTitle(const DownloadTotals &totals)
+{
+    QString title = StringUtils::langStr(1);
+    if (isExistAtOnceDownloadingObject()) {
+        const QString progress = StringUtils::langStr(237)
+                                     .arg(totals.downloadedObjects())
+                                     .arg(totals.needDownloadObjects())
+                                     .arg(totals.progressValue() * 100 / DownloadTotals::ProgressScale);
+        title = progress + u" \u2014 "_s + title;
+    }
+    m_ui.tableView->window()->setWindowTitle(title);
 }
 
 void AppController::setUserInterface()
@@ -456,8 +557,6 @@ void AppController::removeDownloader(YoutubeDownloader &downloader)
 {
     m_urls.remove(downloader.youtubeURL());
     m_model.remove(downloader);
-    if (youtubeList().isEmpty() && m_preferences.isShowHintPanel() && !m_shutDown)
-        m_ui.animatedHelpView->setIsActive(true);
 }
 
 void AppController::shutdown()

@@ -16,6 +16,7 @@
 #include <optional>
 
 class AddLinksSheet;
+class DownloadTotals;
 class PreferencesController;
 class PreferencesWindow;
 class QMenu;
@@ -52,6 +53,8 @@ public:
     void openPreferencesWindow();
     PreferencesWindow *preferencesWindow() { return m_preferencesWindow; }
     void removeVideoClip();
+    // Takes finished rows out of the list; their files stay.
+    void removeFinished();
     void downloadAllURL();
     bool isExistAtOnceDownloadingObject() const;
     bool isExistAtOncePausedObject() const;
@@ -81,6 +84,14 @@ public:
 private:
     void buildPopupMenu();
     void connectCommands();
+    void connectRowKeys();
+    static void operateRow(YoutubeDownloader &item);
+    void showHideHintPanel();
+    // Puts the links on the clipboard, where the observer knows them as ours.
+    void copyLinks(const QStringList &links);
+    // Says below the list that some lines of a paste or drop were no links.
+    void tellLinesLeftOut(int lines);
+    void showProgressInTitle(const DownloadTotals &totals);
     void observeNotifications();
     void initPasterboardObserver();
     void notificationTableViewDoubleClick();
@@ -101,6 +112,9 @@ private:
     ClipboardSnapshot m_clipboard;
     YoutubeClipboardObserver m_youtubeClipboardObserver{m_clipboard, m_preferences};
     QTimer m_timerUpdateInterface;
+    QTimer m_messageTimer;
+    // What the program last put on the clipboard, while it is still there.
+    std::optional<QString> m_ownClipboardText;
     AddLinksSheet *m_addLinksSheet = nullptr;
     PreferencesWindow *m_preferencesWindow = nullptr;
     PreferencesController *m_preferencesControllerUser = nullptr;

@@ -62,6 +62,13 @@ void YoutubeClipboardObserver::poll()
     const QStringList links = YoutubeDownloader::youtubesURLsFromText(*content.text);
     if (links.isEmpty() || StringUtils::areStringsArrayEqual(links, m_lastAddedURLs))
         return;
+    // Links the program copied or cut itself are not news: announced, they
+    // would bring back the rows a Cut just took away. They count as the
+    // last announced, so copying them again from elsewhere adds nothing.
+    if (content.ours) {
+        m_lastAddedURLs = links;
+        return;
+    }
     NotificationCenter::defaultCenter().post(YOUTUBE_ADD_URLS_FROM_PASTERBOARD.toString(), this,
                                              {{YOUTUBE_ADD_URLS_FROM_PASTERBOARD_KEY_NAME.toString(), links}});
     m_lastAddedURLs = links;

@@ -13,8 +13,8 @@ class YoutubeProgramPreferences;
 // Adds links the user copies anywhere: a thread of its own looks at the
 // clipboard ten times a second and announces its video-link lines with
 // "YoutubeAddURLFromPasteboard" (on that thread) whenever they differ from
-// the last lines announced. The setting autoAddFromPasteboard is read at
-// every look.
+// the last lines announced, unless the program put them there itself. The
+// setting autoAddFromPasteboard is read at every look.
 class YoutubeClipboardObserver final
 {
 public:

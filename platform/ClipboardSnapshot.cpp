@@ -1,9 +1,10 @@
 #include "ClipboardSnapshot.h"
 
-void ClipboardSnapshot::setText(std::optional<QString> text)
+void ClipboardSnapshot::setText(std::optional<QString> text, bool ours)
 {
     std::lock_guard lock(m_mutex);
     m_content.text = std::move(text);
+    m_content.ours = ours;
     ++m_content.version;
 }
 

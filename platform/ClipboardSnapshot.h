@@ -15,10 +15,12 @@ public:
     {
         std::optional<QString> text; // none: the clipboard holds no text
         quint64 version = 0;
+        // The program put the text there itself (Copy, Cut).
+        bool ours = false;
     };
 
     // GUI thread.
-    void setText(std::optional<QString> text);
+    void setText(std::optional<QString> text, bool ours = false);
     // Any thread.
     Content content() const;
 

@@ -10,8 +10,10 @@ namespace {
 constexpr int FrameIntervalMs = 70;
 constexpr int ImageMargin = 10;
 constexpr int CaptionLeft = 80;
+constexpr int CaptionRight = 10;
 constexpr int Height = 60;
 constexpr int CaptionPointSize = 20;
+constexpr int SmallestPointSize = 9;
 
 } // namespace
 
@@ -21,10 +23,7 @@ AnimatedHelpView::AnimatedHelpView(QWidget *parent)
     setFixedHeight(Height);
     for (int i = 1; i <= FrameCount; ++i)
         m_frames.append(QImage(u":/images/vantrel-icon-%1.png"_s.arg(i)));
-    QFont font = m_hintCaptionField->font();
-    font.setPointSize(CaptionPointSize);
-    m_hintCaptionField->setFont(font);
-    m_hintCaptionField->setGeometry(CaptionLeft, 0, 10'000, Height);
+    m_hintCaptionField->setWordWrap(true);
     m_hintCaptionField->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     m_animateTimer.setInterval(FrameIntervalMs);
     connect(&m_animateTimer, &QTimer::timeout, this, &AnimatedHelpView::timerAnimateOnTimer);
@@ -39,6 +38,29 @@ QString AnimatedHelpView::hintCaption() const
 void AnimatedHelpView::setHintCaption(const QString &caption)
 {
     m_hintCaptionField->setText(caption);
+    fitCaption();
+}
+
+void AnimatedHelpView::resizeEvent(QResizeEvent *)
+{
+    fitCaption();
+}
+
+// The caption is the first sentence a new user reads: it shows whole, on
+// one line or two, in the largest size up to 20 points that the strip holds.
+void AnimatedHelpView::fitCaption()
+{
+    const QRect area(CaptionLeft, 0, std::max(0, width() - CaptionLeft - CaptionRight), Height);
+    m_hintCaptionField->setGeometry(area);
+    QFont font = m_hintCaptionField->font();
+    for (int size = CaptionPointSize; size >= SmallestPointSize; --size) {
+        font.setPointSize(size);
+        const QRect needed = QFontMetrics(font).boundingRect(QRect(QPoint(), area.size()), Qt::TextWordWrap,
+                                                             hintCaption());
+        if (needed.height() <= area.height() && needed.width() <= area.width())
+            break;
+    }
+    m_hintCaptionField->setFont(font);
 }
 
 void AnimatedHelpView::setIsActive(bool active)

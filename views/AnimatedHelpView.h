@@ -6,8 +6,8 @@
 
 class QLabel;
 
-// The hint strip above the empty list: a small looping icon and one line of
-// large text telling the user what to do. The window's layout gives its room
+// The hint strip above the empty list: a small looping icon and a line or
+// two of large text telling the user what to do. The window's layout gives its room
 // to the list while it is hidden.
 class AnimatedHelpView final : public QWidget
 {
@@ -30,8 +30,10 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void fitCaption();
     void showAnimatedHint();
     void hideAnimatedHint();
 

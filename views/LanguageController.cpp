@@ -56,7 +56,8 @@ void LanguageController::fillMainWindowLanguageStrings()
         {u"miHelp", 6},            {u"miCut", 227},             {u"miCopy", 228},
         {u"miPaste", 229},         {u"miSelectAll", 224},       {u"mnuFile", 5},
         {u"mnuHelp", 6},           {u"mnuEdit", 226},           {u"miSupport", 120},
-        {u"miShowHintPanel", 14},
+        {u"miShowHintPanel", 14},  {u"miCopyLink", 245},       {u"miRemoveFinished", 246},
+        {u"miOpenOutputFolder", 247},
     };
     for (const auto &[name, number] : Texts)
         setText(QString::fromUtf16(name), lang(number));
