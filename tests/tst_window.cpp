@@ -3,10 +3,12 @@
 #include "AppController.h"
 #include "ImageView.h"
 #include "ItemRowViews.h"
+#include "LocalizedStrings.h"
 #include "MainWindow.h"
 #include "PathController.h"
 #include "PreferencesWindow.h"
 #include "RecordingOwner.h"
+#include "RowDelegate.h"
 #include "SamplePages.h"
 #include "SelectionHighlight.h"
 #include "SiteFixture.h"
@@ -23,6 +25,9 @@
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -33,10 +38,12 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <thread>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
 
 using Item = std::shared_ptr<YoutubeDownloader>;
 
@@ -243,6 +250,8 @@ private Q_SLOTS:
                                               + u"\n"_s + prose + u"\n"_s + a.toUpper() + u"\n"_s);
         m_window->ui().miPaste->trigger();
         QCOMPARE(links(), (QStringList{b, a, prose, a.toUpper()}));
+        QCOMPARE(m_window->ui().messageText->text(), u"1 line was left out: only links to video pages in the form "
+                                                      "http://www.youtube.com/watch?v=… are taken."_s);
         list().at(1)->removeObject();
         m_window->ui().miPaste->trigger();
         QCOMPARE(links(), (QStringList{b, prose, a.toUpper(), a}));
@@ -293,6 +302,8 @@ private Q_SLOTS:
         // The downloads move to Downloading on their own threads.
         QTRY_COMPARE(button->text(), u"Pause All"_s);
         QVERIFY(waitForStatus(first, StatusDownloading) && waitForStatus(second, StatusDownloading));
+        const QRegularExpression title(uR"(^0 of 2 · \d+ % — Vantrel$)"_s);
+        QTRY_VERIFY2(title.match(m_window->windowTitle()).hasMatch(), qPrintable(m_window->windowTitle()));
         const QRegularExpression running(uR"(^Downloading\nSpeed: +\d+\.\d\d MB/s\nTime left: \d\d:\d\d)"_s);
         QTRY_VERIFY2(running.match(text(0, RowModel::StatusColumn)).hasMatch(), qPrintable(text(0, RowModel::StatusColumn)));
         second->pause();
@@ -300,6 +311,7 @@ private Q_SLOTS:
         QCOMPARE(first->youtubeStatus(), StatusDownloadPaused);
         QCOMPARE(second->youtubeStatus(), StatusDownloadPaused);
         QTRY_COMPARE(button->text(), u"Download All"_s);
+        QTRY_COMPARE(m_window->windowTitle(), u"Vantrel"_s);
         button->trigger();
         QCOMPARE(first->youtubeStatus(), StatusDownloading);
         QCOMPARE(second->youtubeStatus(), StatusDownloading);
@@ -329,15 +341,27 @@ private Q_SLOTS:
         QCOMPARE(item->currentQuality(), streams.at(other));
     }
 
-    void rightClickActsOnTheRowUnderThePointer()
+    void rowMenuActsOnItsRow_data()
     {
+        QTest::addColumn<int>("reason");
+        QTest::newRow("right click on another row") << int(QContextMenuEvent::Mouse);
+        QTest::newRow("menu key on the current row") << int(QContextMenuEvent::Keyboard);
+    }
+
+    void rowMenuActsOnItsRow()
+    {
+        QFETCH(int, reason);
         const Item first = added(u"rightAaaaaa"_s);
         const Item second = added(u"rightBbbbbb"_s);
         QVERIFY(waitForStatus(first, StatusReady) && waitForStatus(second, StatusReady));
         TableViewDragged *table = m_window->ui().tableView;
         table->selectRow(0);
-        const QPoint point = table->visualRect(model().index(1, RowModel::StatusColumn)).center();
-        QContextMenuEvent event(QContextMenuEvent::Mouse, point, table->viewport()->mapToGlobal(point));
+        QPoint point = table->visualRect(model().index(1, RowModel::StatusColumn)).center();
+        if (reason == QContextMenuEvent::Keyboard) {
+            table->selectionModel()->setCurrentIndex(model().index(1, 0), QItemSelectionModel::NoUpdate);
+            point = table->viewport()->rect().topLeft();
+        }
+        QContextMenuEvent event(QContextMenuEvent::Reason(reason), point, table->viewport()->mapToGlobal(point));
         QCoreApplication::sendEvent(table->viewport(), &event);
         QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
         QCOMPARE(table->selectionModel()->selectedRows().constFirst().row(), 1);
@@ -428,12 +452,19 @@ private Q_SLOTS:
         AddLinksSheet &sheet = controller().addLinksSheet();
         QTRY_VERIFY(sheet.isVisible());
         QCOMPARE(sheet.text(), a + u"\n"_s + b + u"\n"_s);
+        auto *leftOut = sheet.findChild<QLabel *>(u"txtLinesLeftOut"_s);
+        QCOMPARE(leftOut->text(), QString());
+        auto *edit = sheet.findChild<QPlainTextEdit *>(u"newAddedURLS"_s);
+        QTest::keyClicks(edit, u"no link"_s);
+        QCOMPARE(leftOut->text(), u"1 line is not a link to a video page and will be left out."_s);
+        edit->appendPlainText(u"https://www.youtube.com/watch?v=secureAaaa\n"_s);
+        QCOMPARE(leftOut->text(), u"2 lines are not links to video pages and will be left out."_s);
         // Paste belongs to the sheet now.
         ui.miPaste->trigger();
         QCOMPARE(links(), QStringList());
         QGuiApplication::clipboard()->setText(c);
         QTest::keyClick(sheet.findChild<QPlainTextEdit *>(u"newAddedURLS"_s), Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(sheet.text(), a + u"\n"_s + b + u"\n"_s + c);
+        QVERIFY(sheet.text().endsWith(u"\n"_s + c));
         if (add)
             QTest::mouseClick(sheet.findChild<QPushButton *>(u"btnAddURL"_s), Qt::LeftButton);
         else
@@ -451,14 +482,21 @@ private Q_SLOTS:
         QTest::addColumn<QList<QUrl>>("urls");
         QTest::addColumn<bool>("image");
         QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QString>("message");
 
         const QString link = SiteFixture::watchLink(u"droppedAaaa"_s);
-        QTest::newRow("text with a link among words") << u"a song\nplay "_s + link + u" loud"_s << QList<QUrl>{} << false
-                                                      << QStringList{u"play "_s + link + u" loud"_s};
-        QTest::newRow("a link from a browser") << link << QList<QUrl>{QUrl(link)} << false << QStringList{link};
-        QTest::newRow("addresses only") << QString() << QList<QUrl>{QUrl(link)} << false << QStringList{link};
-        QTest::newRow("an image") << QString() << QList<QUrl>{} << true << QStringList{};
-        QTest::newRow("text without links") << u"just words"_s << QList<QUrl>{} << false << QStringList{};
+        const QString leftOut = u"2 lines were left out: only links to video pages in the form "
+                                "http://www.youtube.com/watch?v=… are taken."_s;
+        QTest::newRow("text with a link among words")
+            << u"a song\nplay "_s + link + u" loud\n\nhttps://www.youtube.com/watch?v=droppedBbbb"_s << QList<QUrl>{}
+            << false << QStringList{u"play "_s + link + u" loud"_s} << leftOut;
+        QTest::newRow("a link from a browser") << link << QList<QUrl>{QUrl(link)} << false << QStringList{link}
+                                               << QString();
+        QTest::newRow("addresses only") << QString() << QList<QUrl>{QUrl(link)} << false << QStringList{link}
+                                        << QString();
+        QTest::newRow("an image") << QString() << QList<QUrl>{} << true << QStringList{} << QString();
+        QTest::newRow("text without links") << u"just words"_s << QList<QUrl>{} << false << QStringList{}
+                                            << QString();
     }
 
     void drops()
@@ -485,6 +523,7 @@ private Q_SLOTS:
         QCoreApplication::sendEvent(viewport, &drop);
         QTest::qWait(50);
         QCOMPARE(links(), added);
+        QTEST(m_window->ui().messageText->text(), "message");
     }
 
     void doubleClickPlays()
@@ -496,7 +535,17 @@ private Q_SLOTS:
         TableViewDragged *table = m_window->ui().tableView;
         const QRect title = table->visualRect(model().index(0, RowModel::TitleColumn));
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, title.topLeft() + QPoint(20, 20));
-        QTRY_COMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(item->filePathForDownloading())});
+        const QUrl file = QUrl::fromLocalFile(item->filePathForDownloading());
+        QTRY_COMPARE(m_opened, QList<QUrl>{file});
+        QTest::keyClick(table, Qt::Key_Return);
+        QCOMPARE(m_opened, (QList<QUrl>{file, file}));
+
+        m_window->ui().miOpenOutputFolder->trigger();
+        QCOMPARE(m_opened.constLast(), QUrl::fromLocalFile(m_fixture->outputDir.path()));
+        const Item ready = added(u"doubleBbbbb"_s);
+        m_window->ui().miRemoveFinished->trigger();
+        QCOMPARE(list(), QList<Item>{ready});
+        QVERIFY(QFile::exists(item->filePathForDownloading()));
     }
 
     void preferencesWindow()
@@ -586,6 +635,259 @@ private Q_SLOTS:
         QCOMPARE(m_opened, QList<QUrl>{opened});
     }
 
+    void ownCopiesStayOut()
+    {
+        QGuiApplication::clipboard()->clear();
+        controller().applicationDidFinishLaunching();
+        const QString a = SiteFixture::watchLink(u"cutAaaaaaaa"_s);
+        const QString b = SiteFixture::watchLink(u"cutBbbbbbbb"_s);
+        controller().addYoutubesURL({a, b});
+        m_window->ui().tableView->selectRow(0);
+        m_window->ui().miCut->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), a);
+        controller().showRowMenu(list().constFirst(), QPoint(10, 10));
+        controller().popupMenu().findChild<QAction *>(u"miCopyLink"_s)->trigger();
+        controller().popupMenu().close();
+        QCOMPARE(QGuiApplication::clipboard()->text(), b);
+        list().constFirst()->removeObject();
+        QTest::qWait(500);
+        QCOMPARE(links(), QStringList());
+        // What another program copies is still taken.
+        QGuiApplication::clipboard()->setText(a);
+        QTRY_COMPARE(links(), QStringList{a});
+    }
+
+    void doubleClickOnRemoveRemovesOneRow()
+    {
+        controller().addYoutubesURL({SiteFixture::watchLink(u"twiceAaaaaa"_s), SiteFixture::watchLink(u"twiceBbbbbb"_s),
+                                     SiteFixture::watchLink(u"twiceCcccc"_s)});
+        // As the window system delivers a double click: a click, then a
+        // double-click press and its release.
+        QWidget *viewport = m_window->ui().tableView->viewport();
+        const QPoint remove = buttonRect(0, YoutubeOperationsView::RemoveButton).center();
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, remove);
+        for (const QEvent::Type type : {QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, remove, viewport->mapToGlobal(remove), Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, {});
+            QCoreApplication::sendEvent(viewport, &event);
+        }
+        QCOMPARE(list().size(), 2);
+    }
+
+    void hintSwitchFollowsTheSetting()
+    {
+        AnimatedHelpView *hint = m_window->ui().animatedHelpView;
+        QAction *toggle = m_window->ui().miShowHintPanel;
+        QVERIFY(hint->isActive());
+        const Item first = added(u"hintAaaaaaa"_s);
+        QVERIFY(!hint->isActive());
+        toggle->trigger();
+        QVERIFY(!hint->isActive() && !toggle->isChecked());
+        QCOMPARE(stored(u"values.isShowHintPanel"_s), false);
+        toggle->trigger();
+        QVERIFY(hint->isActive() && toggle->isChecked());
+        QCOMPARE(stored(u"values.isShowHintPanel"_s), true);
+        const Item second = added(u"hintBbbbbbb"_s);
+        first->removeObject();
+        second->removeObject();
+        QVERIFY(!hint->isActive());
+    }
+
+    void hintCaptionWhole_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("width");
+        for (const QLocale::Language language : {QLocale::English, QLocale::German}) {
+            const QString caption = LocalizedStrings(QLocale(language)).text(46);
+            for (const int width : {940, 640})
+                QTest::addRow("%s at %d", qPrintable(QLocale::languageToCode(language)), width) << caption << width;
+        }
+    }
+
+    void hintCaptionWhole()
+    {
+        QFETCH(QString, caption);
+        QFETCH(int, width);
+        AnimatedHelpView *hint = m_window->ui().animatedHelpView;
+        hint->setHintCaption(caption);
+        m_window->resize(width, 600);
+        QTRY_COMPARE(hint->width(), width - 12);
+        const QLabel *label = hint->findChild<QLabel *>();
+        QVERIFY(hint->rect().contains(label->geometry()));
+        const QRect room = label->contentsRect();
+        const QRect needed = QFontMetrics(label->font()).boundingRect(room, Qt::TextWordWrap, caption);
+        QVERIFY(needed.width() <= room.width() && needed.height() <= room.height());
+    }
+
+    void rowButtonsAndBar()
+    {
+        // Every request for the stream fails, from its size on.
+        m_fixture->site.addFault(SiteFault::parse(u"path=/videoplayback,status=404"_s).value());
+        const Item item = added(u"paintAaaaaa"_s);
+        QVERIFY(waitForStatus(item, StatusReady));
+        item->setDownloadPolicy({.attempts = 5, .firstDelay = 60s});
+        item->downloadButtonSelector();
+        QTRY_VERIFY(item->statusNote().startsWith(u"Connection lost"_s));
+        // The bar shows what is held: nothing.
+        TableViewDragged *table = m_window->ui().tableView;
+        const QRect cell = table->visualRect(model().index(0, RowModel::OperationsColumn));
+        YoutubeOperationsView geometry;
+        geometry.initProgressIndicator(1);
+        const QRect bar =
+            geometry.calculateButtonsPositions(cell.size(), StatusDownloading).progress->translated(cell.topLeft());
+        QTRY_VERIFY(grabbed(bar) != grabbed(bar.translated(0, TableViewDragged::RowHeight)));
+        QCOMPARE(pixelsLike(grabbed(bar.adjusted(2, 2, -2, -2)), table->palette().color(QPalette::Highlight)), 0);
+
+        // Under the pointer a button is framed and keeps its icon.
+        const QRect pause = buttonRect(0, YoutubeOperationsView::PauseButton);
+        const QRect icon(pause.center() - QPoint(7, 7), QSize(14, 14));
+        const int ink = pixelsLike(grabbed(icon), QColor(0x3d, 0x3d, 0x3d));
+        QVERIFY(ink > 20);
+        QTest::mouseMove(table->viewport(), pause.center());
+        QTRY_VERIFY(grabbed(pause) != grabbed(pause.translated(0, TableViewDragged::RowHeight)));
+        QCOMPARE(pixelsLike(grabbed(icon), QColor(0x3d, 0x3d, 0x3d)), ink);
+    }
+
+    void toolTips_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("tip");
+
+        using V = YoutubeOperationsView;
+        QTest::newRow("download") << int(StatusReady) << QString() << int(V::DownloadButton) << u"Download"_s;
+        QTest::newRow("remove") << int(StatusReady) << QString() << int(V::RemoveButton) << u"Remove from the list"_s;
+        QTest::newRow("pause") << int(StatusDownloading) << QString() << int(V::PauseButton) << u"Pause"_s;
+        QTest::newRow("resume") << int(StatusDownloadPaused) << QString() << int(V::ResumeButton) << u"Resume"_s;
+        QTest::newRow("resume after a failure") << int(StatusConvertPaused) << u"Conversion failed"_s
+                                                << int(V::ResumeButton) << u"Try again"_s;
+        QTest::newRow("play") << int(StatusFinished) << QString() << int(V::PlayButton) << u"Play"_s;
+        QTest::newRow("menu") << int(StatusReady) << QString() << -1 << u"More actions"_s;
+        QTest::newRow("status cell") << int(StatusReady) << u"A note"_s << int(RowDelegate::NoButton)
+                                     << u"Ready to download\nA note"_s;
+    }
+
+    void toolTips()
+    {
+        QFETCH(int, status);
+        QFETCH(QString, note);
+        QFETCH(int, button);
+        const Item item = added(u"tipAaaaaaaa"_s);
+        QVERIFY(waitForStatus(item, StatusReady));
+        item->setYoutubeStatus(YoutubeStatus(status));
+        item->setStatusNote(note);
+        TableViewDragged *table = m_window->ui().tableView;
+        const QPoint point = button == RowDelegate::NoButton
+            ? table->visualRect(model().index(0, RowModel::StatusColumn)).center()
+            : buttonRect(0, button).center();
+        QHelpEvent help(QEvent::ToolTip, point, table->viewport()->mapToGlobal(point));
+        QCoreApplication::sendEvent(table->viewport(), &help);
+        QFETCH(QString, tip);
+        QTRY_COMPARE(QToolTip::text(), tip);
+        QToolTip::hideText();
+    }
+
+    void statusTextsReadable()
+    {
+        TableViewDragged *table = m_window->ui().tableView;
+        QHeaderView *header = table->horizontalHeader();
+        // Long failure notes show whole at the window's first size, in both
+        // languages.
+        const QRect cell(0, 0, header->sectionSize(RowModel::StatusColumn), TableViewDragged::RowHeight);
+        for (const auto &[status, note] :
+             {std::pair{u"Paused"_s, u"Download stopped: the connection ended early. Press Resume to try again."_s},
+              std::pair{u"Angehalten"_s, u"Die Videodatei konnte nicht gespeichert werden: No space left on device. "
+                                         "Mit „Fortsetzen“ erneut versuchen."_s}}) {
+            StyledText text(Qt::AlignHCenter);
+            text.append(status, Qt::blue, StyledText::Font::Bold);
+            text.append(u'\n' + note, Qt::red, StyledText::Font::System);
+            QCOMPARE(RowDelegate::statusLines(table->font(), text, cell).join(u' '), status + u' ' + note);
+        }
+
+        // A border dragged widens the status column at the title's cost.
+        const int title = header->sectionSize(RowModel::TitleColumn);
+        const int status = header->sectionSize(RowModel::StatusColumn);
+        const QPoint border(header->sectionViewportPosition(RowModel::StatusColumn) - 1, header->height() / 2);
+        QTest::mousePress(header->viewport(), Qt::LeftButton, {}, border);
+        QTest::mouseMove(header->viewport(), border - QPoint(50, 0));
+        QTest::mouseMove(header->viewport(), border - QPoint(100, 0));
+        QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, border - QPoint(100, 0));
+        QCOMPARE(header->sectionSize(RowModel::StatusColumn), status + 100);
+        QCOMPARE(header->sectionSize(RowModel::TitleColumn), title - 100);
+
+        // An open tooltip follows the status under it.
+        const Item item = added(u"readAaaaaaa"_s);
+        QVERIFY(waitForStatus(item, StatusReady));
+        const QPoint point = table->visualRect(model().index(0, RowModel::StatusColumn)).center();
+        QHelpEvent help(QEvent::ToolTip, point, table->viewport()->mapToGlobal(point));
+        QCoreApplication::sendEvent(table->viewport(), &help);
+        QTRY_COMPARE(QToolTip::text(), u"Ready to download"_s);
+        item->setStatusNote(u"Something went wrong"_s);
+        QTRY_COMPARE(QToolTip::text(), u"Ready to download\nSomething went wrong"_s);
+        QToolTip::hideText();
+    }
+
+    void keysWorkTheSelectedRows()
+    {
+        throttleStreams();
+        const Item first = added(u"keysAaaaaaa"_s);
+        const Item second = added(u"keysBbbbbbb"_s);
+        QVERIFY(waitForStatus(first, StatusReady) && waitForStatus(second, StatusReady));
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        TableViewDragged *table = m_window->ui().tableView;
+        table->setFocus();
+        table->selectAll();
+        QTest::keyClick(table, Qt::Key_Space);
+        QVERIFY(waitForStatus(first, StatusDownloading) && waitForStatus(second, StatusDownloading));
+        QTest::keyClick(table, Qt::Key_Space);
+        QCOMPARE(first->youtubeStatus(), StatusDownloadPaused);
+        QCOMPARE(second->youtubeStatus(), StatusDownloadPaused);
+        table->selectRow(1);
+        QTest::keyClick(table, Qt::Key_Space);
+        QCOMPARE(first->youtubeStatus(), StatusDownloadPaused);
+        QCOMPARE(second->youtubeStatus(), StatusDownloading);
+        QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), second->youtubeURL());
+        QTest::keyClick(table, Qt::Key_Delete);
+        QCOMPARE(list(), QList<Item>{first});
+    }
+
+    void aChangeRepaintsItsOwnRow()
+    {
+        QStringList codes{u"rowsAaaaaaa"_s, u"rowsBbbbbbb"_s, u"rowsCcccccc"_s};
+        for (const QString &code : codes) {
+            if (!waitForStatus(added(code), StatusReady))
+                QFAIL("no page");
+        }
+        QSignalSpy changes(&model(), &QAbstractItemModel::dataChanged);
+        list().at(1)->setStatusNote(u"Only this row"_s);
+        QTRY_VERIFY(std::any_of(changes.cbegin(), changes.cend(), [](const QList<QVariant> &change) {
+            return change.at(0).toModelIndex().row() == 1 && change.at(1).toModelIndex().row() == 1;
+        }));
+        QVERIFY(text(1, RowModel::StatusColumn).endsWith(u"Only this row"_s));
+        QVERIFY(!text(0, RowModel::StatusColumn).contains(u"Only"_s) && !text(2, RowModel::StatusColumn).contains(u"Only"_s));
+    }
+
+    void downloadAllPausesAndResumesConversions()
+    {
+        // An encoder that never reads keeps the item converting.
+        const StandInProgram lame(u"lame"_s, "sleep 60");
+        qputenv("PATH", lame.searchPath());
+        m_fixture->preferences.setOutputFormat(1);
+        const Item item = added(u"allConvAaaa"_s);
+        QVERIFY(waitForStatus(item, StatusReady));
+        item->downloadButtonSelector();
+        QVERIFY(waitForStatus(item, StatusConverting));
+        QAction *button = m_window->ui().toolDownloadAll;
+        button->trigger();
+        QCOMPARE(item->youtubeStatus(), StatusConvertPaused);
+        QTRY_COMPARE(button->text(), u"Download All"_s);
+        button->trigger();
+        QCOMPARE(item->youtubeStatus(), StatusConverting);
+    }
+
     void closingStopsEverythingInTime()
     {
         // An encoder that never reads keeps one item converting.
@@ -659,16 +961,41 @@ private:
 
     void throttleStreams() { m_fixture->site.addFault(SiteFault::parse(u"path=/videoplayback,throttle=20000"_s).value()); }
 
-    // Clicks the row's button where the row shows it.
-    void click(int row, YoutubeOperationsView::Button button)
+    // Where the row shows the button, in the viewport; the menu button is -1.
+    QRect buttonRect(int row, int button)
     {
-        TableViewDragged *table = m_window->ui().tableView;
-        const QRect cell = table->visualRect(model().index(row, RowModel::OperationsColumn));
+        const int column = button < 0 ? RowModel::TitleColumn : RowModel::OperationsColumn;
+        const QRect cell = m_window->ui().tableView->visualRect(model().index(row, column));
+        if (button < 0)
+            return YoutubeMenuView::getMenuButtonFrame(cell.size()).toRect().translated(cell.topLeft());
         YoutubeOperationsView geometry;
         for (const auto &[shown, frame] : geometry.calculateButtonsPositions(cell.size(), list().at(row)->youtubeStatus()).buttons) {
             if (shown == button)
-                QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, frame.translated(cell.topLeft()).center());
+                return frame.translated(cell.topLeft());
         }
+        return {};
+    }
+
+    void click(int row, YoutubeOperationsView::Button button)
+    {
+        QTest::mouseClick(m_window->ui().tableView->viewport(), Qt::LeftButton, {}, buttonRect(row, button).center());
+    }
+
+    QImage grabbed(const QRect &rect) { return m_window->ui().tableView->viewport()->grab(rect).toImage(); }
+
+    // Pixels within `tolerance` of `color` in each channel.
+    static int pixelsLike(const QImage &image, const QColor &color, int tolerance = 40)
+    {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                count += std::abs(pixel.red() - color.red()) <= tolerance
+                    && std::abs(pixel.green() - color.green()) <= tolerance
+                    && std::abs(pixel.blue() - color.blue()) <= tolerance;
+            }
+        }
+        return count;
     }
 
     QList<QAction *> openQualityMenu(const Item &item)
