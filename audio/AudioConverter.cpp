@@ -152,7 +152,7 @@ void AudioConverter::convertData(WorkerThread &thread)
         return;
     }
     if (!finished || !decoder.endedNormally()) {
-        setFailure(!finished ? error : decoder.errorString().isEmpty() ? u"the video file ends early"_s : decoder.errorString());
+        setFailure(!finished ? error : decoder.errorString().isEmpty() ? StringUtils::langStr(316) : decoder.errorString());
         return;
     }
     if (!output.commit()) {

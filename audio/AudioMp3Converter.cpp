@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "AudioDecoder.h"
+#include "StringUtils.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -65,7 +66,7 @@ bool AudioMp3Converter::doOnFinishConverting(AtomicFile &output, QString &error)
         return false;
     }
     if (QFileInfo(output.temporaryPath()).size() <= 0) {
-        error = u"the encoder wrote no file"_s;
+        error = StringUtils::langStr(317);
         return false;
     }
     return true;

@@ -163,6 +163,6 @@ QString MediaConversion::writeTags(YoutubeDownloader &item) const
     if (!tag.saveTags())
         return StringUtils::langStr(304).arg(tag.errorString());
     if (!trailer.saveTags())
-        return StringUtils::langStr(304).arg(u"ID3v1"_s);
+        return StringUtils::langStr(304).arg(StringUtils::langStr(315).arg(trailer.errorString()));
     return {};
 }

@@ -111,7 +111,7 @@ bool VideoDownload::startRequest()
         .failed = [this](const QString &reason) { onFailed(reason); },
     });
     if (!m_connection) {
-        giveUp(StringUtils::langStr(301).arg(u"not a web address"_s));
+        giveUp(StringUtils::langStr(301).arg(StringUtils::langStr(313)));
         return false;
     }
     if (!m_viewTimer.isActive())
@@ -132,7 +132,7 @@ void VideoDownload::onResponse(const HttpConnection::Response &response)
 {
     if (response.statusCode == 206 && response.rangeFirst != m_requestOffset) {
         m_connection->cancel();
-        onFailed(u"the server sent another part of the stream"_s);
+        onFailed(StringUtils::langStr(311));
         return;
     }
     // A stream keeps its length. An answer that announces another one cannot
@@ -141,7 +141,7 @@ void VideoDownload::onResponse(const HttpConnection::Response &response)
     const qint64 length = response.statusCode == 206 ? response.rangeTotal : response.contentLength;
     if (length > 0 && m_expected > 0 && length != m_expected) {
         m_connection->cancel();
-        onFailed(u"the server announced another length"_s);
+        onFailed(StringUtils::langStr(312));
         return;
     }
     if (m_requestOffset > 0 && response.statusCode != 206) {
@@ -193,7 +193,7 @@ void VideoDownload::onFinished()
 {
     m_connectionEnded = true;
     if (m_expected > 0 && m_received < m_expected) {
-        onFailed(u"the connection ended early"_s);
+        onFailed(StringUtils::langStr(310));
         return;
     }
     m_complete = true;

@@ -382,7 +382,7 @@ void YoutubeDownloader::startConversion(const MediaConversion::Job &job, Youtube
     if (!changeYoutubeStatus(from, StatusConverting))
         return;
     if (!fresh->start()) {
-        setStatusNote(StringUtils::langStr(303).arg(u"the converter could not start"_s));
+        setStatusNote(StringUtils::langStr(303).arg(StringUtils::langStr(314)));
         changeYoutubeStatus(StatusConverting, StatusConvertPaused);
     }
 }

@@ -1,5 +1,7 @@
 #include "AtomicFile.h"
 
+#include "LocalizedStrings.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -41,7 +43,7 @@ bool AtomicFile::open()
 {
     const QFileInfo target(m_targetPath);
     if (!QDir().mkpath(target.absolutePath())) {
-        m_error = u"cannot create the folder %1"_s.arg(target.absolutePath());
+        m_error = LocalizedStrings::shared().text(320).arg(target.absolutePath());
         return false;
     }
     // NewOnly creates the file with the usual permissions (0666 less the
@@ -89,7 +91,7 @@ bool AtomicFile::appendCopyOf(const QString &path)
     // QFile's idea of its position must follow what was written beneath it.
     m_file.seek(m_file.size());
     if (left > 0)
-        m_error = u"cannot copy %1"_s.arg(path);
+        m_error = LocalizedStrings::shared().text(321).arg(path);
     return left == 0;
 }
 

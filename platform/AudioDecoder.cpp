@@ -1,5 +1,7 @@
 #include "AudioDecoder.h"
 
+#include "LocalizedStrings.h"
+
 #include <QFile>
 
 #include <cstring>
@@ -59,24 +61,24 @@ bool AudioDecoder::open(const QString &path, int maxChannels)
     Handles &h = *m_handles;
     int code = avformat_open_input(&h.format, QFile::encodeName(path).constData(), nullptr, nullptr);
     if (code < 0) {
-        fail(u"cannot open the file"_s, code);
+        fail(LocalizedStrings::shared().text(323), code);
         return false;
     }
     if ((code = avformat_find_stream_info(h.format, nullptr)) < 0) {
-        fail(u"cannot read the file"_s, code);
+        fail(LocalizedStrings::shared().text(324), code);
         return false;
     }
     const AVCodec *decoder = nullptr;
     m_streamIndex = av_find_best_stream(h.format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
     if (m_streamIndex < 0 || !decoder) {
-        fail(u"no sound track"_s, m_streamIndex);
+        fail(LocalizedStrings::shared().text(325), m_streamIndex);
         return false;
     }
     const AVStream *stream = h.format->streams[m_streamIndex];
     h.codec = avcodec_alloc_context3(decoder);
     if (!h.codec || avcodec_parameters_to_context(h.codec, stream->codecpar) < 0
         || (code = avcodec_open2(h.codec, decoder, nullptr)) < 0) {
-        fail(u"cannot decode the sound track"_s, code);
+        fail(LocalizedStrings::shared().text(326), code);
         return false;
     }
     if (h.codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
@@ -86,7 +88,7 @@ bool AudioDecoder::open(const QString &path, int maxChannels)
     if (maxChannels > 0 && m_channels > maxChannels)
         m_channels = maxChannels;
     if (m_sampleRate <= 0 || m_channels <= 0) {
-        fail(u"the sound track has no samples"_s, AVERROR_INVALIDDATA);
+        fail(LocalizedStrings::shared().text(327), AVERROR_INVALIDDATA);
         return false;
     }
 
@@ -98,7 +100,7 @@ bool AudioDecoder::open(const QString &path, int maxChannels)
                                h.codec->sample_fmt, h.codec->sample_rate, 0, nullptr);
     av_channel_layout_uninit(&outputLayout);
     if (code < 0 || (code = swr_init(h.resampler)) < 0) {
-        fail(u"cannot convert the samples"_s, code);
+        fail(LocalizedStrings::shared().text(329), code);
         return false;
     }
     h.packet = av_packet_alloc();
@@ -161,7 +163,7 @@ bool AudioDecoder::decodeMore()
             m_draining = true;
             avcodec_send_packet(h.codec, nullptr);
         } else if (code < 0) {
-            fail(u"cannot read the file"_s, code);
+            fail(LocalizedStrings::shared().text(324), code);
             return false;
         } else {
             const bool ours = h.packet->stream_index == m_streamIndex;
@@ -169,7 +171,7 @@ bool AudioDecoder::decodeMore()
             const int sent = ours ? avcodec_send_packet(h.codec, h.packet) : 0;
             av_packet_unref(h.packet);
             if (ours && (corrupt || (sent < 0 && sent != AVERROR(EAGAIN)))) {
-                fail(u"the sound track is damaged"_s, sent < 0 ? sent : AVERROR_INVALIDDATA);
+                fail(LocalizedStrings::shared().text(328), sent < 0 ? sent : AVERROR_INVALIDDATA);
                 return false;
             }
         }
@@ -191,7 +193,7 @@ bool AudioDecoder::receiveFrames()
             return flushed;
         }
         if (code < 0) {
-            fail(u"the sound track is damaged"_s, code);
+            fail(LocalizedStrings::shared().text(328), code);
             return false;
         }
         const bool converted = appendConverted(h.frame);
@@ -215,7 +217,7 @@ bool AudioDecoder::appendConverted(const AVFrame *frame)
                                       inputSamples);
     if (converted < 0) {
         m_pending.resize(held);
-        fail(u"cannot convert the samples"_s, converted);
+        fail(LocalizedStrings::shared().text(329), converted);
         return false;
     }
     m_pending.resize(held + qsizetype(converted) * m_channels * BytesPerSample);

@@ -1,5 +1,7 @@
 #include "EncoderProcess.h"
 
+#include "LocalizedStrings.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
@@ -53,7 +55,7 @@ QString EncoderProcess::findProgram(const QString &name)
 bool EncoderProcess::start(const QString &program, const QStringList &arguments)
 {
     if (program.isEmpty()) {
-        m_error = u"the encoder program was not found"_s;
+        m_error = LocalizedStrings::shared().text(330);
         return false;
     }
     // An encoder that quits early must fail our write, not end the program.
@@ -101,7 +103,7 @@ bool EncoderProcess::write(const char *data, qint64 size)
         if (written < 0 && errno == EINTR)
             continue;
         if (written < 0 && errno == EAGAIN && isCancelled()) {
-            m_error = u"the conversion was cancelled"_s;
+            m_error = LocalizedStrings::shared().text(331);
             closeInput();
             return false;
         }
@@ -113,7 +115,7 @@ bool EncoderProcess::write(const char *data, qint64 size)
         if (written > 0)
             stalled.setRemainingTime(StallTimeoutMs);
         if (written <= 0) {
-            m_error = u"the encoder stopped taking input"_s;
+            m_error = LocalizedStrings::shared().text(332);
             closeInput();
             return false;
         }
@@ -127,22 +129,22 @@ bool EncoderProcess::finish()
 {
     if (m_pid < 0) {
         if (m_error.isEmpty())
-            m_error = u"the encoder is not running"_s;
+            m_error = LocalizedStrings::shared().text(333);
         return false;
     }
     closeInput();
     if (!waitForExit(FinishTimeoutMs)) {
-        m_error = u"the encoder did not finish"_s;
+        m_error = LocalizedStrings::shared().text(334);
         kill();
         return false;
     }
     const QString said = lastErrorLine();
     if (WIFSIGNALED(m_status)) {
-        m_error = u"the encoder crashed"_s + said;
+        m_error = LocalizedStrings::shared().text(335).arg(said);
         return false;
     }
     if (WEXITSTATUS(m_status) != 0) {
-        m_error = u"the encoder failed (exit code %1)%2"_s.arg(WEXITSTATUS(m_status)).arg(said);
+        m_error = LocalizedStrings::shared().text(336).arg(WEXITSTATUS(m_status)).arg(said);
         return false;
     }
     // A clean exit after input was refused still lost some of it.

@@ -1,5 +1,7 @@
 #include "HttpConnection.h"
 
+#include "LocalizedStrings.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -115,7 +117,7 @@ void HttpConnection::finish()
         return;
     }
     if (!m_responded) {
-        fail(u"no response"_s);
+        fail(LocalizedStrings::shared().text(322));
         return;
     }
     m_done = true;

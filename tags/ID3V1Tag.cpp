@@ -39,10 +39,12 @@ QByteArray ID3V1Tag::createDataForWriteToFile() const
 bool ID3V1Tag::saveTags() const
 {
     QFile file(m_filePath);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) || !file.seek(file.size()))
-        return false;
     const QByteArray tag = createDataForWriteToFile();
-    return file.write(tag) == tag.size() && file.flush();
+    if (file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) && file.seek(file.size()) && file.write(tag) == tag.size()
+        && file.flush())
+        return true;
+    m_error = file.errorString();
+    return false;
 }
 
 const QStringList &ID3V1Tag::genresArray()

@@ -23,8 +23,9 @@ public:
     static void writeStringWithFixedLengthToData(const QString &text, int width, QByteArray &data);
     QByteArray createDataForWriteToFile() const;
     // Appends the tag to the file; false (and no file made) when it is missing
-    // or cannot be written.
+    // or cannot be written, with the file's own reason in errorString().
     bool saveTags() const;
+    QString errorString() const { return m_error; }
 
     static const QStringList &genresArray();
     // The genre's index; "Other" (12) for a name not in the table.
@@ -38,4 +39,5 @@ private:
     QString m_year;
     QString m_comment;
     QString m_genre;
+    mutable QString m_error;
 };

@@ -103,7 +103,7 @@ QByteArray ID3V2Tag::buidTagData() const
 bool ID3V2Tag::saveTags() const
 {
     if (!QFile::exists(m_filePath)) {
-        m_error = u"the file is missing"_s;
+        m_error = StringUtils::langStr(318);
         return false;
     }
     AtomicFile target(m_filePath);

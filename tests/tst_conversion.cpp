@@ -24,13 +24,14 @@ namespace {
 
 const QString Link = SiteFixture::watchLink(u"item"_s);
 
-// A watch page with one MP4 stream and a description.
+// A watch page with one MP4 stream and a description longer than an ID3v1
+// comment.
 QByteArray watchPage(const QString &title)
 {
     return "<title>" + title.toHtmlEscaped().toUtf8()
         + "</title><script>'PLAYER_CONFIG': {\"url_encoded_fmt_stream_map\": \"url=http%3A%2F%2Fs.youtube.com%2F"
           "videoplayback%3Fitag%3D18\\u0026quality=medium\\u0026type=video%2Fmp4%3B\"}</script>"
-          "<p id=\"eow-description\" >Line one<br />Zoë &amp; more</p>";
+          "<p id=\"eow-description\" >Line one<br />Zoë &amp; more from the harbour stage</p>";
 }
 
 QString fromTagLib(const TagLib::String &text)
@@ -57,7 +58,7 @@ QStringList readTags(const QString &path)
         }
     }
     if (file.hasID3v1Tag())
-        found << u"v1 title "_s + fromTagLib(file.ID3v1Tag()->title());
+        found << u"v1 title "_s + fromTagLib(file.ID3v1Tag()->title()) << u"v1 comment "_s + fromTagLib(file.ID3v1Tag()->comment());
     return found;
 }
 
@@ -199,10 +200,17 @@ private Q_SLOTS:
         const QString mp3 = m_fixture->outputPath(title + u".mp3"_s);
         QCOMPARE(item->realyDownloadedFilePath(), mp3);
         QCOMPARE(QFile::exists(m_fixture->outputPath(title + u".mp4"_s)), !deleteVideo);
-        const QString comment = description ? u"Line one\nZoë & more"_s : u"http://www.vantrel.example"_s;
-        const QStringList expected{u"title "_s + title, u"comment "_s + comment, u"url "_s + Link,
-                                   u"picture image/jpeg 480x360 type 3"_s, u"v1 title "_s + v1Title};
+        const QString comment = description ? u"Line one\nZoë & more from the harbour stage"_s : u"http://www.vantrel.example"_s;
+        const QStringList expected{u"title "_s + title,
+                                   u"comment "_s + comment,
+                                   u"url "_s + Link,
+                                   u"picture image/jpeg 480x360 type 3"_s,
+                                   u"v1 title "_s + v1Title,
+                                   u"v1 comment "_s + (description ? u"Line one\nZoë & more from the h"_s : comment)};
         QCOMPARE(readTags(mp3), tags ? expected : QStringList());
+        // The tags in front and behind leave every frame in place: 117 of
+        // 1152 samples at 44.1 kHz, three seconds with the encoder's padding.
+        QCOMPARE(TestMedia::probe(mp3, u"stream=codec_name,duration"_s).replace(u'\n', u' '), u"mp3 3.056327"_s);
     }
 
     void hostileTitles_data()
@@ -333,7 +341,7 @@ private Q_SLOTS:
         NotificationCenter::defaultCenter().removeObserver(this);
         QVERIFY(finished);
         QVERIFY(m_owner->statuses().contains(StatusConvertPaused));
-        QCOMPARE(readTags(item->realyDownloadedFilePath()).size(), 5);
+        QCOMPARE(readTags(item->realyDownloadedFilePath()).size(), 6);
     }
 
     void removalDuringConversion_data()

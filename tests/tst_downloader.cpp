@@ -398,6 +398,47 @@ private Q_SLOTS:
         QVERIFY(item->statusNote().isEmpty());
     }
 
+    void renameIntoPlaceFails_data()
+    {
+        QTest::addColumn<bool>("folderGoes"); // else a folder has the video's name
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("a folder under the video's name") << false << u"Is a directory"_s;
+        QTest::newRow("the output folder deleted meanwhile") << true << u"No such file or directory"_s;
+    }
+
+    // Every byte is in, but the file cannot take its name: the item pauses
+    // with the reason rather than finish without a file, and once the
+    // obstacle is gone Resume ends with the whole video.
+    void renameIntoPlaceFails()
+    {
+        QFETCH(bool, folderGoes);
+        QFETCH(QString, reason);
+        const QString folder = m_fixture->outputPath(u"videos"_s);
+        const QString path = folder + u"/Taken.mp4"_s;
+        QVERIFY(QDir().mkpath(folderGoes ? folder : path));
+        m_fixture->preferences.setSavedFolderPath(folder);
+        m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
+        m_fixture->site.setPage(u"taken"_s, customPage(u"Taken"_s, u"http://s.youtube.com/videoplayback?itag=18"_s));
+        addFaults(m_fixture->site, u"path=/videoplayback,throttle=2000000"_s);
+        auto item = newItem(watchLink(u"taken"_s));
+        QVERIFY(startWhenReady(item));
+        if (folderGoes) {
+            QTRY_VERIFY(item->downloadedBytes() > 0);
+            QVERIFY(QDir(folder).removeRecursively());
+        }
+        QVERIFY(waitForStatus(item, StatusDownloadPaused));
+        QCOMPARE(item->statusNote(), u"Could not save the video file: %1. Press Resume to try again."_s.arg(reason));
+        QVERIFY(!QFileInfo(path).isFile());
+
+        if (!folderGoes)
+            QVERIFY(QDir().rmdir(path));
+        item->resume();
+        QVERIFY(waitForStatus(item, StatusFinished));
+        QCOMPARE(SiteFixture::entries(folder), QStringList{u"Taken.mp4"_s});
+        QCOMPARE(SiteFixture::fileBytes(path), m_fixture->streamBytes(18));
+    }
+
     // A stream said to be beyond 2 GiB: its size is shown as it is, and when
     // the bytes stop far short of it the download pauses with the reason.
     void lengthBeyondTwoGiB()
@@ -428,6 +469,35 @@ private Q_SLOTS:
         item->pause();
         QTRY_VERIFY(item->statusNote().isEmpty());
         QCOMPARE(int(item->youtubeStatus()), int(StatusDownloadPaused));
+    }
+
+    void retriesAsAnnounced_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason");
+
+        QTest::newRow("stream missing") << u"path=/videoplayback,status=404"_s << u"HTTP 404"_s;
+        QTest::newRow("reset after the head") << u"path=/videoplayback,reset-after=0"_s << u"Connection closed"_s;
+    }
+
+    // A stream that never comes: each retry the row announces is made, and
+    // none beyond, before the download pauses for good.
+    void retriesAsAnnounced()
+    {
+        auto item = newItem(watchLink(u"retries"_s));
+        QVERIFY(waitForStatus(item, StatusReady));
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
+        m_fixture->site.clearRequests();
+        addFaults(m_fixture->site, fault);
+        item->downloadButtonSelector();
+        QVERIFY(waitForStatus(item, StatusDownloadPaused));
+        QStringList notes;
+        for (int attempt = 1; attempt <= 3; ++attempt)
+            notes.append(u"Connection lost (%1). Trying again in 0 s (%2 of 3)…"_s.arg(reason).arg(attempt));
+        notes.append(u"Download stopped: %1. Press Resume to try again."_s.arg(reason));
+        QCOMPARE(m_owner->notes(), notes);
+        QCOMPARE(m_fixture->site.requests(u"/videoplayback"_s).size(), 4);
     }
 
     void userOperationsOnlyWhereTheyApply()

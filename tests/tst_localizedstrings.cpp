@@ -1,4 +1,7 @@
 #include "LocalizedStrings.h"
+#include "RecordingOwner.h"
+#include "SiteFixture.h"
+#include "StandInProgram.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -8,24 +11,53 @@
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A table as written, one number and its text a line, in the file's order
+// (a parsed object would hide a number written twice).
+QList<std::pair<int, QString>> table(const QString &language)
+{
+    QFile file(u":/strings/%1.json"_s.arg(language));
+    QList<std::pair<int, QString>> texts;
+    if (!file.open(QIODevice::ReadOnly))
+        return texts;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        QByteArray entry = line.trimmed();
+        if (entry.endsWith(','))
+            entry.chop(1);
+        const QJsonObject object = QJsonDocument::fromJson('{' + entry + '}').object();
+        if (!object.isEmpty())
+            texts.append({object.begin().key().toInt(), object.begin().value().toString()});
+    }
+    return texts;
+}
+
+} // namespace
 
 class TestLocalizedStrings : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Every number the program looks up has its own German text, with the same
-    // placeholders as the English one.
-    void germanIsComplete()
+    // Both tables hold the same numbers, each once and in order, and load
+    // whole; every German text is its own, with the same placeholders as
+    // the English one.
+    void tablesMatch()
     {
-        QList<int> numbers{1, 5, 6, 12, 14, 16, 34, 37, 39, 41, 44, 46, 52, 54, 55, 56, 62, 64, 65, 69, 70,
-                           75, 77, 82, 84, 85, 87, 88, 120, 188, 204, 206, 207};
-        for (const auto &[first, last] : {std::pair{22, 32}, {47, 50}, {99, 112}, {211, 229}, {300, 304}}) {
-            for (int n = first; n <= last; ++n)
-                numbers.append(n);
-        }
-        const LocalizedStrings english(QLocale(QLocale::English), u":/strings"_s);
-        const LocalizedStrings german(QLocale(QLocale::German), u":/strings"_s);
+        const QList<std::pair<int, QString>> english = table(u"en"_s);
+        const QList<std::pair<int, QString>> german = table(u"de"_s);
+        QVERIFY(english.size() > 100);
+        const auto numbers = [](const QList<std::pair<int, QString>> &texts) {
+            QList<int> found;
+            for (const auto &entry : texts)
+                found.append(entry.first);
+            return found;
+        };
+        const QList<int> order = numbers(english);
+        QCOMPARE(numbers(german), order);
+        QVERIFY(std::ranges::adjacent_find(order, std::greater_equal<>()) == order.end());
         static const QRegularExpression placeholder(u"%[0-9d@]"_s);
         const auto placeholders = [](const QString &text) {
             QStringList found;
@@ -34,16 +66,18 @@ private Q_SLOTS:
             found.sort();
             return found;
         };
-        for (int number : numbers) {
-            const QString text = german.text(number);
-            QVERIFY2(!text.trimmed().isEmpty() && text != QString::number(number), qPrintable(QString::number(number)));
+        const LocalizedStrings englishStrings(QLocale(QLocale::English));
+        const LocalizedStrings germanStrings(QLocale(QLocale::German));
+        for (qsizetype i = 0; i < english.size(); ++i) {
+            const auto &[number, text] = german.at(i);
+            QVERIFY2(!text.trimmed().isEmpty(), qPrintable(text));
             if (text.size() > 12 && !text.startsWith(u"http"))
-                QVERIFY2(text != english.text(number), qPrintable(text));
-            QCOMPARE(placeholders(text), placeholders(english.text(number)));
+                QVERIFY2(text != english.at(i).second, qPrintable(text));
+            QCOMPARE(placeholders(text), placeholders(english.at(i).second));
+            QCOMPARE(germanStrings.text(number), text);
+            QCOMPARE(englishStrings.text(number), english.at(i).second);
         }
-        QCOMPARE(english.text(49), u"Finished %d of %d"_s);
     }
-
 
     void lookupFallsBack()
     {
@@ -61,7 +95,83 @@ private Q_SLOTS:
         QCOMPARE(LocalizedStrings(QLocale(QLocale::French), dir.path()).text(1), u"one"_s);
         QCOMPARE(LocalizedStrings(QLocale::c(), dir.path()).text(1), u"one"_s);
     }
+
+    void germanRowNotes_data()
+    {
+        QTest::addColumn<QString>("fault");      // of the site, once the page is in
+        QTest::addColumn<QByteArray>("stream");  // served in place of the clip
+        QTest::addColumn<QByteArray>("encoder"); // a stand-in for lame
+        QTest::addColumn<int>("pausedAs");
+        QTest::addColumn<QString>("note");
+
+        const int download = StatusDownloadPaused;
+        const int conversion = StatusConvertPaused;
+        QTest::newRow("connection ended early")
+            << u"path=/videoplayback,no-length,reset-after=0"_s << QByteArray() << QByteArray() << download
+            << u"Download angehalten: die Verbindung endete vorzeitig. Mit „Fortsetzen“ erneut versuchen."_s;
+        QTest::newRow("another length")
+            << u"path=/videoplayback,ignore-range,length-delta=1000"_s << QByteArray() << QByteArray() << download
+            << u"Download angehalten: der Server nannte eine andere Länge. Mit „Fortsetzen“ erneut versuchen."_s;
+        // FFmpeg's own words stay as they are.
+        QTest::newRow("not a video")
+            << QString() << QByteArray(5000, 'x') << QByteArray() << conversion
+            << u"Umwandlung fehlgeschlagen: die Datei lässt sich nicht öffnen (Invalid data found when processing input). "
+               "Mit „Fortsetzen“ erneut versuchen."_s;
+        QTest::newRow("encoder fails")
+            << QString() << QByteArray() << QByteArray("cat >/dev/null; echo the reason >&2; exit 3") << conversion
+            << u"Umwandlung fehlgeschlagen: der Encoder meldete einen Fehler (Exit-Code 3): the reason. "
+               "Mit „Fortsetzen“ erneut versuchen."_s;
+        QTest::newRow("encoder crashes")
+            << QString() << QByteArray() << QByteArray("head -c 1000 >/dev/null; kill -9 $$") << conversion
+            << u"Umwandlung fehlgeschlagen: der Encoder ist abgestürzt. Mit „Fortsetzen“ erneut versuchen."_s;
+    }
+
+    // The reasons the program gives itself are in the user's language; this
+    // suite runs in German (see main()).
+    void germanRowNotes()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QByteArray, stream);
+        QFETCH(QByteArray, encoder);
+        QFETCH(int, pausedAs);
+        QFETCH(QString, note);
+        SiteFixture fixture;
+        QVERIFY(fixture.isReady());
+        if (!stream.isEmpty()) {
+            const QString file = fixture.outputPath(u"stream.mp4"_s);
+            QVERIFY(SiteFixture::writeFile(file, stream));
+            fixture.site.media().setStreamFile(18, file);
+        }
+        fixture.preferences.setPreferedQuality(Quality360p);
+        fixture.preferences.setOutputFormat(1);
+        RecordingOwner owner;
+        auto item = YoutubeDownloader::create(SiteFixture::watchLink(u"german"_s), &owner, fixture.preferences);
+        const auto remove = qScopeGuard([item] { item->removeObject(); });
+        item->setDownloadPolicy({.attempts = 1, .firstDelay = 10ms, .transferTimeout = 1s});
+        item->loadYoutubeContent();
+        QVERIFY(waitForStatus(item, StatusReady));
+        if (!fault.isEmpty())
+            fixture.site.addFault(SiteFault::parse(fault).value());
+        const StandInProgram lame(u"lame"_s, encoder);
+        const QByteArray path = qgetenv("PATH");
+        if (!encoder.isEmpty())
+            qputenv("PATH", lame.searchPath());
+        item->downloadButtonSelector();
+        const bool paused = waitForStatus(item, YoutubeStatus(pausedAs));
+        qputenv("PATH", path);
+        QVERIFY(paused);
+        QCOMPARE(item->statusNote(), note);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestLocalizedStrings)
+// The program takes its language from the locale it starts in, once: this
+// suite starts in German, whatever the caller's own locale.
+int main(int argc, char *argv[])
+{
+    qputenv("LC_ALL", "de_DE.UTF-8");
+    QCoreApplication application(argc, argv);
+    TestLocalizedStrings test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_localizedstrings.moc"

@@ -4,6 +4,7 @@
 #include "YoutubeDownloaderOwner.h"
 
 #include <QList>
+#include <QStringList>
 #include <QTest>
 
 #include <atomic>
@@ -11,7 +12,7 @@
 #include <mutex>
 
 // Stands in for the download list: remembers every status an item announced,
-// on whichever thread it came.
+// and every note its row was redrawn with, on whichever thread they came.
 class RecordingOwner final : public YoutubeDownloaderOwner
 {
 public:
@@ -25,13 +26,25 @@ public:
         if (onStatus)
             onStatus(downloader, status);
     }
-    void downloaderNeedsRedraw(YoutubeDownloader &) override { ++redraws; }
+    void downloaderNeedsRedraw(YoutubeDownloader &downloader) override
+    {
+        ++redraws;
+        const QString note = downloader.statusNote();
+        std::lock_guard lock(m_mutex);
+        if (!note.isEmpty() && m_notes.value(m_notes.size() - 1) != note)
+            m_notes.append(note);
+    }
     void removeDownloader(YoutubeDownloader &) override { ++removals; }
 
     QList<YoutubeStatus> statuses() const
     {
         std::lock_guard lock(m_mutex);
         return m_statuses;
+    }
+    QStringList notes() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_notes;
     }
 
     // Runs on the thread that changed the status; set before items start.
@@ -42,6 +55,7 @@ public:
 private:
     mutable std::mutex m_mutex;
     QList<YoutubeStatus> m_statuses;
+    QStringList m_notes;
 };
 
 // Waits for `status`; gives up at once when the item has come to an end
