@@ -546,6 +546,49 @@ private Q_SLOTS:
         QCOMPARE(m_window->ui().comboVideoQuality->currentText(), u"MP4 (1080p (HD))"_s);
     }
 
+    void bitrateFollowsFrequency_data()
+    {
+        QTest::addColumn<int>("bitrate");       // stored
+        QTest::addColumn<int>("frequency");     // stored
+        QTest::addColumn<QString>("picked");    // sample rate
+        QTest::addColumn<QString>("shown");     // bit rate
+        QTest::addColumn<QString>("offered");   // bit rates
+
+        QTest::newRow("320 at 22050 Hz is 160") << 320 << 44100 << u"22050"_s << u"160"_s
+                                                << u"32 40 48 56 64 80 96 112 128 160"_s;
+        QTest::newRow("96 at 11025 Hz is 64") << 96 << 44100 << u"11025"_s << u"64"_s << u"32 40 48 56 64"_s;
+        QTest::newRow("stored 320 at 24000 Hz opens as 160") << 320 << 24000 << u"24000"_s << u"160"_s
+                                                             << u"32 40 48 56 64 80 96 112 128 160"_s;
+        QTest::newRow("from 8000 to 48000 Hz all are back")
+            << 64 << 8000 << u"48000"_s << u"64"_s << u"32 40 48 56 64 80 96 112 128 160 192 224 256 320"_s;
+    }
+
+    // The bit-rate list offers what lame writes at the picked sample rate,
+    // shows the rate it will write, and that is what is stored.
+    void bitrateFollowsFrequency()
+    {
+        QFETCH(int, bitrate);
+        QFETCH(int, frequency);
+        QFETCH(QString, picked);
+        QFETCH(QString, shown);
+        QFETCH(QString, offered);
+        m_fixture->preferences.setBitrate(bitrate);
+        m_fixture->preferences.setFrequency(frequency);
+        m_window->ui().miPreferences->trigger();
+        Ui::Preferences &ui = controller().preferencesWindow()->ui();
+        pick(ui.comboFrequency, ui.comboFrequency->findText(picked));
+        QCOMPARE(ui.comboBitrate->currentText(), shown);
+        QStringList enabled;
+        for (int row = 0; row < ui.comboBitrate->count(); ++row) {
+            if (ui.comboBitrate->model()->flags(ui.comboBitrate->model()->index(row, 0)) & Qt::ItemIsEnabled)
+                enabled.append(ui.comboBitrate->itemText(row));
+        }
+        QCOMPARE(enabled.join(u' '), offered);
+        ui.btnPreferencesSave->click();
+        QCOMPARE(stored(u"values.Bitrate"_s).toString(), shown);
+        QCOMPARE(stored(u"values.Frequency"_s).toString(), picked);
+    }
+
     void folderControlsKeepInStep()
     {
         const Item item = added(u"folderAaaaa"_s);
