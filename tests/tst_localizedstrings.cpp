@@ -20,7 +20,7 @@ private Q_SLOTS:
     {
         QList<int> numbers{1, 5, 6, 12, 14, 16, 34, 37, 39, 41, 44, 46, 52, 54, 55, 56, 62, 64, 65, 69, 70,
                            75, 77, 82, 84, 85, 87, 88, 120, 188, 204, 206, 207};
-        for (const auto &[first, last] : {std::pair{22, 32}, {47, 50}, {99, 112}, {211, 229}, {300, 304}}) {
+        for (const auto &[first, last] : {std::pair{22, 32}, {47, 50}, {99, 112}, {211, 229}, {300, 304}, {350, 351}}) {
             for (int n = first; n <= last; ++n)
                 numbers.append(n);
         }

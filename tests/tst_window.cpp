@@ -589,6 +589,46 @@ private Q_SLOTS:
         QCOMPARE(stored(u"values.Frequency"_s).toString(), picked);
     }
 
+    void chooseButtons_data()
+    {
+        QTest::addColumn<bool>("inPreferences");
+
+        QTest::newRow("preferences window") << true;
+        QTest::newRow("quick options") << false;
+    }
+
+    // The button beside a folder field opens the folder chooser; the folder
+    // picked there is shown and stored.
+    void chooseButtons()
+    {
+        QFETCH(bool, inPreferences);
+        PathController *field = m_window->ui().pathFolderPath;
+        QPushButton *button = m_window->ui().btnChooseFolder;
+        if (inPreferences) {
+            m_window->ui().miPreferences->trigger();
+            field = controller().preferencesWindow()->ui().savedFolderPath;
+            button = controller().preferencesWindow()->ui().btnPreferencesChooseFolder;
+        }
+        const QString folder = m_fixture->outputPath(u"picked"_s);
+        QVERIFY(QDir().mkpath(folder));
+        QString title;
+        QTimer chooser;
+        connect(&chooser, &QTimer::timeout, this, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->inherits("QFileDialog"))
+                return;
+            chooser.stop();
+            title = dialog->windowTitle();
+            dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(folder);
+            dialog->accept();
+        });
+        chooser.start(20);
+        button->click();
+        QCOMPARE(title, u"Choose the output folder"_s);
+        QCOMPARE(field->folderPath(), folder);
+        QCOMPARE(stored(u"values.LastSavedFolderPath"_s).toString(), folder);
+    }
+
     void folderControlsKeepInStep()
     {
         const Item item = added(u"folderAaaaa"_s);
