@@ -546,6 +546,57 @@ private Q_SLOTS:
         QCOMPARE(m_window->ui().comboVideoQuality->currentText(), u"MP4 (1080p (HD))"_s);
     }
 
+    void closingStoresEveryControl_data()
+    {
+        QTest::addColumn<QString>("closedBy");
+        for (const char *way : {"Close", "OK", "Esc", "window's close control"})
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+
+    // Every control away from its default, as a user could set it: however
+    // the window is closed, the file holds what it showed, and nothing else
+    // changed.
+    void closingStoresEveryControl()
+    {
+        QFETCH(QString, closedBy);
+        const QString folder = m_fixture->outputPath(u"chosen"_s);
+        m_window->ui().miPreferences->trigger();
+        PreferencesWindow &window = *controller().preferencesWindow();
+        Ui::Preferences &ui = window.ui();
+        QTRY_VERIFY(window.isVisible());
+        ui.checkAutoAddFromPasteboard->setChecked(false);
+        ui.savedFolderPath->chooseFolder(folder);
+        pick(ui.preferedQuality, 3);
+        pick(ui.outputFormat, 1);
+        ui.checkDeleteOriginal->setChecked(true);
+        ui.checkInsertTags->setChecked(false);
+        ui.checkInsertDescriptionInTag->setChecked(false);
+        ui.btnOutputFormatsOptions->click();
+        pick(ui.comboFrequency, ui.comboFrequency->findText(u"22050"_s));
+        pick(ui.comboSoundMode, 1);
+        pick(ui.comboBitrate, ui.comboBitrate->findText(u"96"_s));
+        if (closedBy == u"Close")
+            ui.btnPreferencesClose->click();
+        else if (closedBy == u"OK")
+            ui.btnPreferencesSave->click();
+        else if (closedBy == u"Esc")
+            QTest::keyClick(&window, Qt::Key_Escape);
+        else
+            window.close();
+        QVERIFY(!window.isVisible());
+        QSettings file(m_fixture->settingsDir.filePath(u"Vantrel.conf"_s), QSettings::IniFormat);
+        QStringList stored;
+        for (const QString &key : file.allKeys())
+            stored.append(key + u'=' + file.value(key).toString());
+        QCOMPARE(stored, (QStringList{u"values.AutoAddingURLFromPasteboard=false"_s, u"values.Bitrate=96"_s,
+                                      u"values.DeleteInputFileAfterConvert=true"_s, u"values.Frequency=22050"_s,
+                                      u"values.IsFirstLaunch=true"_s, u"values.IsShowQuickOptions=true"_s,
+                                      u"values.LastSavedFolderPath="_s + folder, u"values.OutputFormatItemIndex=1"_s,
+                                      u"values.PreferedQuality=5"_s, u"values.SaveID3Tags=false"_s,
+                                      u"values.SoundMode=1"_s, u"values.WriteDescrptionToID3Tags=false"_s,
+                                      u"values.isShowHintPanel=true"_s}));
+    }
+
     void bitrateFollowsFrequency_data()
     {
         QTest::addColumn<int>("bitrate");       // stored
