@@ -141,6 +141,7 @@ void AppController::connectCommands()
         connect(remove, &QAction::triggered, this, &AppController::removeVideoClip);
     for (QAction *downloadAll : {m_ui.miDownloadAllURL, m_ui.toolDownloadAll})
         connect(downloadAll, &QAction::triggered, this, &AppController::downloadAllURL);
+    connect(m_ui.btnChooseFolder, &QPushButton::clicked, m_ui.pathFolderPath, &PathController::selectOutputFolder);
     connect(m_ui.miSelectAll, &QAction::triggered, m_ui.tableView, &QTableView::selectAll);
     connect(m_ui.miSupport, &QAction::triggered, this, [] { Workspace::openURL(QUrl(SUPPORT_URL.toString())); });
     connect(m_ui.miCopy, &QAction::triggered, this, [this] {

@@ -1,6 +1,7 @@
 #include "PathController.h"
 
 #include "NotificationCenter.h"
+#include "StringUtils.h"
 #include "YoutubeConstants.h"
 #include "YoutubeProgramPreferences.h"
 
@@ -34,7 +35,7 @@ void PathController::setFolderPath(const QString &path)
 
 void PathController::selectOutputFolder()
 {
-    const QString folder = QFileDialog::getExistingDirectory(window(), QString(), folderPath());
+    const QString folder = QFileDialog::getExistingDirectory(window(), StringUtils::langStr(351), folderPath());
     if (!folder.isEmpty())
         chooseFolder(folder);
 }

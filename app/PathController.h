@@ -4,10 +4,10 @@
 
 class YoutubeProgramPreferences;
 
-// Shows an output folder, "~" expanded; a double click lets the user choose
-// another. Every folder control shows the folder last chosen anywhere: a
-// choice is announced with "PCPathWasChangedNotification", which they all
-// follow.
+// Shows an output folder, "~" expanded; a double click (or a button beside
+// it that calls selectOutputFolder()) lets the user choose another. Every
+// folder control shows the folder last chosen anywhere: a choice is
+// announced with "PCPathWasChangedNotification", which they all follow.
 class PathController final : public QLineEdit
 {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "PreferencesController.h"
 
+#include "Mp3Rates.h"
 #include "PathController.h"
 #include "StringUtils.h"
 #include "YoutubeProgramPreferences.h"
@@ -8,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QSignalBlocker>
+#include <QStandardItemModel>
 
 #include <optional>
 
@@ -69,6 +71,10 @@ PreferencesController::PreferencesController(const Controls &controls, YoutubePr
         if (list)
             connect(list, &QComboBox::activated, this, [this, list] { comboBoxSelectionDidChange(list); });
     }
+    if (m_controls.comboFrequency && m_controls.comboBitrate) {
+        for (QComboBox *list : {m_controls.comboFrequency, m_controls.comboBitrate})
+            connect(list, &QComboBox::currentIndexChanged, this, &PreferencesController::matchBitrateToFrequency);
+    }
 }
 
 void PreferencesController::fillLists()
@@ -87,9 +93,12 @@ void PreferencesController::fillLists()
 void PreferencesController::initControlsValues()
 {
     // Filling a list selects its first entry and says so: those signals
-    // must not reach the store.
+    // must not reach the store. Nor may the bit rate be matched to a sample
+    // rate that is not yet the stored one.
     const QSignalBlocker quality(m_controls.preferedQuality);
     const QSignalBlocker format(m_controls.outputFormat);
+    const QSignalBlocker frequency(m_controls.comboFrequency);
+    const QSignalBlocker bitrate(m_controls.comboBitrate);
     fillLists();
     setChecked(m_controls.checkAutoAddFromPasteboard, m_preferences.autoAddFromPasteboard());
     if (m_controls.savedFolderPath)
@@ -102,6 +111,24 @@ void PreferencesController::initControlsValues()
     setChecked(m_controls.checkDeleteSourceFileAfterConvertation, m_preferences.deleteInputFileAfterConvert());
     setChecked(m_controls.checkSaveID3Tags, m_preferences.saveID3Tags());
     setChecked(m_controls.checkWriteDescriptionToID3Tags, m_preferences.writeDescrptionToID3Tags());
+    matchBitrateToFrequency();
+}
+
+// lame writes only some bit rates at each sample rate and quietly takes the
+// nearest for another: the list offers those, and shows the one that will
+// be written.
+void PreferencesController::matchBitrateToFrequency()
+{
+    QComboBox *bitrates = m_controls.comboBitrate;
+    if (!bitrates || !m_controls.comboFrequency)
+        return;
+    const qint32 frequency = pickedNumber(m_controls.comboFrequency).value_or(m_preferences.frequency());
+    const QList<int> &allowed = Mp3Rates::bitrates(frequency);
+    auto *entries = qobject_cast<QStandardItemModel *>(bitrates->model());
+    for (int row = 0; row < bitrates->count(); ++row)
+        entries->item(row)->setEnabled(allowed.contains(bitrates->itemText(row).toInt()));
+    if (const std::optional<qint32> bitrate = pickedNumber(bitrates); bitrate && !allowed.contains(*bitrate))
+        selectText(bitrates, Mp3Rates::bitrateUsed(*bitrate, frequency));
 }
 
 void PreferencesController::comboBoxSelectionDidChange(QComboBox *list)

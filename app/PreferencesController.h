@@ -12,6 +12,8 @@ class YoutubeProgramPreferences;
 // else is stored by saveValues(). Serves the preferences window and, with
 // only its two lists, the main window's quick options: an absent control is
 // left alone. Filling the lists stores nothing: only the user's picks count.
+// The bit-rate list offers only the rates lame writes at the chosen sample
+// rate.
 class PreferencesController final : public QObject
 {
 public:
@@ -40,6 +42,7 @@ public:
 
 private:
     void fillLists();
+    void matchBitrateToFrequency();
     void comboBoxSelectionDidChange(QComboBox *list);
 
     Controls m_controls;

@@ -26,6 +26,8 @@ PreferencesWindow::PreferencesWindow(YoutubeProgramPreferences &preferences, QWi
     connect(m_ui->btnGeneralOptions, &QToolButton::clicked, this, [this] { changeCurrentTabPageByButtonTag(1); });
     connect(m_ui->btnOutputFormatsOptions, &QToolButton::clicked, this,
             [this] { changeCurrentTabPageByButtonTag(2); });
+    connect(m_ui->btnPreferencesChooseFolder, &QPushButton::clicked, m_ui->savedFolderPath,
+            &PathController::selectOutputFolder);
     connect(m_ui->btnPreferencesSave, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->btnPreferencesClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::finished, this, [this] { m_controller->saveValues(); });

@@ -1,8 +1,7 @@
 #include "YoutubeProgramPreferences.h"
 
+#include "Mp3Rates.h"
 #include "PreferenceStore.h"
-
-#include <QList>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -39,11 +38,9 @@ bool isSoundMode(qint32 value)
     return value == 0 || value == 1;
 }
 
-// The sample rates lame resamples to.
 bool isFrequency(qint32 value)
 {
-    static const QList<qint32> Rates{8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
-    return Rates.contains(value);
+    return Mp3Rates::sampleRates().contains(value);
 }
 
 // kbit/s, as lame's -b takes them.

@@ -50,7 +50,7 @@ private Q_SLOTS:
         const QString sound = u"a:0"_s;
         QTest::newRow("bit rate") << QStringList{u"--format"_s, mp3, u"--bitrate"_s, u"192"_s} << u"stream=bit_rate"_s << sound
                                   << u"192000"_s;
-        QTest::newRow("frequency") << QStringList{u"--format"_s, mp3, u"--frequency"_s, u"22050"_s}
+        QTest::newRow("frequency") << QStringList{u"--format"_s, mp3, u"--frequency"_s, u"22050"_s, u"--bitrate"_s, u"160"_s}
                                    << u"stream=sample_rate"_s << sound << u"22050"_s;
         QTest::newRow("mono") << QStringList{u"--format"_s, mp3, u"--mono"_s} << u"stream=channels"_s << sound << u"1"_s;
         QTest::newRow("quality") << QStringList{u"--format"_s, u"video"_s, u"--quality"_s, u"720"_s} << u"stream=height"_s
@@ -117,6 +117,12 @@ private Q_SLOTS:
         // Refused options: nothing is made.
         for (const QString &refused : {u"--format=ogg"_s, u"--bitrate=0"_s, u"--bitrate=128k"_s, u"--quality=2k"_s})
             QTest::addRow("%s", qPrintable(refused)) << QStringList{refused, SiteFixture::watchLink(u"cli"_s)} << 2;
+        // Rates lame would change without a word.
+        for (const QString &rates : {u"--frequency=22050 --bitrate=320"_s, u"--frequency=44000 --bitrate=128"_s,
+                                     u"--bitrate=144"_s, u"--frequency=8000"_s}) {
+            QTest::addRow("mp3 %s", qPrintable(rates))
+                << (u"--format=mp3 "_s + rates).split(u' ') + QStringList{SiteFixture::watchLink(u"cli"_s)} << 2;
+        }
         QTest::newRow("help") << QStringList{u"--help"_s} << 0;
     }
 

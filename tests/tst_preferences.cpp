@@ -1,7 +1,10 @@
+#include "Mp3Rates.h"
 #include "PreferenceStore.h"
+#include "TestMedia.h"
 #include "YoutubeProgramPreferences.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QRegularExpression>
@@ -14,6 +17,12 @@ class TestPreferences : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(TestMedia::ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:sample_rate=44100:duration=1"_s,
+                                   u"-ac"_s, u"2"_s, m_media.filePath(u"tone.wav"_s)}));
+    }
+
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -117,7 +126,37 @@ private Q_SLOTS:
             QCOMPARE(prefs.soundMode(), 1);
     }
 
+    void mp3RatesAreWhatLameWrites_data()
+    {
+        QTest::addColumn<int>("sampleRate");
+        QTest::addColumn<int>("bitrate");
+
+        // Each MPEG version with a bit rate it has, one above its highest and
+        // one between two of its own.
+        for (const auto &[sampleRate, bitrate] : {std::pair{44100, 320}, {48000, 144}, {32000, 8}, {22050, 320},
+                                                  {24000, 144}, {16000, 100}, {11025, 96}, {12000, 8}, {8000, 20}})
+            QTest::addRow("%d kbit/s at %d Hz", bitrate, sampleRate) << sampleRate << bitrate;
+    }
+
+    // lame, asked as the converter asks it, and ffprobe reading its file.
+    void mp3RatesAreWhatLameWrites()
+    {
+        QFETCH(int, sampleRate);
+        QFETCH(int, bitrate);
+        const QString mp3 = m_dir->filePath(u"tone.mp3"_s);
+        QProcess lame;
+        lame.start(u"lame"_s, {u"--quiet"_s, u"-b"_s, QString::number(bitrate), u"--resample"_s,
+                               QString::number(sampleRate), m_media.filePath(u"tone.wav"_s), mp3});
+        QVERIFY(lame.waitForFinished(60'000) && lame.exitCode() == 0);
+        const QStringList written = TestMedia::probe(mp3, u"stream=sample_rate,bit_rate"_s).split(u'\n');
+        QCOMPARE(written.value(0).toInt(), sampleRate);
+        const int writtenBitrate = written.value(1).toInt() / 1000;
+        QCOMPARE(Mp3Rates::bitrateUsed(bitrate, sampleRate), writtenBitrate);
+        QCOMPARE(Mp3Rates::bitrates(sampleRate).contains(bitrate), writtenBitrate == bitrate);
+    }
+
 private:
+    QTemporaryDir m_media;
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
 };

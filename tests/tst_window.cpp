@@ -595,6 +595,140 @@ private Q_SLOTS:
         QCOMPARE(m_window->ui().comboVideoQuality->currentText(), u"MP4 (1080p (HD))"_s);
     }
 
+    void closingStoresEveryControl_data()
+    {
+        QTest::addColumn<QString>("closedBy");
+        for (const char *way : {"Close", "OK", "Esc", "window's close control"})
+            QTest::newRow(way) << QString::fromLatin1(way);
+    }
+
+    // Every control away from its default, as a user could set it: however
+    // the window is closed, the file holds what it showed, and nothing else
+    // changed.
+    void closingStoresEveryControl()
+    {
+        QFETCH(QString, closedBy);
+        const QString folder = m_fixture->outputPath(u"chosen"_s);
+        m_window->ui().miPreferences->trigger();
+        PreferencesWindow &window = *controller().preferencesWindow();
+        Ui::Preferences &ui = window.ui();
+        QTRY_VERIFY(window.isVisible());
+        ui.checkAutoAddFromPasteboard->setChecked(false);
+        ui.savedFolderPath->chooseFolder(folder);
+        pick(ui.preferedQuality, 3);
+        pick(ui.outputFormat, 1);
+        ui.checkDeleteOriginal->setChecked(true);
+        ui.checkInsertTags->setChecked(false);
+        ui.checkInsertDescriptionInTag->setChecked(false);
+        ui.btnOutputFormatsOptions->click();
+        pick(ui.comboFrequency, ui.comboFrequency->findText(u"22050"_s));
+        pick(ui.comboSoundMode, 1);
+        pick(ui.comboBitrate, ui.comboBitrate->findText(u"96"_s));
+        if (closedBy == u"Close")
+            ui.btnPreferencesClose->click();
+        else if (closedBy == u"OK")
+            ui.btnPreferencesSave->click();
+        else if (closedBy == u"Esc")
+            QTest::keyClick(&window, Qt::Key_Escape);
+        else
+            window.close();
+        QVERIFY(!window.isVisible());
+        QSettings file(m_fixture->settingsDir.filePath(u"Vantrel.conf"_s), QSettings::IniFormat);
+        QStringList stored;
+        for (const QString &key : file.allKeys())
+            stored.append(key + u'=' + file.value(key).toString());
+        QCOMPARE(stored, (QStringList{u"values.AutoAddingURLFromPasteboard=false"_s, u"values.Bitrate=96"_s,
+                                      u"values.DeleteInputFileAfterConvert=true"_s, u"values.Frequency=22050"_s,
+                                      u"values.IsFirstLaunch=true"_s, u"values.IsShowQuickOptions=true"_s,
+                                      u"values.LastSavedFolderPath="_s + folder, u"values.OutputFormatItemIndex=1"_s,
+                                      u"values.PreferedQuality=5"_s, u"values.SaveID3Tags=false"_s,
+                                      u"values.SoundMode=1"_s, u"values.WriteDescrptionToID3Tags=false"_s,
+                                      u"values.isShowHintPanel=true"_s}));
+    }
+
+    void bitrateFollowsFrequency_data()
+    {
+        QTest::addColumn<int>("bitrate");       // stored
+        QTest::addColumn<int>("frequency");     // stored
+        QTest::addColumn<QString>("picked");    // sample rate
+        QTest::addColumn<QString>("shown");     // bit rate
+        QTest::addColumn<QString>("offered");   // bit rates
+
+        QTest::newRow("320 at 22050 Hz is 160") << 320 << 44100 << u"22050"_s << u"160"_s
+                                                << u"32 40 48 56 64 80 96 112 128 160"_s;
+        QTest::newRow("96 at 11025 Hz is 64") << 96 << 44100 << u"11025"_s << u"64"_s << u"32 40 48 56 64"_s;
+        QTest::newRow("stored 320 at 24000 Hz opens as 160") << 320 << 24000 << u"24000"_s << u"160"_s
+                                                             << u"32 40 48 56 64 80 96 112 128 160"_s;
+        QTest::newRow("from 8000 to 48000 Hz all are back")
+            << 64 << 8000 << u"48000"_s << u"64"_s << u"32 40 48 56 64 80 96 112 128 160 192 224 256 320"_s;
+    }
+
+    // The bit-rate list offers what lame writes at the picked sample rate,
+    // shows the rate it will write, and that is what is stored.
+    void bitrateFollowsFrequency()
+    {
+        QFETCH(int, bitrate);
+        QFETCH(int, frequency);
+        QFETCH(QString, picked);
+        QFETCH(QString, shown);
+        QFETCH(QString, offered);
+        m_fixture->preferences.setBitrate(bitrate);
+        m_fixture->preferences.setFrequency(frequency);
+        m_window->ui().miPreferences->trigger();
+        Ui::Preferences &ui = controller().preferencesWindow()->ui();
+        pick(ui.comboFrequency, ui.comboFrequency->findText(picked));
+        QCOMPARE(ui.comboBitrate->currentText(), shown);
+        QStringList enabled;
+        for (int row = 0; row < ui.comboBitrate->count(); ++row) {
+            if (ui.comboBitrate->model()->flags(ui.comboBitrate->model()->index(row, 0)) & Qt::ItemIsEnabled)
+                enabled.append(ui.comboBitrate->itemText(row));
+        }
+        QCOMPARE(enabled.join(u' '), offered);
+        ui.btnPreferencesSave->click();
+        QCOMPARE(stored(u"values.Bitrate"_s).toString(), shown);
+        QCOMPARE(stored(u"values.Frequency"_s).toString(), picked);
+    }
+
+    void chooseButtons_data()
+    {
+        QTest::addColumn<bool>("inPreferences");
+
+        QTest::newRow("preferences window") << true;
+        QTest::newRow("quick options") << false;
+    }
+
+    // The button beside a folder field opens the folder chooser; the folder
+    // picked there is shown and stored.
+    void chooseButtons()
+    {
+        QFETCH(bool, inPreferences);
+        PathController *field = m_window->ui().pathFolderPath;
+        QPushButton *button = m_window->ui().btnChooseFolder;
+        if (inPreferences) {
+            m_window->ui().miPreferences->trigger();
+            field = controller().preferencesWindow()->ui().savedFolderPath;
+            button = controller().preferencesWindow()->ui().btnPreferencesChooseFolder;
+        }
+        const QString folder = m_fixture->outputPath(u"picked"_s);
+        QVERIFY(QDir().mkpath(folder));
+        QString title;
+        QTimer chooser;
+        connect(&chooser, &QTimer::timeout, this, [&] {
+            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (!dialog || !dialog->inherits("QFileDialog"))
+                return;
+            chooser.stop();
+            title = dialog->windowTitle();
+            dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(folder);
+            dialog->accept();
+        });
+        chooser.start(20);
+        button->click();
+        QCOMPARE(title, u"Choose the output folder"_s);
+        QCOMPARE(field->folderPath(), folder);
+        QCOMPARE(stored(u"values.LastSavedFolderPath"_s).toString(), folder);
+    }
+
     void folderControlsKeepInStep()
     {
         const Item item = added(u"folderAaaaa"_s);

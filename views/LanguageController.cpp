@@ -57,7 +57,7 @@ void LanguageController::fillMainWindowLanguageStrings()
         {u"miPaste", 229},         {u"miSelectAll", 224},       {u"mnuFile", 5},
         {u"mnuHelp", 6},           {u"mnuEdit", 226},           {u"miSupport", 120},
         {u"miShowHintPanel", 14},  {u"miCopyLink", 245},       {u"miRemoveFinished", 246},
-        {u"miOpenOutputFolder", 247},
+        {u"miOpenOutputFolder", 247}, {u"btnChooseFolder", 350},
     };
     for (const auto &[name, number] : Texts)
         setText(QString::fromUtf16(name), lang(number));
@@ -94,6 +94,7 @@ void LanguageController::fillPreferencesWindowLanguageStrings()
         {u"btnPreferencesClose", 64},
         {u"btnGeneralOptions", 85},
         {u"btnOutputFormatsOptions", 87},
+        {u"btnPreferencesChooseFolder", 350},
     };
     for (const auto &[name, number] : Texts)
         setText(QString::fromUtf16(name), lang(number));

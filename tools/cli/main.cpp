@@ -1,6 +1,7 @@
 // vantrel-cli: the program without its window, for scripts and checks.
 
 #include "CliRun.h"
+#include "Mp3Rates.h"
 #include "YoutubeProgramPreferences.h"
 
 #include <QCommandLineParser>
@@ -62,6 +63,39 @@ bool applyOptions(const QCommandLineParser &parser, YoutubeProgramPreferences &p
     return true;
 }
 
+QString numbers(const QList<int> &values)
+{
+    QStringList texts;
+    for (const int value : values)
+        texts.append(QString::number(value));
+    return texts.join(u", "_s);
+}
+
+// lame writes only some bit rates at each sample rate and quietly takes the
+// nearest for another. A script cannot see that in the file it gets, so a
+// rate lame would change is refused before anything is downloaded.
+bool checkMp3Rates(const YoutubeProgramPreferences &preferences, QString &error)
+{
+    if (preferences.outputFormat() != 1)
+        return true;
+    const int frequency = preferences.frequency();
+    const int bitrate = preferences.bitrate();
+    const QList<int> &bitrates = Mp3Rates::bitrates(frequency);
+    if (bitrates.isEmpty()) {
+        error = u"--frequency takes %1 (Hz)"_s.arg(numbers(Mp3Rates::sampleRates()));
+        return false;
+    }
+    if (!bitrates.contains(bitrate)) {
+        error = u"lame cannot write %1 kbit/s at %2 Hz (it would write %3 kbit/s); at %2 Hz --bitrate takes %4"_s
+                    .arg(bitrate)
+                    .arg(frequency)
+                    .arg(Mp3Rates::bitrateUsed(bitrate, frequency))
+                    .arg(numbers(bitrates));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -76,15 +110,16 @@ int main(int argc, char **argv)
         "its stream downloaded, and the sound converted and tagged. Settings default to those stored by "
         "Vantrel; the options below change them for this run only.\n\n"
         "Prints a line per item and status change. Exits with 0 when every valid link was finished, "
-        "1 when one was not, 2 when no valid link was given."_s);
+        "1 when one was not, 2 when no valid link was given or an option was refused."_s);
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(u"LINK"_s, u"Links, or text holding links one per line; others are skipped."_s,
                                  u"LINK..."_s);
     parser.addOptions({
         {u"format"_s, u"What to keep: mp3, wav, or video (no conversion)."_s, u"FORMAT"_s},
-        {u"bitrate"_s, u"MP3 bit rate in kbit/s."_s, u"N"_s},
-        {u"frequency"_s, u"MP3 sample rate in Hz."_s, u"N"_s},
+        {u"bitrate"_s, u"MP3 bit rate in kbit/s: 32 to 320 at 32000 Hz and above, 8 to 160 at 16000 to 24000 Hz, "
+                      "8 to 64 below."_s, u"N"_s},
+        {u"frequency"_s, u"MP3 sample rate in Hz: %1."_s.arg(numbers(Mp3Rates::sampleRates())), u"N"_s},
         {u"mono"_s, u"Encode MP3 in mono."_s},
         {u"quality"_s, u"Preferred picture quality of the stream: 360, 720, 1080 or 4k."_s, u"Q"_s},
         {u"output"_s, u"Folder for the files."_s, u"DIR"_s},
@@ -96,7 +131,7 @@ int main(int argc, char **argv)
 
     YoutubeProgramPreferences &preferences = YoutubeProgramPreferences::sharedPreferences();
     QString error;
-    if (!applyOptions(parser, preferences, error)) {
+    if (!applyOptions(parser, preferences, error) || !checkMp3Rates(preferences, error)) {
         std::fprintf(stderr, "vantrel-cli: %s\n", qPrintable(error));
         return 2;
     }
