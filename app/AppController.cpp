@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QTabBar>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -169,6 +170,8 @@ void AppController::connectCommands()
     close->setAutoRaise(true);
     close->setIcon(RowButtons::icon(RowButtons::Stop));
     m_ui.tabQuickOptions->setCornerWidget(close);
+    // One page: its tab is a title, not a stop on the way to the controls.
+    m_ui.tabQuickOptions->tabBar()->setFocusPolicy(Qt::NoFocus);
     connect(close, &QToolButton::clicked, m_ui.miShowQuickOptions, [this] { m_ui.miShowQuickOptions->trigger(); });
     connect(m_ui.miShowHintPanel, &QAction::triggered, this, &AppController::showHideHintPanel);
     connectRowKeys();

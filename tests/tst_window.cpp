@@ -227,6 +227,20 @@ private Q_SLOTS:
         QCOMPARE(m_window->findChild<QMenu *>(u"miDownloadQuality"_s)->title(), u"Download Quality"_s);
     }
 
+    void tabReachesTheQuickOptions()
+    {
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        m_window->ui().tableView->setFocus();
+        QStringList order;
+        for (int i = 0; i < 8 && order.count(u"tableView"_s) < 2; ++i) {
+            order.append(QApplication::focusWidget()->objectName());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(order, (QStringList{u"tableView"_s, u"comboVideoQuality"_s, u"comboOutputFormat"_s, u"pathFolderPath"_s,
+                                     u"btnChooseFolder"_s, u"btnCloseQuickOptions"_s, u"tableView"_s}));
+    }
+
     void quickOptionsSwitch()
     {
         Ui::MainWindow &ui = m_window->ui();
