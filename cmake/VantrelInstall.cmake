@@ -2,6 +2,38 @@
 # it with `cpack -G DEB`.
 include(GNUInstallDirs)
 
+find_program(HELP2MAN help2man REQUIRED)
+find_program(GZIP gzip REQUIRED)
+
+# gzip -n leaves out the name and the time, so that the same file always
+# packs to the same bytes.
+function(_vantrel_gzip source output)
+    add_custom_command(OUTPUT ${output}
+        COMMAND ${GZIP} -9n -c ${source} > ${output}
+        DEPENDS ${source} VERBATIM)
+endfunction()
+
+# Installs a program with its manual page. The page is made from the
+# program's own --help and --version, with the sections of
+# resources/man/<program>.h2m, so that it never falls behind the options.
+function(vantrel_install_program target)
+    install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    # A stripped build also loses the compiler's notes, as dh_strip does.
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${target}\" COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+
+    set(_sections ${PROJECT_SOURCE_DIR}/resources/man/${target}.h2m)
+    set(_page ${CMAKE_CURRENT_BINARY_DIR}/${target}.1)
+    add_custom_command(OUTPUT ${_page}
+        COMMAND ${HELP2MAN} --no-info --include=${_sections} --output=${_page} $<TARGET_FILE:${target}>
+        DEPENDS ${target} ${_sections} VERBATIM)
+    _vantrel_gzip(${_page} ${_page}.gz)
+    add_custom_target(${target}_manual_page ALL DEPENDS ${_page}.gz)
+    install(FILES ${_page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endfunction()
+
 set(_desktop ${PROJECT_SOURCE_DIR}/resources/desktop)
 install(FILES ${_desktop}/vantrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${_desktop}/example.vantrel.Vantrel.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
