@@ -42,16 +42,33 @@ foreach(_size 16 24 32 48 64 128 256)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${_size}x${_size}/apps RENAME vantrel.png)
 endforeach()
 
+# The package is made here, from the program's own tree, so in Debian's terms
+# it is native: its changelog is changelog.gz, not changelog.Debian.gz.
+set(_debian ${PROJECT_SOURCE_DIR}/resources/debian)
+set(_changelog ${CMAKE_BINARY_DIR}/changelog.gz)
+_vantrel_gzip(${_debian}/changelog ${_changelog})
+add_custom_target(debian_changelog ALL DEPENDS ${_changelog})
+install(FILES ${_debian}/copyright ${_changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vantrel)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vantrel)
 set(CPACK_PACKAGE_VENDOR Vantrel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Turn links to video pages into MP3 or WAV files")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+"Vantrel reads the page each link points to, picks a stream, downloads it
+with pause and resume, and converts its sound to MP3 (through the lame
+encoder) or WAV. MP3 files are tagged with ID3v2.3 and ID3v1: title, link,
+a comment and the cover picture.
+
+Links are pasted, dropped or picked up from the clipboard. vantrel-cli does
+the same work from the command line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Vantrel <support@vantrel.example>")
-set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+# Not free software: its place is the archive's non-free area.
+set(CPACK_DEBIAN_PACKAGE_SECTION non-free/sound)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE http://www.vantrel.example)
 # The libraries (Qt, FFmpeg) from what the programs link; the encoder is a
 # program they start, which no linker sees.
