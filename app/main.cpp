@@ -10,16 +10,37 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+// Whether the arguments ask only for the help or the version. Those are
+// answered without the window system, so that they work where there is no
+// display. Qt's own options (-platform, -style) are unknown to the parser and
+// so go on to the window's application, which takes them.
+bool asksOnlyForText(QCommandLineParser &parser, int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return parser.parse(arguments) && (parser.isSet(u"help"_s) || parser.isSet(u"version"_s));
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(u"Vantrel"_s);
-    QApplication::setApplicationVersion(u"7.0"_s);
-    QApplication::setDesktopFileName(u"vantrel"_s);
+    QCoreApplication::setApplicationName(u"Vantrel"_s);
+    QCoreApplication::setApplicationVersion(u"7.0"_s);
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Turns links to video pages into MP3 or WAV files."_s);
     parser.addHelpOption();
     parser.addVersionOption();
+    if (asksOnlyForText(parser, argc, argv)) {
+        QCoreApplication app(argc, argv);
+        parser.process(app); // prints the text and exits
+    }
+
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(u"vantrel"_s);
     parser.process(app);
 
     QIcon icon;

@@ -9,10 +9,11 @@ build=$1
 work=$(mktemp -d)
 site=
 app=
+clipboard=
 cleanup() {
     [ -n "$app" ] && kill "$app" 2>/dev/null
     [ -n "$site" ] && kill "$site" 2>/dev/null
-    pkill -f "xclip -selection clipboard" 2>/dev/null || true
+    [ -n "$clipboard" ] && kill "$clipboard" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -35,12 +36,18 @@ for _ in $(seq 600); do grep -q '^export http_proxy=' "$work/site.log" && break;
 proxy=$(sed -n 's/^export http_proxy=//p' "$work/site.log")
 [ -n "$proxy" ] || fail "the sample site did not start"
 
-http_proxy=$proxy no_proxy= NO_PROXY= "$build/app/vantrel" > "$work/app.log" 2>&1 &
+# The X platform whatever the caller chose: the window and the clipboard are
+# those of the virtual display.
+QT_QPA_PLATFORM=xcb http_proxy=$proxy no_proxy= NO_PROXY= "$build/app/vantrel" > "$work/app.log" 2>&1 &
 app=$!
 window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Vantrel$' | head -1) || fail "no window"
 
 printf 'http://www.youtube.com/watch?v=e2eLinkAaaa\nsome words about them\nhttp://www.youtube.com/watch?v=e2eLinkBbbb\n' \
-    | xclip -selection clipboard -i
+    > "$work/links.txt"
+# -quiet keeps xclip in the foreground, so $! is the process that serves the
+# selection: the cleanup ends that one, never another xclip of the user's.
+xclip -quiet -selection clipboard -i "$work/links.txt" > "$work/xclip.log" 2>&1 &
+clipboard=$!
 # Two items come from the clipboard; give their pages a moment to load.
 sleep 5
 xdotool windowfocus --sync "$window" key --clearmodifiers ctrl+d

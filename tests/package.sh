@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Makes the Debian package from the build folder given, unpacks it into a
-# scratch root and checks that the program, its desktop files and icons are
-# there and valid, that it declares what it needs, and that the installed
-# program runs from anywhere.
+# Makes the Debian package from the build folder given, holds it to Debian's
+# policy with lintian, unpacks it into a scratch root and checks that the
+# program, its desktop files and icons are there and valid, that it declares
+# what it needs, that its changelog names its version, and that the installed
+# program answers --version from anywhere, with no display.
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
@@ -10,6 +11,7 @@ trap 'rm -rf "$work"' EXIT
 
 (cd "$build" && cpack -G DEB -B "$work/out" >/dev/null)
 deb=$(ls "$work"/out/vantrel_*.deb)
+lintian --fail-on error,warning "$deb"
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in lame libqt6widgets6 libavcodec libavformat; do
     grep -q "$needed" <<<"$depends" || { echo "Depends lacks $needed: $depends"; exit 1; }
@@ -27,5 +29,7 @@ for size in 16 24 32 48 64 128 256; do
 done
 desktop-file-validate "$root/usr/share/applications/vantrel.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/example.vantrel.Vantrel.metainfo.xml" >/dev/null
-(cd / && QT_QPA_PLATFORM=offscreen "$root/usr/bin/vantrel" --version) | grep -qx "Vantrel 7.0"
+changelog=$(zcat "$root/usr/share/doc/vantrel/changelog.gz" | dpkg-parsechangelog -l - -S Version)
+[ "$changelog" = "$(dpkg-deb -f "$deb" Version)" ] || { echo "the changelog's last entry is $changelog"; exit 1; }
+(cd / && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/vantrel" --version) | grep -qx "Vantrel 7.0"
 echo "package ok: $(basename "$deb")"
