@@ -1,8 +1,10 @@
 #include "DesktopNotifier.h"
+#include "SleepInhibitor.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
 #include <QDBusVirtualObject>
 #include <QDir>
 #include <QFile>
@@ -10,15 +12,27 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <memory>
 #include <mutex>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
 const QString Notifications = u"org.freedesktop.Notifications"_s;
+const QString Logind = u"org.freedesktop.login1"_s;
+const QString PowerManager = u"org.freedesktop.PowerManagement"_s;
 
 const QString NotifyCall = u"/org/freedesktop/Notifications org.freedesktop.Notifications.Notify(susssasa{sv}i) "_s;
+const QString LogindInhibitCall = u"/org/freedesktop/login1 org.freedesktop.login1.Manager.Inhibit(ssss) "_s;
+const QString PowerInhibitCall =
+    u"/org/freedesktop/PowerManagement/Inhibit org.freedesktop.PowerManagement.Inhibit.Inhibit(ss) "_s;
+const QString PowerUnInhibitCall =
+    u"/org/freedesktop/PowerManagement/Inhibit org.freedesktop.PowerManagement.Inhibit.UnInhibit(u) "_s;
 
 QString argumentText(const QVariant &value)
 {
@@ -34,13 +48,16 @@ QString argumentText(const QVariant &value)
 }
 
 // The desktop's services played on the private bus from a connection of its
-// own, as the real ones answer, recording every call.
+// own, as the real ones answer, recording every call. An Inhibit call waits
+// for answerInhibit(); logind refuses it where it is told to.
 class FakeDesktop final : public QDBusVirtualObject
 {
 public:
-    FakeDesktop(const QString &address, const QStringList &services, const QStringList &capabilities)
+    FakeDesktop(const QString &address, const QStringList &services, const QStringList &capabilities = {},
+                bool logindGrants = true)
         : m_bus(QDBusConnection::connectToBus(address, u"fake-desktop"_s)),
-          m_capabilities(capabilities)
+          m_capabilities(capabilities),
+          m_logindGrants(logindGrants)
     {
         m_bus.registerVirtualObject(u"/"_s, this, QDBusConnection::SubPath);
         for (const QString &service : services)
@@ -51,12 +68,47 @@ public:
     {
         m_bus.unregisterObject(u"/"_s, QDBusConnection::UnregisterTree);
         QDBusConnection::disconnectFromBus(m_bus.name());
+        if (m_lockReadEnd >= 0)
+            ::close(m_lockReadEnd);
     }
 
     QStringList calls() const
     {
         std::lock_guard lock(m_mutex);
         return m_calls;
+    }
+
+    bool holdsInhibit() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_inhibit.has_value();
+    }
+
+    // logind answers with the write end of a pipe, the power manager with
+    // cookie 42.
+    void answerInhibit()
+    {
+        std::lock_guard lock(m_mutex);
+        QDBusMessage answer;
+        if (m_inhibit->interface() == u"org.freedesktop.login1.Manager") {
+            int ends[2];
+            QVERIFY(::pipe2(ends, O_CLOEXEC | O_NONBLOCK) == 0);
+            m_lockReadEnd = ends[0];
+            answer = m_inhibit->createReply(QVariant::fromValue(QDBusUnixFileDescriptor(ends[1])));
+            ::close(ends[1]);
+        } else {
+            answer = m_inhibit->createReply(42u);
+        }
+        m_bus.send(answer);
+        m_inhibit.reset();
+    }
+
+    // Every copy of logind's lock is closed.
+    bool lockReleased() const
+    {
+        std::lock_guard lock(m_mutex);
+        char byte;
+        return m_lockReadEnd >= 0 && ::read(m_lockReadEnd, &byte, 1) == 0;
     }
 
     bool handleMessage(const QDBusMessage &call, const QDBusConnection &bus) override
@@ -72,6 +124,10 @@ public:
             bus.send(call.createReply(m_capabilities));
         else if (method == u"org.freedesktop.Notifications.Notify")
             bus.send(call.createReply(m_nextNotificationId++));
+        else if (method == u"org.freedesktop.login1.Manager.Inhibit" && !m_logindGrants)
+            bus.send(call.createErrorReply(u"org.freedesktop.DBus.Error.AccessDenied"_s, u"Not a local session"_s));
+        else if (call.member() == u"Inhibit")
+            m_inhibit = call;
         else
             bus.send(call.createReply());
         return true;
@@ -82,9 +138,12 @@ public:
 private:
     QDBusConnection m_bus;
     const QStringList m_capabilities;
+    const bool m_logindGrants;
     mutable std::mutex m_mutex;
     QStringList m_calls;
+    std::optional<QDBusMessage> m_inhibit;
     uint m_nextNotificationId = 7;
+    int m_lockReadEnd = -1;
 };
 
 } // namespace
@@ -106,7 +165,7 @@ private Q_SLOTS:
         // A service asked for by name would be started from these files:
         // each leaves a mark that the test looks for.
         QVERIFY(QDir(m_dir.path()).mkdir(u"services"_s));
-        for (const QString &service : {Notifications}) {
+        for (const QString &service : {Notifications, Logind, PowerManager}) {
             QFile file(m_dir.filePath(u"services/%1.service"_s.arg(service)));
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(u"[D-BUS Service]\nName=%1\nExec=/usr/bin/touch %2/started-%1\n"_s.arg(service, m_dir.path())
@@ -181,11 +240,89 @@ private Q_SLOTS:
         QFETCH(bool, busRuns);
         const QDBusConnection bus = busRuns ? m_bus : QDBusConnection(u"never-connected"_s);
         DesktopNotifier notifier(bus);
+        SleepInhibitor inhibitor(u"Converting"_s, bus, bus);
         notifier.notify(u"Done"_s, u"Song"_s);
+        inhibitor.setInhibited(true);
         QTest::qWait(500);
         QCOMPARE(QDir(m_dir.path()).entryList({u"started-*"_s}), QStringList());
     }
 
+    // "on" waits until the desktop holds the request, "answer" grants it,
+    // "drop" destroys the inhibitor. Whatever the order, the desktop sees
+    // one inhibition, released once nothing wants it.
+    void inhibition_data()
+    {
+        QTest::addColumn<QStringList>("services");
+        QTest::addColumn<bool>("logindGrants");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("heldAfter");
+        const struct
+        {
+            const char *name;
+            QStringList services;
+            bool logindGrants;
+        } desktops[] = {
+            {"logind", {Logind, PowerManager}, true},
+            {"refusing logind", {Logind, PowerManager}, false},
+            {"power manager alone", {PowerManager}, false},
+        };
+        const struct
+        {
+            const char *steps;
+            bool heldAfter;
+        } runs[] = {
+            {"on on answer", true},
+            {"on answer off", false},
+            {"on off answer", false},
+            {"on off on answer", true},
+            {"on drop answer", false},
+        };
+        for (const auto &desktop : desktops) {
+            for (const auto &run : runs) {
+                QTest::addRow("%s: %s", desktop.name, run.steps)
+                    << desktop.services << desktop.logindGrants << QString::fromLatin1(run.steps) << run.heldAfter;
+            }
+        }
+    }
+
+    void inhibition()
+    {
+        QFETCH(QStringList, services);
+        QFETCH(bool, logindGrants);
+        QFETCH(QString, steps);
+        QFETCH(bool, heldAfter);
+        FakeDesktop desktop(m_address, services, {}, logindGrants);
+        auto inhibitor = std::make_unique<SleepInhibitor>(u"Converting"_s, m_bus, m_bus);
+        for (const QString &step : steps.split(u' ')) {
+            if (step == u"on") {
+                inhibitor->setInhibited(true);
+                QTRY_VERIFY(desktop.holdsInhibit());
+            } else if (step == u"off") {
+                inhibitor->setInhibited(false);
+            } else if (step == u"drop") {
+                inhibitor.reset();
+            } else {
+                desktop.answerInhibit();
+            }
+        }
+
+        const auto released = [&] {
+            return logindGrants ? desktop.lockReleased()
+                                : desktop.calls().contains(PowerUnInhibitCall + u"42"_s);
+        };
+        if (heldAfter) {
+            QTest::qWait(200);
+            QVERIFY(!released());
+            inhibitor.reset();
+        }
+        QTRY_VERIFY(released());
+        QStringList expected;
+        if (services.contains(Logind))
+            expected.append(LogindInhibitCall + u"sleep|Vantrel|Converting|block"_s);
+        if (!logindGrants)
+            expected += {PowerInhibitCall + u"Vantrel|Converting"_s, PowerUnInhibitCall + u"42"_s};
+        QCOMPARE(desktop.calls(), expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDesktopServices)
