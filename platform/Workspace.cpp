@@ -1,8 +1,9 @@
 #include "Workspace.h"
 
+#include "DesktopBus.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -46,10 +47,8 @@ void Workspace::showInFileManager(const QString &path)
     QDBusMessage call = QDBusMessage::createMethodCall(u"org.freedesktop.FileManager1"_s, u"/org/freedesktop/FileManager1"_s,
                                                        u"org.freedesktop.FileManager1"_s, u"ShowItems"_s);
     call << QStringList{QUrl::fromLocalFile(file.absoluteFilePath()).toString()} << QString();
-    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), QCoreApplication::instance());
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [openFolder](QDBusPendingCallWatcher *done) {
-        if (done->isError())
+    DesktopBus::send(bus, call, [openFolder](const QDBusMessage &answer) {
+        if (answer.type() == QDBusMessage::ErrorMessage)
             openFolder();
-        done->deleteLater();
     });
 }
