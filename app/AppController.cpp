@@ -271,8 +271,12 @@ void AppController::observeNotifications()
     });
     center.addObserver(this, NOTIFICATION_YOUTBE_TABLE_VIEW_DBL_CLICK.toString(), nullptr,
                        [this](const Notification &) { m_guiThread.post([this] { notificationTableViewDoubleClick(); }); });
-    center.addObserver(this, NOTIFICATION_YOUTUBE_STATUS_CHANGED.toString(), nullptr, [this](const Notification &) {
-        m_guiThread.post([this] { updateDownloadAllButton(); });
+    center.addObserver(this, NOTIFICATION_YOUTUBE_STATUS_CHANGED.toString(), nullptr, [this](const Notification &posted) {
+        m_guiThread.post([this, item = std::weak_ptr(downloaderOf(posted))] {
+            updateDownloadAllButton();
+            if (const auto alive = item.lock())
+                tellIfStoppedOnFailure(*alive);
+        });
     });
     center.addObserver(this, NOTIFICATION_YOUTUBE_SHOW_MENU.toString(), nullptr, [this](const Notification &posted) {
         if (auto item = downloaderOf(posted))
@@ -422,6 +426,7 @@ void AppController::updateDownloadAllButton()
     // Every status change of every item asks; the toolbar lays itself out
     // again only when the button really changes.
     const bool busy = isExistAtOnceDownloadingObject();
+    m_sleepInhibitor.setInhibited(busy);
     if (m_downloadAllShowsPause == busy)
         return;
     m_downloadAllShowsPause = busy;
@@ -511,6 +516,23 @@ void AppController::timerUpdateInterfaceSelector()
     m_ui.totalProgress->setMaximum(DownloadTotals::ProgressScale);
     m_ui.totalProgress->setValue(totals.progressValue());
     showProgressInTitle(totals);
+    tellIfEverythingFinished(totals);
+}
+
+// A user who went elsewhere while the work ran hears of its end from the
+// desktop.
+void AppController::tellIfEverythingFinished(const DownloadTotals &totals)
+{
+    const bool finished = totals.needDownloadObjects() > 0 && totals.downloadedObjects() == totals.needDownloadObjects();
+    if (finished && !m_everythingFinished && !m_ui.tableView->window()->isActiveWindow())
+        m_notifier.notify(StringUtils::langStr(249), StringUtils::langStr(250).arg(newItemFolder()));
+    m_everythingFinished = finished;
+}
+
+void AppController::tellIfStoppedOnFailure(const YoutubeDownloader &item)
+{
+    if (item.hasStoppedOnFailure() && !m_ui.tableView->window()->isActiveWindow())
+        m_notifier.notify(StringUtils::langStr(251), item.youtubeTitle() + u'\n' + item.statusNote());
 }
 
 // While work runs the window's title carries it, for the task bar and the

@@ -2,7 +2,10 @@
 
 #include "ClipboardSnapshot.h"
 #include "CoverLoader.h"
+#include "DesktopNotifier.h"
 #include "DownloadListModel.h"
+#include "SleepInhibitor.h"
+#include "StringUtils.h"
 #include "ThreadHandOff.h"
 #include "YoutubeClipboardObserver.h"
 #include "YoutubeDownloaderOwner.h"
@@ -92,6 +95,8 @@ private:
     // Says below the list that some lines of a paste or drop were no links.
     void tellLinesLeftOut(int lines);
     void showProgressInTitle(const DownloadTotals &totals);
+    void tellIfEverythingFinished(const DownloadTotals &totals);
+    void tellIfStoppedOnFailure(const YoutubeDownloader &item);
     void observeNotifications();
     void initPasterboardObserver();
     void notificationTableViewDoubleClick();
@@ -124,5 +129,9 @@ private:
     // The links in the list, for the duplicate test.
     QSet<QString> m_urls;
     std::optional<bool> m_downloadAllShowsPause;
+    DesktopNotifier m_notifier;
+    // Held while a download or a conversion runs.
+    SleepInhibitor m_sleepInhibitor{StringUtils::langStr(248)};
+    bool m_everythingFinished = false;
     bool m_shutDown = false;
 };

@@ -1,6 +1,7 @@
 #include "AddLinksSheet.h"
 #include "AnimatedHelpView.h"
 #include "AppController.h"
+#include "FakeDesktop.h"
 #include "ImageView.h"
 #include "ItemRowViews.h"
 #include "LocalizedStrings.h"
@@ -63,6 +64,11 @@ private Q_SLOTS:
         for (const char *scheme : {"http", "https", "smb", "file"})
             QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "openUrl");
         m_path = qgetenv("PATH");
+        // The desktop's buses are a bus of the test's own, where a test can
+        // play the desktop's services.
+        QVERIFY(!m_bus.address().isEmpty());
+        for (const char *bus : {"DBUS_SESSION_BUS_ADDRESS", "DBUS_SYSTEM_BUS_ADDRESS"})
+            qputenv(bus, m_bus.address().toUtf8());
     }
 
     void cleanupTestCase()
@@ -1036,6 +1042,54 @@ private Q_SLOTS:
         QCOMPARE(item->youtubeStatus(), StatusConverting);
     }
 
+    void desktopHearsOfTheWork()
+    {
+        FakeDesktop desktop(m_bus.address(), {Notifications, PowerManager});
+        m_window = std::make_unique<MainWindow>(m_fixture->preferences);
+        m_window->show();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        const auto notes = [&] { return desktop.calls().filter(u".Notify("_s); };
+        const auto fail = [&](const QString &code) {
+            m_fixture->site.clearFaults();
+            m_fixture->site.addFault(SiteFault::parse(u"path=/videoplayback,status=404"_s).value());
+            const Item failing = added(code);
+            failing->setDownloadPolicy({.attempts = 0});
+            if (waitForStatus(failing, StatusReady))
+                failing->downloadButtonSelector();
+            const bool stopped = waitForStatus(failing, StatusDownloadPaused);
+            m_fixture->site.clearFaults();
+            return stopped ? failing : nullptr;
+        };
+        // Nothing while the user looks at the window.
+        const Item seen = fail(u"deskAaaaaaa"_s);
+        QVERIFY(seen);
+        QTest::qWait(300);
+        QCOMPARE(notes(), QStringList());
+        seen->removeObject();
+
+        // The user works in another window meanwhile.
+        QWidget elsewhere;
+        elsewhere.show();
+        elsewhere.activateWindow();
+        QTRY_VERIFY(!m_window->isActiveWindow());
+        m_fixture->site.addFault(SiteFault::parse(u"path=/videoplayback,throttle=500000"_s).value());
+        const Item item = added(u"deskBbbbbbb"_s);
+        QVERIFY(waitForStatus(item, StatusReady));
+        item->downloadButtonSelector();
+        QTRY_VERIFY(desktop.holdsInhibit());
+        desktop.answerInhibit();
+        QVERIFY(waitForStatus(item, StatusFinished));
+        QTRY_VERIFY(desktop.calls().contains(PowerUnInhibitCall + u"42"_s));
+        QTRY_COMPARE(notes().size(), 1);
+        QVERIFY(notes().constLast().contains(u"|All downloads finished|The files are in "_s));
+        const Item failing = fail(u"deskCcccccc"_s);
+        QVERIFY(failing);
+        QTRY_COMPARE(notes().size(), 2);
+        QVERIFY(notes().constLast().contains(u"|Stopped by a failure|"_s + failing->youtubeTitle()
+                                             + u"\nDownload stopped: HTTP 404."_s));
+    }
+
     void closingStopsEverythingInTime()
     {
         // An encoder that never reads keeps one item converting.
@@ -1155,6 +1209,7 @@ private:
         return entries;
     }
 
+    PrivateBus m_bus;
     std::unique_ptr<SiteFixture> m_fixture;
     std::unique_ptr<MainWindow> m_window;
     QList<QUrl> m_opened;
