@@ -143,41 +143,28 @@ private:
 
 
 // A bus daemon of the test's own, never the desktop's. A service asked for
-// by name would be started from the files in its service folder: each leaves
-// a mark, "started-<name>", in folder().
+// by name would be started from the files in its service folder, the one
+// the session's configuration reads under XDG_DATA_HOME: each leaves a mark,
+// "started-<name>", in folder().
 class PrivateBus final
 {
 public:
     PrivateBus()
     {
-        QDir(m_dir.path()).mkdir(QStringLiteral("services"));
+        const QString services = m_dir.filePath(QStringLiteral("dbus-1/services"));
+        QDir().mkpath(services);
         for (const QString &service : {Notifications, Logind, PowerManager}) {
-            QFile file(m_dir.filePath(QStringLiteral("services/%1.service").arg(service)));
+            QFile file(services + QStringLiteral("/%1.service").arg(service));
             if (file.open(QIODevice::WriteOnly))
                 file.write(QStringLiteral("[D-BUS Service]\nName=%1\nExec=/usr/bin/touch %2/started-%1\n")
                                .arg(service, m_dir.path())
                                .toUtf8());
         }
-        QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
-        if (config.open(QIODevice::WriteOnly))
-            config.write(QStringLiteral(R"(<busconfig>
-  <type>session</type>
-  <listen>unix:dir=%1</listen>
-  <auth>EXTERNAL</auth>
-  <servicedir>%1/services</servicedir>
-  <policy context="default">
-    <allow send_destination="*"/>
-    <allow own="*"/>
-    <allow receive_sender="*"/>
-  </policy>
-</busconfig>
-)")
-                             .arg(m_dir.path())
-                             .toUtf8());
-        config.close();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.path());
+        m_daemon.setProcessEnvironment(environment);
         m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
-                        QStringLiteral("--print-address")});
+                       {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
         if (m_daemon.waitForReadyRead(10'000))
             m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
     }
