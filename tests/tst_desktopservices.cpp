@@ -15,7 +15,7 @@ class TestDesktopServices : public QObject
 {
     Q_OBJECT
 
-    PrivateBus m_private;
+    std::unique_ptr<PrivateBus> m_private;
     QString m_address;
     QDBusConnection m_bus{u"vantrel-test"_s};
 
@@ -23,7 +23,8 @@ private Q_SLOTS:
 
     void initTestCase()
     {
-        m_address = m_private.address();
+        m_private = std::make_unique<PrivateBus>();
+        m_address = m_private->address();
         QVERIFY2(!m_address.isEmpty(), "dbus-daemon did not start");
         m_bus = QDBusConnection::connectToBus(m_address, u"vantrel-test"_s);
         QVERIFY(m_bus.isConnected());
@@ -74,7 +75,7 @@ private Q_SLOTS:
         notifier.notify(u"Done"_s, u"Song"_s);
         inhibitor.setInhibited(true);
         QTest::qWait(500);
-        QCOMPARE(QDir(m_private.folder()).entryList({u"started-*"_s}), QStringList());
+        QCOMPARE(QDir(m_private->folder()).entryList({u"started-*"_s}), QStringList());
     }
 
     // "on" waits until the desktop holds the request, "answer" grants it,

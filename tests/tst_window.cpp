@@ -66,9 +66,10 @@ private Q_SLOTS:
         m_path = qgetenv("PATH");
         // The desktop's buses are a bus of the test's own, where a test can
         // play the desktop's services.
-        QVERIFY(!m_bus.address().isEmpty());
+        m_bus = std::make_unique<PrivateBus>();
+        QVERIFY(!m_bus->address().isEmpty());
         for (const char *bus : {"DBUS_SESSION_BUS_ADDRESS", "DBUS_SYSTEM_BUS_ADDRESS"})
-            qputenv(bus, m_bus.address().toUtf8());
+            qputenv(bus, m_bus->address().toUtf8());
     }
 
     void cleanupTestCase()
@@ -970,7 +971,7 @@ private Q_SLOTS:
 
     void desktopHearsOfTheWork()
     {
-        FakeDesktop desktop(m_bus.address(), {Notifications, PowerManager});
+        FakeDesktop desktop(m_bus->address(), {Notifications, PowerManager});
         m_window = std::make_unique<MainWindow>(m_fixture->preferences);
         m_window->show();
         QVERIFY(activated());
@@ -1149,7 +1150,7 @@ private:
         return entries;
     }
 
-    PrivateBus m_bus;
+    std::unique_ptr<PrivateBus> m_bus;
     std::unique_ptr<SiteFixture> m_fixture;
     std::unique_ptr<MainWindow> m_window;
     QList<QUrl> m_opened;

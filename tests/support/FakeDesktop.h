@@ -145,7 +145,9 @@ private:
 // A bus daemon of the test's own, never the desktop's. A service asked for
 // by name would be started from the files in its service folder, the one
 // the session's configuration reads under XDG_DATA_HOME: each leaves a mark,
-// "started-<name>", in folder().
+// "started-<name>", in folder(). Make it in initTestCase(): started with the
+// test object, before the test run begins, the fork leaves ThreadSanitizer
+// reporting races in threads that came later.
 class PrivateBus final
 {
 public:
