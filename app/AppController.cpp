@@ -14,10 +14,12 @@
 #include "YoutubeConstants.h"
 #include "YoutubeDownloader.h"
 #include "YoutubeMenuView.h"
+#include "YoutubeOperationsView.h"
 #include "YoutubeProgramPreferences.h"
 #include "ui_MainWindow.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -69,7 +71,11 @@ QUrl pageAddress(const YoutubeDownloader &item)
 } // namespace
 
 AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &preferences, QObject *parent)
-    : QObject(parent), m_ui(ui), m_preferences(preferences), m_emptyImage(u":/images/nocovermusic.gif"_s)
+    : QObject(parent),
+      m_ui(ui),
+      m_preferences(preferences),
+      m_emptyImage(u":/images/nocovermusic.gif"_s),
+      m_sleepInhibitor(StringUtils::langStr(248))
 {
     m_ui.tableView->setModel(&m_model);
     m_ui.tableView->setItemDelegate(new RowDelegate(*m_ui.tableView));
@@ -91,7 +97,7 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
     connect(&m_timerUpdateInterface, &QTimer::timeout, this, &AppController::timerUpdateInterfaceSelector);
     m_messageTimer.setSingleShot(true);
     m_messageTimer.setInterval(MessageTimeoutMs);
-    connect(&m_messageTimer, &QTimer::timeout, m_ui.messageText, &QLabel::clear);
+    connect(&m_messageTimer, &QTimer::timeout, this, &AppController::clearMessage);
     connect(m_ui.tableView, &TableViewDragged::linesLeftOut, this, &AppController::tellLinesLeftOut);
     m_timerUpdateInterface.start(RefreshIntervalMs);
     timerUpdateInterfaceSelector();
@@ -156,8 +162,7 @@ void AppController::connectCommands()
         removeVideoClip();
     });
     connect(m_ui.miRemoveFinished, &QAction::triggered, this, &AppController::removeFinished);
-    connect(m_ui.miOpenOutputFolder, &QAction::triggered, this,
-            [this] { Workspace::openFile(newItemFolder()); });
+    connect(m_ui.miOpenOutputFolder, &QAction::triggered, this, &AppController::openOutputFolder);
     connect(m_ui.tableView, &TableViewDragged::rowMenuRequested, this,
             [this](int row, QPoint position) { showRowMenu(m_model.itemAt(row), position); });
     connect(m_ui.miShowQuickOptions, &QAction::triggered, this, [this](bool shown) {
@@ -195,16 +200,13 @@ void AppController::connectRowKeys()
     m_ui.tableView->addActions({operate, play});
 }
 
+// What the row's first button does, but playing: many files opened at one
+// key press would surprise.
 void AppController::operateRow(YoutubeDownloader &item)
 {
-    switch (item.youtubeStatus()) {
-    case StatusReady: item.downloadButtonSelector(); break;
-    case StatusDownloading:
-    case StatusConverting: item.pause(); break;
-    case StatusDownloadPaused:
-    case StatusConvertPaused: item.resume(); break;
-    default: break;
-    }
+    const auto button = YoutubeOperationsView::visibleButtonsListByYoutubeStatus(item.youtubeStatus()).constFirst();
+    if (button != YoutubeOperationsView::RemoveButton && button != YoutubeOperationsView::PlayButton)
+        YoutubeOperationsView::perform(button, item);
 }
 
 // The switch follows the stored setting, not the panel: adding links hides
@@ -272,10 +274,15 @@ void AppController::observeNotifications()
     center.addObserver(this, NOTIFICATION_YOUTBE_TABLE_VIEW_DBL_CLICK.toString(), nullptr,
                        [this](const Notification &) { m_guiThread.post([this] { notificationTableViewDoubleClick(); }); });
     center.addObserver(this, NOTIFICATION_YOUTUBE_STATUS_CHANGED.toString(), nullptr, [this](const Notification &posted) {
-        m_guiThread.post([this, item = std::weak_ptr(downloaderOf(posted))] {
+        // Judged on the thread that changed the status, at the change: by
+        // the time the GUI thread looks, later changes may have come too.
+        const auto item = downloaderOf(posted);
+        const bool stoppedOnFailure = item && item->hasStoppedOnFailure();
+        m_guiThread.post([this, item = std::weak_ptr(item), stoppedOnFailure] {
             updateDownloadAllButton();
-            if (const auto alive = item.lock())
-                tellIfStoppedOnFailure(*alive);
+            m_sleepInhibitor.setInhibited(isExistAtOnceDownloadingObject());
+            if (const auto alive = item.lock(); alive && stoppedOnFailure)
+                tellStoppedOnFailure(*alive);
         });
     });
     center.addObserver(this, NOTIFICATION_YOUTUBE_SHOW_MENU.toString(), nullptr, [this](const Notification &posted) {
@@ -322,10 +329,32 @@ void AppController::paste()
 void AppController::tellLinesLeftOut(int lines)
 {
     if (lines <= 0)
-        return;
-    m_ui.messageText->setText(lines == 1 ? StringUtils::langStr(240) : StringUtils::langStr(241).arg(lines));
-    m_ui.messageText->setToolTip(m_ui.messageText->text());
+        clearMessage();
+    else
+        tell(lines == 1 ? StringUtils::langStr(240) : StringUtils::langStr(241).arg(lines));
+}
+
+// A sentence below the list, for a while.
+void AppController::tell(const QString &message)
+{
+    m_ui.messageText->setText(message);
+    m_ui.messageText->setToolTip(message);
     m_messageTimer.start();
+}
+
+void AppController::clearMessage()
+{
+    m_messageTimer.stop();
+    m_ui.messageText->clear();
+    m_ui.messageText->setToolTip({});
+}
+
+void AppController::openOutputFolder()
+{
+    // The folder may not have been made yet: downloads make it anyway.
+    const QString folder = newItemFolder();
+    if (!QDir().mkpath(folder) || !Workspace::openFile(folder))
+        tell(StringUtils::langStr(252).arg(folder));
 }
 
 void AppController::copyLinks(const QStringList &links)
@@ -426,7 +455,6 @@ void AppController::updateDownloadAllButton()
     // Every status change of every item asks; the toolbar lays itself out
     // again only when the button really changes.
     const bool busy = isExistAtOnceDownloadingObject();
-    m_sleepInhibitor.setInhibited(busy);
     if (m_downloadAllShowsPause == busy)
         return;
     m_downloadAllShowsPause = busy;
@@ -529,9 +557,9 @@ void AppController::tellIfEverythingFinished(const DownloadTotals &totals)
     m_everythingFinished = finished;
 }
 
-void AppController::tellIfStoppedOnFailure(const YoutubeDownloader &item)
+void AppController::tellStoppedOnFailure(const YoutubeDownloader &item)
 {
-    if (item.hasStoppedOnFailure() && !m_ui.tableView->window()->isActiveWindow())
+    if (!m_ui.tableView->window()->isActiveWindow())
         m_notifier.notify(StringUtils::langStr(251), item.youtubeTitle() + u'\n' + item.statusNote());
 }
 

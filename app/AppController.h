@@ -5,7 +5,6 @@
 #include "DesktopNotifier.h"
 #include "DownloadListModel.h"
 #include "SleepInhibitor.h"
-#include "StringUtils.h"
 #include "ThreadHandOff.h"
 #include "YoutubeClipboardObserver.h"
 #include "YoutubeDownloaderOwner.h"
@@ -96,7 +95,11 @@ private:
     void tellLinesLeftOut(int lines);
     void showProgressInTitle(const DownloadTotals &totals);
     void tellIfEverythingFinished(const DownloadTotals &totals);
-    void tellIfStoppedOnFailure(const YoutubeDownloader &item);
+    void tellStoppedOnFailure(const YoutubeDownloader &item);
+    void tell(const QString &message);
+    void clearMessage();
+    // Made first if need be; said below the list when it cannot be opened.
+    void openOutputFolder();
     void observeNotifications();
     void initPasterboardObserver();
     void notificationTableViewDoubleClick();
@@ -131,7 +134,7 @@ private:
     std::optional<bool> m_downloadAllShowsPause;
     DesktopNotifier m_notifier;
     // Held while a download or a conversion runs.
-    SleepInhibitor m_sleepInhibitor{StringUtils::langStr(248)};
+    SleepInhibitor m_sleepInhibitor;
     bool m_everythingFinished = false;
     bool m_shutDown = false;
 };

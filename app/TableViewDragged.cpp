@@ -98,6 +98,7 @@ void TableViewDragged::contextMenuEvent(QContextMenuEvent *event)
     const QModelIndex index = keyboard ? currentIndex() : indexAt(event->pos());
     if (!index.isValid())
         return;
+    scrollTo(index);
     if (!selectionModel()->isRowSelected(index.row(), QModelIndex()))
         selectRow(index.row());
     setCurrentIndex(index);
@@ -151,8 +152,11 @@ void TableViewDragged::dropEvent(QDropEvent *event)
     event->accept();
     NotificationCenter::defaultCenter().post(YOUTUBE_ADD_URLS_FROM_PASTERBOARD.toString(), this,
                                              {{YOUTUBE_ADD_URLS_FROM_PASTERBOARD_KEY_NAME.toString(), links}});
-    if (event->mimeData()->hasText())
-        Q_EMIT linesLeftOut(int(YoutubeDownloader::countOfLinesNotLinks(event->mimeData()->text())));
+    // Lines of the text that were no links; none where the links came as
+    // addresses because the text held none.
+    const QString text = event->mimeData()->hasText() ? event->mimeData()->text() : QString();
+    const bool fromText = !YoutubeDownloader::youtubesURLsFromText(text).isEmpty();
+    Q_EMIT linesLeftOut(fromText ? int(YoutubeDownloader::countOfLinesNotLinks(text)) : 0);
 }
 
 void TableViewDragged::mouseDoubleClickEvent(QMouseEvent *event)

@@ -844,9 +844,7 @@ private Q_SLOTS:
         QTRY_COMPARE(hint->width(), width - 12);
         const QLabel *label = hint->findChild<QLabel *>();
         QVERIFY(hint->rect().contains(label->geometry()));
-        const QRect room = label->contentsRect();
-        const QRect needed = QFontMetrics(label->font()).boundingRect(room, Qt::TextWordWrap, caption);
-        QVERIFY(needed.width() <= room.width() && needed.height() <= room.height());
+        QVERIFY(label->heightForWidth(label->width()) <= label->height());
     }
 
     void rowButtonsAndBar()
@@ -913,9 +911,11 @@ private Q_SLOTS:
             : buttonRect(0, button).center();
         QTEST(toolTipAt(point), "tip");
         if (button == RowDelegate::NoButton) {
-            // An open tooltip follows the status under it.
+            // An open tooltip follows the status under it, and goes with its row.
             item->setStatusNote(u"Another note"_s);
             QTRY_COMPARE(QToolTip::text(), u"Ready to download\nAnother note"_s);
+            item->removeObject();
+            QTRY_VERIFY(!QToolTip::isVisible());
         }
         QToolTip::hideText();
     }
@@ -924,14 +924,17 @@ private Q_SLOTS:
     {
         TableViewDragged *table = m_window->ui().tableView;
         QHeaderView *header = table->horizontalHeader();
-        // A long failure note shows whole at the window's first size.
+        // A long failure note (the longest German one) shows whole at the
+        // window's first size.
+        const Item item = added(u"readAaaaaaa"_s);
+        QVERIFY(waitForStatus(item, StatusReady));
         const QString note = u"Die Videodatei konnte nicht gespeichert werden: No space left on device. "
                              "Mit „Fortsetzen“ erneut versuchen."_s;
-        StyledText text(Qt::AlignHCenter);
-        text.append(u"Angehalten"_s, Qt::blue, StyledText::Font::Bold);
-        text.append(u'\n' + note, Qt::red, StyledText::Font::System);
-        const QRect cell(0, 0, header->sectionSize(RowModel::StatusColumn), TableViewDragged::RowHeight);
-        QCOMPARE(RowDelegate::statusLines(table->font(), text, cell).join(u' '), u"Angehalten "_s + note);
+        item->setStatusNote(note);
+        const QModelIndex cell = model().index(0, RowModel::StatusColumn);
+        QCOMPARE(RowDelegate::statusLines(table->font(), cell.data(RowModel::StyledTextRole).value<StyledText>(),
+                                          table->visualRect(cell)).join(u' '),
+                 u"Ready to download "_s + note);
 
         // A border dragged widens the status column at the title's cost.
         const int title = header->sectionSize(RowModel::TitleColumn);
@@ -988,10 +991,15 @@ private Q_SLOTS:
         };
         // Nothing while the user looks at the window.
         QVERIFY(fail(u"deskAaaaaaa"_s));
-        QTest::qWait(300);
-        QCOMPARE(notes(), QStringList());
         list().constFirst()->removeObject();
         m_fixture->site.clearFaults();
+        const Item seen = added(u"deskDddddd"_s);
+        QVERIFY(waitForStatus(seen, StatusReady));
+        seen->downloadButtonSelector();
+        QVERIFY(waitForStatus(seen, StatusFinished));
+        QTest::qWait(700);
+        QCOMPARE(notes(), QStringList());
+        m_window->ui().miRemoveFinished->trigger();
 
         // The user works in another window meanwhile.
         QWidget elsewhere;
@@ -1013,6 +1021,8 @@ private Q_SLOTS:
         QVERIFY(failing);
         QTRY_VERIFY(notes().size() == 2 && notes().constLast().contains(u"|Stopped by a failure|"_s + failing->youtubeTitle()
                                                                         + u"\nDownload stopped: HTTP 404."_s));
+        QTest::qWait(300);
+        QCOMPARE(notes().size(), 2);
     }
 
     void closingStopsEverythingInTime()

@@ -39,8 +39,11 @@ RowDelegate::RowDelegate(QAbstractItemView &view)
 {
     view.setMouseTracking(true);
     view.viewport()->installEventFilter(this);
-    if (view.model())
-        connect(view.model(), &QAbstractItemModel::dataChanged, this, &RowDelegate::rowsChanged);
+    if (QAbstractItemModel *model = view.model()) {
+        connect(model, &QAbstractItemModel::dataChanged, this, &RowDelegate::rowsChanged);
+        for (const auto moved : {&QAbstractItemModel::rowsRemoved, &QAbstractItemModel::rowsInserted})
+            connect(model, moved, this, &RowDelegate::followToolTip);
+    }
 }
 
 void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -198,6 +201,7 @@ void RowDelegate::showToolTip()
         text = YoutubeOperationsView::toolTip(YoutubeOperationsView::Button(hit.button), *item);
     else
         text = m_toolTipIndex.data(Qt::ToolTipRole).toString();
+    m_toolTipText = text;
     if (text.isEmpty())
         QToolTip::hideText();
     else
@@ -205,21 +209,36 @@ void RowDelegate::showToolTip()
                            hit.button == NoButton ? cell : hit.rect.translated(cell.topLeft()));
 }
 
-// An open tooltip follows its row: a status that changes under it is shown
-// as it is now, not as it was when the pointer came to rest.
 void RowDelegate::rowsChanged(const QModelIndex &first, const QModelIndex &last)
 {
-    if (QToolTip::isVisible() && m_toolTipIndex.isValid() && m_toolTipIndex.row() >= first.row()
-        && m_toolTipIndex.row() <= last.row())
+    if (m_toolTipIndex.row() >= first.row() && m_toolTipIndex.row() <= last.row())
+        followToolTip();
+}
+
+// An open tooltip of a row follows it: a status that changes under it is
+// shown as it is now, and a row that moved away from the pointer, or went,
+// takes its tooltip along. Other widgets' tooltips are left alone.
+void RowDelegate::followToolTip()
+{
+    if (m_toolTipText.isEmpty() || !QToolTip::isVisible() || QToolTip::text() != m_toolTipText)
+        return;
+    if (m_toolTipIndex.isValid() && m_view.indexAt(m_toolTipPosition) == m_toolTipIndex) {
         showToolTip();
+        return;
+    }
+    QToolTip::hideText();
+    m_toolTipIndex = QPersistentModelIndex();
 }
 
 bool RowDelegate::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseMove)
         setHover(targetAt(static_cast<QMouseEvent *>(event)->position().toPoint()));
-    else if (event->type() == QEvent::Leave)
+    else if (event->type() == QEvent::Leave) {
         setHover({});
+        m_toolTipIndex = QPersistentModelIndex();
+        m_toolTipText.clear();
+    }
     return QStyledItemDelegate::eventFilter(watched, event);
 }
 

@@ -59,6 +59,7 @@ private:
     bool isSecondClick(const QMouseEvent &event) const;
     void showToolTip();
     void rowsChanged(const QModelIndex &first, const QModelIndex &last);
+    void followToolTip();
     static std::shared_ptr<YoutubeDownloader> itemOf(const QModelIndex &index);
     static std::shared_ptr<ItemRowViews> viewsOf(const YoutubeDownloader &item);
 
@@ -71,4 +72,5 @@ private:
     QPersistentModelIndex m_toolTipIndex;
     QPoint m_toolTipPosition;
     QPoint m_toolTipGlobalPosition;
+    QString m_toolTipText;
 };

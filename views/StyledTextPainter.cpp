@@ -68,12 +68,16 @@ QList<Line> wrapped(const Line &line, const QFont &base, int width)
 }
 
 // The lines that fit the area's height; the last one shown says with "…"
-// that more follows.
+// that more follows. Wrapped text has no empty lines to cut at.
 QList<Line> layoutLines(const QFont &base, const StyledText &text, QSize area, bool wrap)
 {
     QList<Line> lines;
-    for (const Line &line : splitLines(text))
-        lines.append(wrap ? wrapped(line, base, area.width()) : QList<Line>{line});
+    for (const Line &line : splitLines(text)) {
+        if (!wrap)
+            lines.append(line);
+        else if (!line.isEmpty())
+            lines.append(wrapped(line, base, area.width()));
+    }
     int height = 0;
     qsizetype shown = 0;
     while (shown < lines.size() && height + lineHeight(lines.at(shown), base) <= area.height())
@@ -81,9 +85,39 @@ QList<Line> layoutLines(const QFont &base, const StyledText &text, QSize area, b
     if (!wrap || shown == lines.size() || shown == 0)
         return lines;
     Line &last = lines[shown - 1];
-    last.last().text += u' ' + lines.at(shown).constLast().text + QChar(0x2026);
+    last.last().text += u' ' + lines.at(shown).constFirst().text + QChar(0x2026);
     lines.resize(shown);
     return lines;
+}
+
+// A run as it is drawn: cut to the room left on its line, at its place.
+struct Placed
+{
+    StyledText::Run run;
+    QRect rect;
+};
+
+QList<Placed> place(const QFont &base, const StyledText &text, QRect area, bool wrap)
+{
+    const QList<Line> lines = layoutLines(base, text, area.size(), wrap);
+    int blockHeight = 0;
+    for (const Line &line : lines)
+        blockHeight += lineHeight(line, base);
+    QList<Placed> placed;
+    int y = area.top() + std::max(0, (area.height() - blockHeight) / 2);
+    for (const Line &line : lines) {
+        const int height = lineHeight(line, base);
+        const int free = std::max(0, area.width() - lineWidth(line, base));
+        int x = area.left() + (text.alignment() & Qt::AlignHCenter ? free / 2 : 0);
+        for (const StyledText::Run &run : line) {
+            const QFontMetrics metrics(fontOf(base, run.font));
+            const QString shown = metrics.elidedText(run.text, Qt::ElideRight, area.right() + 1 - x);
+            placed.append({{shown, run.color, run.font}, QRect(x, y, area.right() + 1 - x, height)});
+            x += metrics.horizontalAdvance(shown);
+        }
+        y += height;
+    }
+    return placed;
 }
 
 } // namespace
@@ -93,28 +127,12 @@ void StyledTextPainter::paint(QPainter &painter, const QStyleOptionViewItem &cel
 {
     const QColor background = SelectionHighlight::background(cell);
     const QColor plain = SelectionHighlight::text(cell);
-    const QList<Line> lines = layoutLines(cell.font, text, area.size(), wrap);
-    int blockHeight = 0;
-    for (const Line &line : lines)
-        blockHeight += lineHeight(line, cell.font);
-
     painter.save();
     painter.setClipRect(area);
-    int y = area.top() + std::max(0, (area.height() - blockHeight) / 2);
-    for (const Line &line : lines) {
-        const int height = lineHeight(line, cell.font);
-        const int free = std::max(0, area.width() - lineWidth(line, cell.font));
-        int x = area.left() + (text.alignment() & Qt::AlignHCenter ? free / 2 : 0);
-        for (const StyledText::Run &run : line) {
-            const QFont font = fontOf(cell.font, run.font);
-            const QFontMetrics metrics(font);
-            const QString shown = metrics.elidedText(run.text, Qt::ElideRight, area.right() + 1 - x);
-            painter.setFont(font);
-            painter.setPen(run.color.isValid() ? readableOn(run.color, background) : plain);
-            painter.drawText(QRect(x, y, area.right() + 1 - x, height), Qt::AlignLeft | Qt::AlignVCenter, shown);
-            x += metrics.horizontalAdvance(shown);
-        }
-        y += height;
+    for (const auto &[run, rect] : place(cell.font, text, area, wrap)) {
+        painter.setFont(fontOf(cell.font, run.font));
+        painter.setPen(run.color.isValid() ? readableOn(run.color, background) : plain);
+        painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, run.text);
     }
     painter.restore();
 }
@@ -122,15 +140,12 @@ void StyledTextPainter::paint(QPainter &painter, const QStyleOptionViewItem &cel
 QStringList StyledTextPainter::shownLines(const QFont &font, const StyledText &text, QSize area, bool wrap)
 {
     QStringList shown;
-    for (const Line &line : layoutLines(font, text, area, wrap)) {
-        QString plain;
-        int x = 0;
-        for (const StyledText::Run &run : line) {
-            const QFontMetrics metrics(fontOf(font, run.font));
-            plain += metrics.elidedText(run.text, Qt::ElideRight, area.width() - x);
-            x += metrics.horizontalAdvance(run.text);
-        }
-        shown.append(plain);
+    int y = -1;
+    for (const auto &[run, rect] : place(font, text, QRect(QPoint(), area), wrap)) {
+        if (rect.y() != y)
+            shown.append(QString());
+        shown.last() += run.text;
+        y = rect.y();
     }
     return shown;
 }
