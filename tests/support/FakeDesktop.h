@@ -165,8 +165,10 @@ public:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_DATA_HOME"), m_dir.path());
         m_daemon.setProcessEnvironment(environment);
+        // Its socket in the folder too, which goes with the test.
         m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+                       {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address"),
+                        QStringLiteral("--address=unix:dir=") + m_dir.path()});
         if (m_daemon.waitForReadyRead(10'000))
             m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
     }
