@@ -8,11 +8,11 @@
 #include "AppController.h"
 #include "MainWindow.h"
 #include "PreferenceStore.h"
+#include "RowModel.h"
 #include "SampleSite.h"
 #include "YoutubeDownloader.h"
-#include "YoutubeProgramPreferences.h"
 #include "YoutubeOperationsView.h"
-#include "RowModel.h"
+#include "YoutubeProgramPreferences.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
@@ -86,6 +86,16 @@ public:
         Item item = add(code);
         return reach(item, StatusReady) ? item : nullptr;
     }
+
+    // A row whose watch page has no title: reading it failed.
+    bool pageGone()
+    {
+        m_site.setPage(u"Zr0gone0000"_s, "<html><head><title>Gone</title></head><body></body></html>");
+        return reach(add(u"Zr0gone0000"_s), StatusInfoFailed);
+    }
+
+    // Streams from here on come slowly enough to be seen running.
+    void slowStreams() { m_site.addFault(*SiteFault::parse(u"path=/videoplayback,throttle=400000"_s)); }
 
     // The window as the screen shows it, tooltips and menus over it included.
     bool save(const QString &name, bool wholeScreen = false)
@@ -163,8 +173,7 @@ bool failedRows(Scene &scene, const QString &language)
     const Item stopped = scene.ready(u"St0ppedB2cd"_s);
     if (!retrying || !stopped)
         return false;
-    scene.site().setPage(u"Zr0gone0000"_s, "<html><head><title>Gone</title></head><body></body></html>");
-    if (!scene.reach(scene.add(u"Zr0gone0000"_s), StatusInfoFailed))
+    if (!scene.pageGone())
         return false;
     stopped->setDownloadPolicy({.attempts = 1, .firstDelay = 100ms});
     retrying->setDownloadPolicy({.attempts = 5, .firstDelay = 60s});
@@ -179,7 +188,7 @@ bool failedRows(Scene &scene, const QString &language)
 // The pointer on the download button of a ready row, beside a running one.
 bool hoveredRow(Scene &scene, const QString &language)
 {
-    scene.site().addFault(*SiteFault::parse(u"path=/videoplayback,throttle=400000"_s));
+    scene.slowStreams();
     const Item running = scene.ready(u"Hx5yTq8eRn2"_s);
     const Item ready = scene.ready(u"Yp2mFv6gLa3"_s);
     if (!running || !ready)
@@ -207,8 +216,7 @@ bool listAtWork(Scene &scene, const QString &language)
     if (!scene.reach(converting, StatusConverting))
         return false;
 
-    // Slow streams from here on, so that downloads are seen running.
-    scene.site().addFault(*SiteFault::parse(u"path=/videoplayback,throttle=400000"_s));
+    scene.slowStreams();
     const Item downloading = scene.ready(u"Hx5yTq8eRn2"_s);
     const Item paused = scene.ready(u"Bd4sWc9uJk1"_s);
     if (!downloading || !paused || !scene.ready(u"Yp2mFv6gLa3"_s))
@@ -218,8 +226,7 @@ bool listAtWork(Scene &scene, const QString &language)
     QTest::qWait(2600);
     paused->pause();
 
-    scene.site().setPage(u"Zr0gone0000"_s, "<html><head><title>Gone</title></head><body></body></html>");
-    if (!scene.reach(scene.add(u"Zr0gone0000"_s), StatusInfoFailed))
+    if (!scene.pageGone())
         return false;
     scene.site().addFault(*SiteFault::parse(u"path=/watch,stall-after=0"_s));
     scene.add(u"Lo4dingNow7"_s);
