@@ -2,7 +2,6 @@
 
 #include "AddLinksSheet.h"
 #include "DownloadTotals.h"
-#include "ItemRowViews.h"
 #include "NotificationCenter.h"
 #include "PathController.h"
 #include "PreferencesController.h"
@@ -74,7 +73,7 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
     : QObject(parent),
       m_ui(ui),
       m_preferences(preferences),
-      m_emptyImage(u":/images/nocovermusic.gif"_s),
+      m_model(m_list, QImage(u":/images/nocovermusic.gif"_s)),
       m_sleepInhibitor(StringUtils::langStr(248))
 {
     m_ui.tableView->setModel(&m_model);
@@ -93,6 +92,7 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
     connect(m_addLinksSheet, &QDialog::finished, m_ui.miPaste, [this] { m_ui.miPaste->setEnabled(true); });
     connectCommands();
     observeNotifications();
+    observeList();
     updateDownloadAllButton();
     connect(&m_timerUpdateInterface, &QTimer::timeout, this, &AppController::timerUpdateInterfaceSelector);
     m_messageTimer.setSingleShot(true);
@@ -273,48 +273,34 @@ void AppController::observeNotifications()
     });
     center.addObserver(this, NOTIFICATION_YOUTBE_TABLE_VIEW_DBL_CLICK.toString(), nullptr,
                        [this](const Notification &) { m_guiThread.post([this] { notificationTableViewDoubleClick(); }); });
-    center.addObserver(this, NOTIFICATION_YOUTUBE_STATUS_CHANGED.toString(), nullptr, [this](const Notification &posted) {
-        // Judged on the thread that changed the status, at the change: by
-        // the time the GUI thread looks, later changes may have come too.
-        const auto item = downloaderOf(posted);
-        const bool stoppedOnFailure = item && item->hasStoppedOnFailure();
-        m_guiThread.post([this, item = std::weak_ptr(item), stoppedOnFailure] {
-            updateDownloadAllButton();
-            m_sleepInhibitor.setInhibited(isExistAtOnceDownloadingObject());
-            if (const auto alive = item.lock(); alive && stoppedOnFailure)
-                tellStoppedOnFailure(*alive);
-        });
-    });
     center.addObserver(this, NOTIFICATION_YOUTUBE_SHOW_MENU.toString(), nullptr, [this](const Notification &posted) {
         if (auto item = downloaderOf(posted))
             m_guiThread.post([this, item = std::move(item)] { showMenuForButton(item); });
     });
 }
 
+void AppController::observeList()
+{
+    // Judged at the change: by the time it arrives here, later changes may
+    // have come too.
+    connect(&m_list, &DownloadList::statusChanged, this,
+            [this](const DownloadList::Item &item, YoutubeStatus, bool stoppedOnFailure) {
+                updateDownloadAllButton();
+                m_sleepInhibitor.setInhibited(isExistAtOnceDownloadingObject());
+                if (stoppedOnFailure)
+                    tellStoppedOnFailure(*item);
+            });
+}
+
 // ---- the list
 
 void AppController::addYoutubesURL(const QStringList &candidates)
 {
-    DownloadListModel::Items added;
-    for (const QString &url : candidates) {
-        if (m_shutDown || !YoutubeDownloader::isYoutubeURLValid(url) || m_urls.contains(url))
-            continue;
-        m_ui.animatedHelpView->setIsActive(false);
-        auto item = YoutubeDownloader::create(url, this, m_preferences);
-        const auto views = ItemRowViews::create(m_covers, m_emptyImage);
-        connect(views.get(), &ItemRowViews::changed, this, [this, weak = std::weak_ptr(item)] {
-            if (const auto alive = weak.lock())
-                m_model.rowChanged(*alive);
-        });
-        item->setRowViews(views);
-        item->setSavedFolderPath(newItemFolder());
-        m_urls.insert(url);
-        added.append(std::move(item));
-    }
+    if (m_shutDown)
+        return;
     // One insertion for the lot: the table lays itself out once.
-    m_model.append(added);
-    for (const auto &item : added)
-        item->loadYoutubeContent();
+    if (!m_list.add(candidates, newItemFolder()).isEmpty())
+        m_ui.animatedHelpView->setIsActive(false);
 }
 
 void AppController::paste()
@@ -376,8 +362,10 @@ void AppController::openPreferencesWindow()
 {
     if (!m_preferencesWindow) {
         m_preferencesWindow = new PreferencesWindow(m_preferences, m_ui.tableView->window());
-        connect(m_preferencesWindow, &QDialog::finished, m_preferencesControllerUser,
-                [this] { m_preferencesControllerUser->initControlsValues(); });
+        connect(m_preferencesWindow, &QDialog::finished, m_preferencesControllerUser, [this] {
+            m_preferencesControllerUser->initControlsValues();
+            m_list.fillSlots();
+        });
     }
     m_preferencesWindow->showWindow();
 }
@@ -386,17 +374,17 @@ void AppController::removeVideoClip()
 {
     const auto items = selectedItems();
     m_ui.tableView->clearSelection();
-    YoutubeDownloader::removeAll(items);
+    m_list.remove(items);
 }
 
 void AppController::removeFinished()
 {
-    QList<std::shared_ptr<YoutubeDownloader>> finished;
+    DownloadList::Items finished;
     for (const auto &item : youtubeList()) {
         if (item->youtubeStatus() == StatusFinished)
             finished.append(item);
     }
-    YoutubeDownloader::removeAll(finished);
+    m_list.remove(finished);
 }
 
 QList<std::shared_ptr<YoutubeDownloader>> AppController::selectedItems() const
@@ -420,34 +408,23 @@ QString AppController::newItemFolder() const
 
 void AppController::downloadAllURL()
 {
-    const auto &items = youtubeList();
-    if (isExistAtOnceDownloadingObject()) {
-        for (const auto &item : items)
-            item->pause();
-    } else if (isExistAtOncePausedObject()) {
-        for (const auto &item : items)
-            item->resume();
-    } else {
-        for (const auto &item : items)
-            item->downloadVideo();
-    }
+    if (m_list.hasRunning())
+        m_list.pauseAll();
+    else if (m_list.hasPaused())
+        m_list.resumeAll();
+    else
+        m_list.downloadAll();
     updateDownloadAllButton();
 }
 
 bool AppController::isExistAtOnceDownloadingObject() const
 {
-    return std::any_of(youtubeList().cbegin(), youtubeList().cend(), [](const auto &item) {
-        const YoutubeStatus status = item->youtubeStatus();
-        return status == StatusDownloading || status == StatusConverting;
-    });
+    return m_list.hasRunning();
 }
 
 bool AppController::isExistAtOncePausedObject() const
 {
-    return std::any_of(youtubeList().cbegin(), youtubeList().cend(), [](const auto &item) {
-        const YoutubeStatus status = item->youtubeStatus();
-        return status == StatusDownloadPaused || status == StatusConvertPaused;
-    });
+    return m_list.hasPaused();
 }
 
 void AppController::updateDownloadAllButton()
@@ -514,7 +491,7 @@ void AppController::menuQualityClick(int position)
     if (position < 0 || position >= qualities.size())
         return;
     item->setCurrentQuality(qualities.at(position));
-    m_model.rowChanged(*item);
+    item->redrawRow();
 }
 
 void AppController::exploreYoutubeURL()
@@ -587,32 +564,6 @@ void AppController::setUserInterface()
     m_ui.miShowHintPanel->setChecked(m_preferences.isShowHintPanel());
 }
 
-// ---- items
-
-void AppController::downloaderStatusChanged(YoutubeDownloader &downloader)
-{
-    refreshRowLater(downloader);
-}
-
-void AppController::downloaderNeedsRedraw(YoutubeDownloader &downloader)
-{
-    refreshRowLater(downloader);
-}
-
-void AppController::refreshRowLater(YoutubeDownloader &downloader)
-{
-    m_guiThread.post([this, item = downloader.weak_from_this()] {
-        if (const auto alive = item.lock())
-            m_model.rowChanged(*alive);
-    });
-}
-
-void AppController::removeDownloader(YoutubeDownloader &downloader)
-{
-    m_urls.remove(downloader.youtubeURL());
-    m_model.remove(downloader);
-}
-
 void AppController::shutdown()
 {
     if (m_shutDown)
@@ -620,6 +571,6 @@ void AppController::shutdown()
     m_shutDown = true;
     m_youtubeClipboardObserver.stopObserver();
     m_timerUpdateInterface.stop();
-    YoutubeDownloader::removeAll(youtubeList());
-    m_covers->stop();
+    m_list.removeAll();
+    m_model.stopCovers();
 }

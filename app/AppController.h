@@ -1,17 +1,14 @@
 #pragma once
 
 #include "ClipboardSnapshot.h"
-#include "CoverLoader.h"
 #include "DesktopNotifier.h"
+#include "DownloadList.h"
 #include "DownloadListModel.h"
 #include "SleepInhibitor.h"
 #include "ThreadHandOff.h"
 #include "YoutubeClipboardObserver.h"
-#include "YoutubeDownloaderOwner.h"
 
-#include <QImage>
 #include <QObject>
-#include <QSet>
 #include <QTimer>
 
 #include <memory>
@@ -27,12 +24,11 @@ namespace Ui {
 class MainWindow;
 }
 
-// The download list's controller: owns the items, serves the table, adds
-// pasted links without duplicates, removes, runs the download-all button,
-// pops up the row menu with its quality submenu, opens an item's page or
-// file, and refreshes the totals twice a second. Items report from their
-// worker threads; everything they cause here happens on the GUI thread.
-class AppController final : public QObject, public YoutubeDownloaderOwner
+// The main window's controller: hands pasted, dropped and copied links to
+// the download list, runs the window's commands on it and the download-all
+// button, pops up the row menu with its quality submenu, opens an item's
+// page or file, and refreshes the totals twice a second. GUI thread only.
+class AppController final : public QObject
 {
     Q_OBJECT
 
@@ -41,8 +37,9 @@ public:
     // Stops every item first (see shutdown()).
     ~AppController() override;
 
+    DownloadList &list() { return m_list; }
     DownloadListModel &model() { return m_model; }
-    const DownloadListModel::Items &youtubeList() const { return m_model.youtubeList(); }
+    const DownloadList::Items &youtubeList() const { return m_list.items(); }
 
     // New items for the candidates that are links not yet in the list.
     void addYoutubesURL(const QStringList &candidates);
@@ -79,10 +76,6 @@ public:
     // program quits.
     void shutdown();
 
-    void downloaderStatusChanged(YoutubeDownloader &downloader) override;
-    void downloaderNeedsRedraw(YoutubeDownloader &downloader) override;
-    void removeDownloader(YoutubeDownloader &downloader) override;
-
 private:
     void buildPopupMenu();
     void connectCommands();
@@ -101,22 +94,21 @@ private:
     // Made first if need be; said below the list when it cannot be opened.
     void openOutputFolder();
     void observeNotifications();
+    void observeList();
     void initPasterboardObserver();
     void notificationTableViewDoubleClick();
     void menuWillOpen();
     void menuQualityClick(int position);
     void updateDownloadAllButton();
     void showMenuForButton(const std::shared_ptr<YoutubeDownloader> &item);
-    void refreshRowLater(YoutubeDownloader &downloader);
     QString newItemFolder() const;
     QList<std::shared_ptr<YoutubeDownloader>> selectedItems() const;
 
     Ui::MainWindow &m_ui;
     YoutubeProgramPreferences &m_preferences;
+    DownloadList m_list{m_preferences};
     DownloadListModel m_model;
     ThreadHandOff m_guiThread;
-    std::shared_ptr<CoverLoader> m_covers = std::make_shared<CoverLoader>();
-    QImage m_emptyImage;
     ClipboardSnapshot m_clipboard;
     YoutubeClipboardObserver m_youtubeClipboardObserver{m_clipboard, m_preferences};
     QTimer m_timerUpdateInterface;
@@ -129,8 +121,6 @@ private:
     QMenu *m_popupMenu = nullptr;
     QMenu *m_menuQuality = nullptr;
     std::weak_ptr<YoutubeDownloader> m_menuItem;
-    // The links in the list, for the duplicate test.
-    QSet<QString> m_urls;
     std::optional<bool> m_downloadAllShowsPause;
     DesktopNotifier m_notifier;
     // Held while a download or a conversion runs.

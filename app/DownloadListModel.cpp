@@ -2,56 +2,105 @@
 
 #include "YoutubeDownloader.h"
 
-DownloadListModel::DownloadListModel(QObject *parent)
-    : QAbstractTableModel(parent), m_headers(RowModel::ColumnCount)
+#include <algorithm>
+
+DownloadListModel::DownloadListModel(DownloadList &list, QImage placeholder, QObject *parent)
+    : QAbstractTableModel(parent), m_list(list), m_placeholder(std::move(placeholder)), m_headers(RowModel::ColumnCount)
 {
+    connect(&list, &DownloadList::added, this, &DownloadListModel::append);
+    connect(&list, &DownloadList::removed, this, &DownloadListModel::remove);
+    connect(&list, &DownloadList::changed, this, &DownloadListModel::rowsChanged);
+    append(list.items());
 }
 
-std::shared_ptr<YoutubeDownloader> DownloadListModel::itemAt(int row) const
+DownloadList::Item DownloadListModel::itemAt(int row) const
 {
-    return row >= 0 && row < m_items.size() ? m_items.at(row) : nullptr;
+    return row >= 0 && row < m_rows.size() ? m_rows.at(row) : nullptr;
 }
 
 int DownloadListModel::rowOf(const YoutubeDownloader &item) const
 {
-    for (qsizetype row = 0; row < m_items.size(); ++row) {
-        if (m_items.at(row).get() == &item)
-            return int(row);
+    if (m_rowOfStale) {
+        m_rowOf.clear();
+        for (qsizetype row = 0; row < m_rows.size(); ++row)
+            m_rowOf.insert(m_rows.at(row).get(), int(row));
+        m_rowOfStale = false;
     }
-    return -1;
+    return m_rowOf.value(&item, -1);
 }
 
-void DownloadListModel::append(const Items &items)
+void DownloadListModel::append(const DownloadList::Items &items)
 {
     if (items.isEmpty())
         return;
-    const int first = int(m_items.size());
+    const int first = int(m_rows.size());
     beginInsertRows({}, first, first + int(items.size()) - 1);
-    m_items.append(items);
+    for (const auto &item : items) {
+        if (!m_rowOfStale)
+            m_rowOf.insert(item.get(), int(m_rows.size()));
+        m_rows.append(item);
+    }
     endInsertRows();
 }
 
-void DownloadListModel::remove(const YoutubeDownloader &item)
+void DownloadListModel::remove(const DownloadList::Item &item)
 {
-    const int row = rowOf(item);
+    const int row = rowOf(*item);
     if (row < 0)
         return;
     beginRemoveRows({}, row, row);
-    // Kept until the row is gone from the view: the list may hold the last
-    // reference.
-    const auto removed = m_items.takeAt(row);
+    m_rows.removeAt(row);
+    m_rowOfStale = true;
     endRemoveRows();
+    m_covers.remove(item.get());
 }
 
-void DownloadListModel::rowChanged(const YoutubeDownloader &item)
+// Changed rows are told in runs of neighbours: a batch that touches every
+// row is one signal, not a thousand.
+void DownloadListModel::rowsChanged(const DownloadList::Items &items)
 {
-    if (const int row = rowOf(item); row >= 0)
-        Q_EMIT dataChanged(index(row, 0), index(row, RowModel::ColumnCount - 1));
+    QList<int> rows;
+    for (const auto &item : items) {
+        loadCover(*item);
+        if (const int row = rowOf(*item); row >= 0)
+            rows.append(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    for (qsizetype first = 0; first < rows.size();) {
+        qsizetype last = first;
+        while (last + 1 < rows.size() && rows.at(last + 1) == rows.at(last) + 1)
+            ++last;
+        Q_EMIT dataChanged(index(rows.at(first), 0), index(rows.at(last), RowModel::ColumnCount - 1));
+        first = last + 1;
+    }
+}
+
+void DownloadListModel::loadCover(const YoutubeDownloader &item)
+{
+    const QString url = m_list.rowState(item).coverURL;
+    Cover &cover = m_covers[&item];
+    if (url.isEmpty() || url == cover.url)
+        return;
+    cover.url = url;
+    m_coverLoader.load(url, [this, key = &item, url](QImage picture) {
+        m_guiThread.post([this, key, url, picture = std::move(picture)] { showCover(key, url, picture); });
+    });
+}
+
+void DownloadListModel::showCover(const YoutubeDownloader *item, const QString &url, const QImage &picture)
+{
+    // The row may be gone, or have asked for another address meanwhile.
+    const auto found = m_covers.find(item);
+    if (found == m_covers.end() || found->url != url || picture.isNull())
+        return;
+    found->picture = picture;
+    if (const int row = rowOf(*item); row >= 0)
+        Q_EMIT dataChanged(index(row, RowModel::CoverColumn), index(row, RowModel::CoverColumn));
 }
 
 int DownloadListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_items.size());
+    return parent.isValid() ? 0 : int(m_rows.size());
 }
 
 int DownloadListModel::columnCount(const QModelIndex &parent) const
@@ -64,10 +113,17 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const
     const auto item = itemAt(index.row());
     if (!item)
         return {};
-    if (role == RowModel::ItemRole)
-        return QVariant::fromValue(item);
-    if (role != RowModel::StyledTextRole && role != Qt::DisplayRole && role != Qt::ToolTipRole)
-        return {};
+    switch (role) {
+    case RowModel::ItemRole: return QVariant::fromValue(item);
+    case RowModel::StatusRole: return qint32(item->youtubeStatus());
+    case RowModel::ProgressRole:
+    case RowModel::ProgressMaximumRole:
+    case RowModel::CoverRole: return rowState(*item, role);
+    case RowModel::StyledTextRole:
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole: break;
+    default: return {};
+    }
     StyledText text;
     if (index.column() == RowModel::TitleColumn)
         text = item->descriptionObject();
@@ -78,6 +134,18 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const
     if (role == Qt::ToolTipRole && index.column() == RowModel::TitleColumn)
         return item->youtubeURL();
     return text.plainText();
+}
+
+QVariant DownloadListModel::rowState(const YoutubeDownloader &item, int role) const
+{
+    if (role == RowModel::CoverRole) {
+        const QImage picture = m_covers.value(&item).picture;
+        return picture.isNull() ? m_placeholder : picture;
+    }
+    const RowRecord::State state = m_list.rowState(item);
+    if (role == RowModel::ProgressRole)
+        return state.value;
+    return state.hasProgress ? QVariant(state.maximum) : QVariant();
 }
 
 QVariant DownloadListModel::headerData(int section, Qt::Orientation orientation, int role) const

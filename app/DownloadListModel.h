@@ -1,34 +1,34 @@
 #pragma once
 
+#include "CoverLoader.h"
+#include "DownloadList.h"
 #include "RowModel.h"
+#include "ThreadHandOff.h"
 
 #include <QAbstractTableModel>
-#include <QList>
+#include <QHash>
+#include <QImage>
 #include <QStringList>
 
 #include <memory>
 
 class YoutubeDownloader;
 
-// The download list, in the order links were added, as the table's model.
-// Changes arrive as row insertions, removals and row updates, never as a
-// reset: a reset would drop the selection and the current row under an open
-// menu. GUI thread only.
+// The download list as the table's rows, in the list's order, with each
+// row's state as roles: the delegate paints from the index alone. Changes
+// arrive as row insertions, removals and row updates, never as a reset: a
+// reset would drop the selection and the current row under an open menu.
+// Covers are fetched here, off the GUI thread. GUI thread only.
 class DownloadListModel final : public QAbstractTableModel
 {
 public:
-    using Items = QList<std::shared_ptr<YoutubeDownloader>>;
+    DownloadListModel(DownloadList &list, QImage placeholder, QObject *parent = nullptr);
 
-    explicit DownloadListModel(QObject *parent = nullptr);
-
-    const Items &youtubeList() const { return m_items; }
-    std::shared_ptr<YoutubeDownloader> itemAt(int row) const;
+    DownloadList::Item itemAt(int row) const;
     // -1 when the item is not in the list.
     int rowOf(const YoutubeDownloader &item) const;
-
-    void append(const Items &items);
-    void remove(const YoutubeDownloader &item);
-    void rowChanged(const YoutubeDownloader &item);
+    // Cuts the cover transfers short and waits for their threads.
+    void stopCovers() { m_coverLoader.stop(); }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -37,6 +37,28 @@ public:
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant &value, int role) override;
 
 private:
-    Items m_items;
+    struct Cover
+    {
+        QString url;
+        QImage picture;
+    };
+
+    void append(const DownloadList::Items &items);
+    void remove(const DownloadList::Item &item);
+    void rowsChanged(const DownloadList::Items &items);
+    void loadCover(const YoutubeDownloader &item);
+    void showCover(const YoutubeDownloader *item, const QString &url, const QImage &picture);
+    QVariant rowState(const YoutubeDownloader &item, int role) const;
+
+    DownloadList &m_list;
+    const QImage m_placeholder;
+    DownloadList::Items m_rows;
+    // Rebuilt on the first lookup after rows moved.
+    mutable QHash<const YoutubeDownloader *, int> m_rowOf;
+    mutable bool m_rowOfStale = false;
+    QHash<const YoutubeDownloader *, Cover> m_covers;
     QStringList m_headers;
+    ThreadHandOff m_guiThread;
+    // Last: stopped, and its threads done, before the rest goes.
+    CoverLoader m_coverLoader;
 };

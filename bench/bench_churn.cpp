@@ -36,7 +36,7 @@ double churn(int round, int count, YoutubeProgramPreferences &preferences)
 {
     Items items;
     for (int i = 0; i < count; ++i) {
-        items.append(YoutubeDownloader::create(u"http://www.youtube.com/watch?v=churn%1x%2"_s.arg(round).arg(i), nullptr,
+        items.append(YoutubeDownloader::create(u"http://www.youtube.com/watch?v=churn%1x%2"_s.arg(round).arg(i), {},
                                                preferences));
         items.last()->loadYoutubeContent();
     }

@@ -50,7 +50,7 @@ int main(int argc, char **argv)
     YoutubeProgramPreferences preferences(store);
     preferences.setSavedFolderPath(app.arguments().at(2));
 
-    auto item = YoutubeDownloader::create(app.arguments().at(1), nullptr, preferences);
+    auto item = YoutubeDownloader::create(app.arguments().at(1), {}, preferences);
     item->loadYoutubeContent();
     if (!waitFor(item, StatusReady)) {
         std::fprintf(stderr, "the page did not load\n");

@@ -53,7 +53,7 @@ private:
     qint64 m_longest = 0;
 };
 
-bool settled(const DownloadListModel::Items &items)
+bool settled(const DownloadList::Items &items)
 {
     return std::none_of(items.cbegin(), items.cend(),
                         [](const auto &item) { return item->youtubeStatus() == StatusLoadingInfo; });

@@ -7,6 +7,8 @@
 #include "YoutubeDownloader.h"
 #include "YoutubeRowViews.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QIODevice>
 
 #include <exception>
@@ -29,8 +31,6 @@ VideoDownload::VideoDownload(YoutubeDownloader &item, WorkerThread &thread, cons
       m_type(stream.youtubeVideoType()),
       m_policy(policy),
       m_expected(stream.fileContentSize()),
-      m_client([&thread, &item] { return thread.isCancelled() || item.youtubeStatus() == StatusRemoved; },
-               policy.transferTimeout),
       m_path(item.videoFilePath(stream.youtubeVideoType()))
 {
     QObject::connect(&m_viewTimer, &QTimer::timeout, &m_viewTimer, [this] { onViewTimer(); });
@@ -42,7 +42,11 @@ void VideoDownload::run()
 {
     if (const auto views = m_item.rowViews())
         views->initProgressIndicator(m_expected);
-    if (!m_item.changeYoutubeStatus(StatusReady, StatusDownloading))
+    // A queued item was set downloading when it joined the line, and may
+    // have been paused before its slot came.
+    const YoutubeStatus status = m_item.youtubeStatus();
+    if (!m_item.changeYoutubeStatus(StatusReady, StatusDownloading) && status != StatusDownloading
+        && status != StatusDownloadPaused)
         return;
     try {
         while (!m_thread.isCancelled() && step()) {
@@ -73,7 +77,6 @@ bool VideoDownload::step()
         return false;
     }
     if (status == StatusDownloadPaused) {
-        endRequest();
         // Paused while retrying: no retry is coming, so the row must not
         // promise one. A note the download paused with stays.
         if (m_failures > 0) {
@@ -82,11 +85,13 @@ bool VideoDownload::step()
         }
         m_retryAt.reset();
         m_failures = 0;
-        m_thread.sleepFor(std::chrono::milliseconds(PollIntervalMs));
+    }
+    if (status != StatusDownloading && status != StatusDownloadPaused)
+        return false;
+    if (!m_item.mayDownload()) {
+        waitForTurn();
         return true;
     }
-    if (status != StatusDownloading)
-        return false;
     if (m_retryAt && !m_retryAt->hasExpired()) {
         EventLoopStep::run(int(std::min<qint64>(PollIntervalMs, m_retryAt->remainingTime())));
         return true;
@@ -98,13 +103,28 @@ bool VideoDownload::step()
     return true;
 }
 
+// A paused download holds no connection and no network manager, whose
+// thread would otherwise wait with it.
+void VideoDownload::waitForTurn()
+{
+    endRequest();
+    m_client.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_item.waitForTurn(m_thread);
+}
+
 bool VideoDownload::startRequest()
 {
     m_retryAt.reset();
+    if (!m_client) {
+        m_client = std::make_unique<HttpClient>(
+            [this] { return m_thread.isCancelled() || m_item.youtubeStatus() == StatusRemoved; },
+            m_policy.transferTimeout);
+    }
     // A range even from the start: its answer tells the stream's length, so a
     // connection that drops early is noticed when no Content-Length came.
     m_requestOffset = m_received;
-    m_connection = m_client.open(m_url, m_requestOffset, {
+    m_connection = m_client->open(m_url, m_requestOffset, {
         .response = [this](const HttpConnection::Response &response) { onResponse(response); },
         .data = [this](QIODevice &body) { onData(body); },
         .finished = [this] { onFinished(); },

@@ -24,7 +24,8 @@ class YoutubeDownloader;
 //
 // The stream's address and size are taken once, at the start. The loop looks
 // at cancellation and at the item's status at least ten times a second, so a
-// hanging connection never holds up a pause or a removal. Failed requests
+// hanging connection never holds up a pause or a removal; a paused download
+// sleeps until it is woken. Failed requests
 // are retried a few times with growing delays; then the download pauses and
 // the user can resume it. A write that fails (a full disk) pauses it with the
 // reason; Resume continues from the last byte written.
@@ -46,6 +47,7 @@ public:
 
 private:
     bool step();
+    void waitForTurn();
     bool startRequest();
     void endRequest();
     void onResponse(const HttpConnection::Response &response);
@@ -67,7 +69,7 @@ private:
     const DownloadPolicy m_policy;
     qint64 m_expected; // the whole stream's bytes; 0 or less when unknown
 
-    HttpClient m_client;
+    std::unique_ptr<HttpClient> m_client;
     const QString m_path;
     std::unique_ptr<AtomicFile> m_file;
     qint64 m_received = 0; // bytes in the file

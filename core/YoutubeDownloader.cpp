@@ -43,17 +43,18 @@ std::optional<QString> decodeUtf8(const std::optional<QByteArray> &bytes)
 
 } // namespace
 
-std::shared_ptr<YoutubeDownloader> YoutubeDownloader::create(const QString &youtubeURL, YoutubeDownloaderOwner *owner,
+std::shared_ptr<YoutubeDownloader> YoutubeDownloader::create(const QString &youtubeURL,
+                                                             std::weak_ptr<YoutubeDownloaderOwner> owner,
                                                              YoutubeProgramPreferences &preferences)
 {
-    std::shared_ptr<YoutubeDownloader> item(new YoutubeDownloader(youtubeURL, owner, preferences));
+    std::shared_ptr<YoutubeDownloader> item(new YoutubeDownloader(youtubeURL, std::move(owner), preferences));
     item->setYoutubeStatus(StatusLoadingInfo);
     return item;
 }
 
-YoutubeDownloader::YoutubeDownloader(const QString &youtubeURL, YoutubeDownloaderOwner *owner,
+YoutubeDownloader::YoutubeDownloader(const QString &youtubeURL, std::weak_ptr<YoutubeDownloaderOwner> owner,
                                      YoutubeProgramPreferences &preferences)
-    : m_owner(owner), m_preferences(preferences), m_youtubeURL(youtubeURL)
+    : m_preferences(preferences), m_owner(std::move(owner)), m_youtubeURL(youtubeURL)
 {
 }
 
@@ -141,8 +142,9 @@ bool YoutubeDownloader::changeYoutubeStatus(YoutubeStatus expected, YoutubeStatu
 
 void YoutubeDownloader::announceStatus()
 {
-    if (YoutubeDownloaderOwner *owner = m_owner.load())
-        owner->downloaderStatusChanged(*this);
+    wakeDownload();
+    if (const auto listOwner = owner())
+        listOwner->downloaderStatusChanged(*this);
     if (const auto views = rowViews())
         views->repaint();
     post(NOTIFICATION_YOUTUBE_STATUS_CHANGED);
@@ -290,11 +292,55 @@ void YoutubeDownloader::doLoadYoutubeContent(WorkerThread &thread)
 
 void YoutubeDownloader::downloadButtonSelector()
 {
-    if (youtubeStatus() != StatusReady || m_downloadThread)
+    if (youtubeStatus() != StatusReady || m_downloadThread || !currentQuality())
         return;
+    // A queued item starts as downloading and waits there for its slot.
+    if (m_queued)
+        changeYoutubeStatus(StatusReady, StatusDownloading);
+    else
+        startDownloadThread();
+}
+
+void YoutubeDownloader::grantDownloadSlot()
+{
+    m_hasSlot = true;
+    if (m_downloadThread)
+        wakeDownload();
+    else
+        startDownloadThread();
+}
+
+void YoutubeDownloader::setPlaceInLine(int ahead)
+{
+    if (m_placeInLine.exchange(ahead) != ahead)
+        redrawRow();
+}
+
+bool YoutubeDownloader::mayDownload() const
+{
+    const YoutubeStatus status = youtubeStatus();
+    if (status == StatusDownloading)
+        return !m_queued || m_hasSlot;
+    return status != StatusDownloadPaused;
+}
+
+void YoutubeDownloader::waitForTurn(const WorkerThread &thread)
+{
+    std::unique_lock lock(m_turnMutex);
+    m_turn.wait(lock, [&] { return thread.isCancelled() || mayDownload(); });
+}
+
+void YoutubeDownloader::wakeDownload()
+{
+    // Through the mutex: a waiter between its test and its sleep cannot
+    // miss the change.
+    { std::lock_guard lock(m_turnMutex); }
+    m_turn.notify_all();
+}
+
+void YoutubeDownloader::startDownloadThread()
+{
     const YoutubeQualityPtr stream = currentQuality();
-    if (!stream)
-        return;
     auto self = shared_from_this();
     m_downloadThread = std::make_unique<WorkerThread>(
         u"download"_s,
@@ -428,6 +474,7 @@ void YoutubeDownloader::stopThreads()
         if (thread)
             thread->cancel();
     }
+    wakeDownload();
     if (const auto running = conversion())
         running->cancel();
 }
@@ -453,8 +500,18 @@ bool YoutubeDownloader::waitForThreads(std::chrono::steady_clock::time_point dea
 void YoutubeDownloader::leaveList()
 {
     announceStatus();
-    if (YoutubeDownloaderOwner *owner = m_owner.exchange(nullptr))
-        owner->removeDownloader(*this);
+    std::weak_ptr<YoutubeDownloaderOwner> leaving;
+    {
+        std::lock_guard lock(m_mutex);
+        leaving = std::exchange(m_owner, {});
+    }
+    if (const auto listOwner = leaving.lock())
+        listOwner->removeDownloader(*this);
+}
+
+std::shared_ptr<YoutubeDownloaderOwner> YoutubeDownloader::owner() const
+{
+    return locked(m_owner).lock();
 }
 
 // ---- fields
@@ -595,6 +652,6 @@ std::shared_ptr<YoutubeRowViews> YoutubeDownloader::rowViews() const
 
 void YoutubeDownloader::redrawRow()
 {
-    if (YoutubeDownloaderOwner *owner = m_owner.load())
-        owner->downloaderNeedsRedraw(*this);
+    if (const auto listOwner = owner())
+        listOwner->downloaderNeedsRedraw(*this);
 }

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -32,8 +33,10 @@ class YoutubeRowViews;
 class YoutubeDownloader final : public std::enable_shared_from_this<YoutubeDownloader>
 {
 public:
-    // A new item in StatusLoadingInfo. `owner` may be null.
-    static std::shared_ptr<YoutubeDownloader> create(const QString &youtubeURL, YoutubeDownloaderOwner *owner,
+    // A new item in StatusLoadingInfo. `owner` may be null; the item never
+    // calls an owner that is gone.
+    static std::shared_ptr<YoutubeDownloader> create(const QString &youtubeURL,
+                                                     std::weak_ptr<YoutubeDownloaderOwner> owner,
                                                      YoutubeProgramPreferences &preferences);
     ~YoutubeDownloader();
     YoutubeDownloader(const YoutubeDownloader &) = delete;
@@ -67,6 +70,24 @@ public:
     // The format of the running conversion, else the one a conversion would
     // use now.
     qint32 outputFormat() const;
+
+    // Queued items download only while they hold a slot, which their list
+    // grants and takes back; an item that is not queued starts at once.
+    // On the list's thread.
+    void setQueued() { m_queued = true; }
+    void grantDownloadSlot();
+    void revokeDownloadSlot() { m_hasSlot = false; }
+    bool hasDownloadSlot() const { return m_hasSlot; }
+    // Queued and started, but not yet downloading: the downloads ahead of it
+    // in the line, shown in place of speed and time; -1 when not waiting.
+    void setPlaceInLine(int ahead);
+    int placeInLine() const { return m_placeInLine; }
+    // On the download thread: blocks, without polling, while the download is
+    // paused or waits for a slot. Status changes, a slot and cancellation
+    // wake it at once.
+    void waitForTurn(const WorkerThread &thread);
+    // Neither paused nor waiting for a slot.
+    bool mayDownload() const;
 
     // User operations, on the GUI thread.
     void loadYoutubeContent();
@@ -147,7 +168,8 @@ public:
     std::shared_ptr<MediaConversion> conversion() const;
 
 private:
-    YoutubeDownloader(const QString &youtubeURL, YoutubeDownloaderOwner *owner, YoutubeProgramPreferences &preferences);
+    YoutubeDownloader(const QString &youtubeURL, std::weak_ptr<YoutubeDownloaderOwner> owner,
+                      YoutubeProgramPreferences &preferences);
 
     // A copy of a field taken, or a field set, under the item's lock.
     template<typename T>
@@ -164,6 +186,9 @@ private:
     }
 
     void announceStatus();
+    std::shared_ptr<YoutubeDownloaderOwner> owner() const;
+    void wakeDownload();
+    void startDownloadThread();
     void post(QStringView name);
     void doLoadYoutubeContent(WorkerThread &thread);
     void stopThreads();
@@ -172,15 +197,22 @@ private:
     void startConversion(const MediaConversion::Job &job, YoutubeStatus from);
 
     std::atomic<qint32> m_status = StatusNew;
-    std::atomic<YoutubeDownloaderOwner *> m_owner;
     YoutubeProgramPreferences &m_preferences;
     std::atomic<qint32> m_durationInSeconds = 0;
     std::atomic<qint64> m_downloadedBytes = 0;
     std::atomic<double> m_downloadTime = 0;
     std::atomic<bool> m_wasContentDownloaded = false;
     std::atomic<bool> m_removing = false;
+    std::atomic<bool> m_queued = false;
+    std::atomic<bool> m_hasSlot = false;
+    std::atomic<int> m_placeInLine = -1;
+
+    // What a download waiting for its turn sleeps on.
+    std::mutex m_turnMutex;
+    std::condition_variable m_turn;
 
     mutable std::mutex m_mutex;
+    std::weak_ptr<YoutubeDownloaderOwner> m_owner;
     QString m_youtubeURL;
     QString m_youtubeCode;
     QString m_youtubeCoverURL;

@@ -44,6 +44,10 @@ StyledText YoutubeDownloader::descriptionObjectYoutubeStatus() const
         text.append(u'\n' + note, colorCellByYoutubeStatus(StatusInfoFailed), StyledText::Font::System);
     if (!isDownloadStatus(status))
         return text;
+    if (const int ahead = placeInLine(); ahead >= 0 && status == StatusDownloading) {
+        text.append(u'\n' + StringUtils::langStr(254).arg(ahead), {}, StyledText::Font::System);
+        return text;
+    }
     if (calculateDownloadSpeed() > 0)
         text.append(u'\n' + StringUtils::speedText(calculateDownloadSpeed()), {}, StyledText::Font::System);
     if (const float remaining = calculateEllapsedTime(); remaining > 0)

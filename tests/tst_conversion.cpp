@@ -89,7 +89,7 @@ private Q_SLOTS:
 
     void init()
     {
-        m_owner = std::make_unique<RecordingOwner>();
+        m_owner = std::make_shared<RecordingOwner>();
         YoutubeProgramPreferences &preferences = m_fixture->preferences;
         preferences.setOutputFormat(1);
         preferences.setBitrate(320);
@@ -434,7 +434,7 @@ private:
             if (status == StatusConverting && onConverting)
                 onConverting(item);
         };
-        auto item = YoutubeDownloader::create(Link, m_owner.get(), m_fixture->preferences);
+        auto item = YoutubeDownloader::create(Link, m_owner, m_fixture->preferences);
         m_items.append(item);
         item->loadYoutubeContent();
         if (waitForStatus(item, StatusReady))
@@ -459,7 +459,7 @@ private:
     }
 
     std::unique_ptr<SiteFixture> m_fixture;
-    std::unique_ptr<RecordingOwner> m_owner;
+    std::shared_ptr<RecordingOwner> m_owner;
     QList<std::shared_ptr<YoutubeDownloader>> m_items;
     QTemporaryDir m_media;
     QTemporaryDir m_scratch;

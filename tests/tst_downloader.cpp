@@ -51,7 +51,7 @@ private Q_SLOTS:
 
     void init()
     {
-        m_owner = std::make_unique<RecordingOwner>();
+        m_owner = std::make_shared<RecordingOwner>();
         m_fixture->site.clearFaults();
         m_fixture->site.clearRequests();
         m_fixture->site.media().setStreamBytes(18, 0);
@@ -565,7 +565,7 @@ private Q_SLOTS:
 private:
     std::shared_ptr<YoutubeDownloader> newItem(const QString &link)
     {
-        auto item = YoutubeDownloader::create(link, m_owner.get(), m_fixture->preferences);
+        auto item = YoutubeDownloader::create(link, m_owner, m_fixture->preferences);
         item->setDownloadPolicy({.attempts = 3, .firstDelay = 50ms, .transferTimeout = 1000ms});
         item->loadYoutubeContent();
         m_items.append(item);
@@ -582,7 +582,7 @@ private:
     }
 
     std::unique_ptr<SiteFixture> m_fixture;
-    std::unique_ptr<RecordingOwner> m_owner;
+    std::shared_ptr<RecordingOwner> m_owner;
     QList<std::shared_ptr<YoutubeDownloader>> m_items;
 };
 

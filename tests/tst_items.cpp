@@ -238,19 +238,19 @@ private Q_SLOTS:
 
     void statusMoves()
     {
-        RecordingOwner owner;
-        auto item = newItem(&owner);
+        const auto owner = std::make_shared<RecordingOwner>();
+        auto item = newItem(owner);
         item->setYoutubeStatus(StatusLoadingInfo);
         QVERIFY(item->changeYoutubeStatus(StatusLoadingInfo, StatusLoadingInfo));
         QVERIFY(!item->changeYoutubeStatus(StatusReady, StatusDownloading));
         item->setStatusNote(u"retrying"_s);
         item->setStatusNote(u"retrying"_s);
         QCOMPARE(item->statusText(), u"Loading information…\nretrying"_s);
-        QCOMPARE(owner.redraws.load(), 1);
+        QCOMPARE(owner->redraws.load(), 1);
         item->removeObject();
         item->removeObject();
-        QCOMPARE(owner.statuses(), (QList<YoutubeStatus>{StatusLoadingInfo, StatusRemoved}));
-        QCOMPARE(owner.removals.load(), 1);
+        QCOMPARE(owner->statuses(), (QList<YoutubeStatus>{StatusLoadingInfo, StatusRemoved}));
+        QCOMPARE(owner->removals.load(), 1);
         item->setYoutubeStatus(StatusReady);
         QVERIFY(!item->changeYoutubeStatus(StatusRemoved, StatusReady));
         QCOMPARE(item->youtubeStatus(), StatusRemoved);
@@ -483,7 +483,7 @@ private Q_SLOTS:
     }
 
 private:
-    std::shared_ptr<YoutubeDownloader> newItem(YoutubeDownloaderOwner *owner)
+    std::shared_ptr<YoutubeDownloader> newItem(const std::shared_ptr<YoutubeDownloaderOwner> &owner)
     {
         return YoutubeDownloader::create(u"http://youtube.com/watch?v=x"_s, owner, m_preferences);
     }

@@ -138,8 +138,7 @@ private Q_SLOTS:
         }
         fixture.preferences.setPreferedQuality(Quality360p);
         fixture.preferences.setOutputFormat(1);
-        RecordingOwner owner;
-        auto item = YoutubeDownloader::create(SiteFixture::watchLink(u"german"_s), &owner, fixture.preferences);
+        auto item = YoutubeDownloader::create(SiteFixture::watchLink(u"german"_s), {}, fixture.preferences);
         const auto remove = qScopeGuard([item] { item->removeObject(); });
         item->setDownloadPolicy({.attempts = 1, .firstDelay = 10ms, .transferTimeout = 1s});
         item->loadYoutubeContent();

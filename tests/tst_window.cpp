@@ -3,7 +3,6 @@
 #include "AppController.h"
 #include "FakeDesktop.h"
 #include "ImageView.h"
-#include "ItemRowViews.h"
 #include "LocalizedStrings.h"
 #include "MainWindow.h"
 #include "PathController.h"
@@ -140,10 +139,7 @@ private Q_SLOTS:
         QFETCH(QList<int>, buttons);
         QFETCH(QList<QRect>, frames);
         QFETCH(QRect, bar);
-        YoutubeOperationsView view;
-        if (barPrepared)
-            view.initProgressIndicator(1000);
-        const auto layout = view.calculateButtonsPositions(cell, status);
+        const auto layout = YoutubeOperationsView::calculateButtonsPositions(cell, status, barPrepared);
         QList<int> shownButtons;
         QList<QRect> shownFrames;
         for (const auto &[button, frame] : layout.buttons) {
@@ -198,12 +194,7 @@ private Q_SLOTS:
 
     void progressBeyondTheIntRange()
     {
-        YoutubeOperationsView view;
-        view.initProgressIndicator(5 * 1024LL * 1024 * 1024);
-        view.setProgressValue(2560LL * 1024 * 1024);
-        QCOMPARE(view.scaledProgress(), 5000);
-        view.initProgressIndicator(100);
-        QCOMPARE(view.scaledProgress(), 0);
+        QCOMPARE(YoutubeOperationsView::scaledProgress({2560LL * 1024 * 1024, 5 * 1024LL * 1024 * 1024}), 5000);
     }
 
     void interfaceStrings()
@@ -294,17 +285,23 @@ private Q_SLOTS:
         const Item other = added(u"coverBbbbbb"_s);
         const Item item = added(u"coverAaaaaa"_s);
         QVERIFY(waitForStatus(other, StatusReady) && waitForStatus(item, StatusReady));
-        const auto views = std::dynamic_pointer_cast<ItemRowViews>(item->rowViews());
-        QTRY_VERIFY(views->imageView().hasPicture());
-        QTRY_VERIFY(std::dynamic_pointer_cast<ItemRowViews>(other->rowViews())->imageView().hasPicture());
-        QCOMPARE(views->imageView().image().size(), QSize(120, 90));
+        const QImage placeholder(u":/images/nocovermusic.gif"_s);
+        for (const int row : {0, 1}) {
+            const QModelIndex cover = model().index(row, RowModel::CoverColumn);
+            QTRY_VERIFY(cover.data(RowModel::CoverRole).value<QImage>() != placeholder);
+            QCOMPARE(cover.data(RowModel::CoverRole).value<QImage>().size(), QSize(120, 90));
+        }
+        const QModelIndex cell = model().index(1, RowModel::OperationsColumn);
         QSignalSpy changes(&model(), &QAbstractItemModel::dataChanged);
-        std::thread([views] {
+        std::thread([views = item->rowViews()] {
+            views->setProgressValue(999);
             views->initProgressIndicator(1000);
-            views->setProgressValue(250);
         }).join();
-        QTRY_COMPARE(views->operationsView().scaledProgress(), 2500);
-        QVERIFY(!changes.isEmpty());
+        QTRY_COMPARE(cell.data(RowModel::ProgressMaximumRole).toLongLong(), 1000);
+        QCOMPARE(cell.data(RowModel::ProgressRole).toLongLong(), 0);
+        std::thread([views = item->rowViews()] { views->setProgressValue(250); }).join();
+        QTRY_COMPARE(cell.data(RowModel::ProgressRole).toLongLong(), 250);
+        QTRY_VERIFY(!changes.isEmpty());
         for (const QList<QVariant> &change : std::as_const(changes))
             QCOMPARE(change.at(0).toModelIndex().row(), 1);
     }
@@ -859,10 +856,8 @@ private Q_SLOTS:
         // The bar shows what is held: nothing.
         TableViewDragged *table = m_window->ui().tableView;
         const QRect cell = table->visualRect(model().index(0, RowModel::OperationsColumn));
-        YoutubeOperationsView geometry;
-        geometry.initProgressIndicator(1);
-        const QRect bar =
-            geometry.calculateButtonsPositions(cell.size(), StatusDownloading).progress->translated(cell.topLeft());
+        const QRect bar = YoutubeOperationsView::calculateButtonsPositions(cell.size(), StatusDownloading, true)
+                              .progress->translated(cell.topLeft());
         QTRY_VERIFY(grabbed(bar) != grabbed(bar.translated(0, TableViewDragged::RowHeight)));
         QCOMPARE(pixelsLike(grabbed(bar.adjusted(2, 2, -2, -2)), table->palette().color(QPalette::Highlight)), 0);
 
@@ -1062,7 +1057,7 @@ private Q_SLOTS:
 private:
     AppController &controller() { return m_window->controller(); }
     DownloadListModel &model() { return controller().model(); }
-    const DownloadListModel::Items &list() { return controller().youtubeList(); }
+    const DownloadList::Items &list() { return controller().youtubeList(); }
 
     Item added(const QString &code)
     {
@@ -1110,8 +1105,8 @@ private:
         const QRect cell = m_window->ui().tableView->visualRect(model().index(row, column));
         if (button < 0)
             return YoutubeMenuView::getMenuButtonFrame(cell.size()).toRect().translated(cell.topLeft());
-        YoutubeOperationsView geometry;
-        for (const auto &[shown, frame] : geometry.calculateButtonsPositions(cell.size(), list().at(row)->youtubeStatus()).buttons) {
+        const auto status = list().at(row)->youtubeStatus();
+        for (const auto &[shown, frame] : YoutubeOperationsView::calculateButtonsPositions(cell.size(), status, true).buttons) {
             if (shown == button)
                 return frame.translated(cell.topLeft());
         }

@@ -8,22 +8,17 @@ constexpr int Margin = 2;
 
 } // namespace
 
-ImageView::ImageView(QImage placeholder)
-    : m_placeholder(std::move(placeholder))
-{
-}
-
 QRect ImageView::pictureRect(QRect cell)
 {
     return cell.adjusted(Margin, Margin, -Margin, -Margin);
 }
 
-void ImageView::paint(QPainter &painter, QRect cell) const
+void ImageView::paint(QPainter &painter, QRect cell, const QImage &image)
 {
-    if (image().isNull())
+    if (image.isNull())
         return;
     const QPainter::RenderHints hints = painter.renderHints();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(pictureRect(cell), image());
+    painter.drawImage(pictureRect(cell), image);
     painter.setRenderHints(hints);
 }

@@ -1,6 +1,6 @@
 #include "RowDelegate.h"
 
-#include "ItemRowViews.h"
+#include "ImageView.h"
 #include "RowModel.h"
 #include "SelectionHighlight.h"
 #include "StyledTextPainter.h"
@@ -56,17 +56,15 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
         style->drawPrimitive(QStyle::PE_PanelItemViewItem, &cell, painter, cell.widget);
     paintFocus(*painter, cell, index);
 
-    const auto item = itemOf(index);
-    if (!item)
+    const QVariant statusData = index.data(RowModel::StatusRole);
+    if (!statusData.isValid())
         return;
-    const qint32 status = item->youtubeStatus();
-    const auto views = viewsOf(*item);
+    const qint32 status = statusData.toInt();
     const int hovered = m_hover.index == index ? m_hover.button : NoButton;
     const bool pressed = m_pressed.index == index && m_pressed.button == hovered;
     switch (index.column()) {
     case RowModel::CoverColumn:
-        if (views)
-            views->imageView().paint(*painter, cell.rect);
+        ImageView::paint(*painter, cell.rect, index.data(RowModel::CoverRole).value<QImage>());
         break;
     case RowModel::TitleColumn: {
         const QRect text = cell.rect.adjusted(TextPadding, 0, -(YoutubeMenuView::ButtonSize + 2 * TextPadding), 0);
@@ -79,11 +77,11 @@ void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
                                  statusArea(cell.rect), StatusWraps);
         break;
     case RowModel::OperationsColumn:
-        if (views) {
-            const auto button = hovered >= 0 ? std::optional(YoutubeOperationsView::Button(hovered)) : std::nullopt;
-            views->operationsView().paint(*painter, cell, status, button, pressed);
-        }
+    {
+        const auto button = hovered >= 0 ? std::optional(YoutubeOperationsView::Button(hovered)) : std::nullopt;
+        YoutubeOperationsView::paint(*painter, cell, status, progressOf(index), button, pressed);
         break;
+    }
     default: break;
     }
 }
@@ -108,18 +106,18 @@ void RowDelegate::paintFocus(QPainter &painter, const QStyleOptionViewItem &cell
 
 RowDelegate::Hit RowDelegate::buttonAt(const QModelIndex &index, QPoint point, QSize cell)
 {
-    const auto item = itemOf(index);
-    if (!item)
+    const QVariant statusData = index.data(RowModel::StatusRole);
+    if (!statusData.isValid())
         return {};
-    const qint32 status = item->youtubeStatus();
+    const qint32 status = statusData.toInt();
     if (index.column() == RowModel::TitleColumn && YoutubeMenuView::isMenuButtonVisible(status)) {
         const QRect frame = YoutubeMenuView::getMenuButtonFrame(cell).toRect();
         return frame.contains(point) ? Hit{MenuButton, frame} : Hit{};
     }
-    const auto views = index.column() == RowModel::OperationsColumn ? viewsOf(*item) : nullptr;
-    if (!views)
+    if (index.column() != RowModel::OperationsColumn)
         return {};
-    for (const auto &[button, rect] : views->operationsView().calculateButtonsPositions(cell, status).buttons) {
+    const bool hasProgress = progressOf(index).has_value();
+    for (const auto &[button, rect] : YoutubeOperationsView::calculateButtonsPositions(cell, status, hasProgress).buttons) {
         if (rect.contains(point))
             return {button, rect};
     }
@@ -279,7 +277,10 @@ std::shared_ptr<YoutubeDownloader> RowDelegate::itemOf(const QModelIndex &index)
     return index.data(RowModel::ItemRole).value<std::shared_ptr<YoutubeDownloader>>();
 }
 
-std::shared_ptr<ItemRowViews> RowDelegate::viewsOf(const YoutubeDownloader &item)
+std::optional<YoutubeOperationsView::Progress> RowDelegate::progressOf(const QModelIndex &index)
 {
-    return std::dynamic_pointer_cast<ItemRowViews>(item.rowViews());
+    const QVariant maximum = index.data(RowModel::ProgressMaximumRole);
+    if (!maximum.isValid())
+        return std::nullopt;
+    return YoutubeOperationsView::Progress{index.data(RowModel::ProgressRole).toLongLong(), maximum.toLongLong()};
 }

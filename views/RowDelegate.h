@@ -1,12 +1,14 @@
 #pragma once
 
+#include "YoutubeOperationsView.h"
+
 #include <QElapsedTimer>
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 
 #include <memory>
+#include <optional>
 
-class ItemRowViews;
 class StyledText;
 class QAbstractItemView;
 class QMouseEvent;
@@ -61,7 +63,7 @@ private:
     void rowsChanged(const QModelIndex &first, const QModelIndex &last);
     void followToolTip();
     static std::shared_ptr<YoutubeDownloader> itemOf(const QModelIndex &index);
-    static std::shared_ptr<ItemRowViews> viewsOf(const YoutubeDownloader &item);
+    static std::optional<YoutubeOperationsView::Progress> progressOf(const QModelIndex &index);
 
     QAbstractItemView &m_view;
     Target m_hover;

@@ -13,6 +13,14 @@ enum Role {
     ItemRole = Qt::UserRole + 1,
     // StyledText of the title and status columns
     StyledTextRole,
+    // YoutubeStatus
+    StatusRole,
+    // qint64 of the running or last run
+    ProgressRole,
+    // qint64, or nothing before the first run
+    ProgressMaximumRole,
+    // QImage: the cover, or the placeholder until it arrives
+    CoverRole,
 };
 
 } // namespace RowModel

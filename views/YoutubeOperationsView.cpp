@@ -56,7 +56,8 @@ QSize YoutubeOperationsView::visibleButtonsTotalSize(const QList<Button> &button
     return {int(buttons.size()) * ButtonSize, ButtonSize};
 }
 
-YoutubeOperationsView::Layout YoutubeOperationsView::calculateButtonsPositions(QSize cell, qint32 status) const
+YoutubeOperationsView::Layout YoutubeOperationsView::calculateButtonsPositions(QSize cell, qint32 status,
+                                                                              bool hasProgress)
 {
     const QList<Button> buttons = visibleButtonsListByYoutubeStatus(status);
     const QSize total = visibleButtonsTotalSize(buttons);
@@ -69,39 +70,27 @@ YoutubeOperationsView::Layout YoutubeOperationsView::calculateButtonsPositions(Q
     Layout layout;
     for (qsizetype i = 0; i < buttons.size(); ++i)
         layout.buttons.append({buttons.at(i), QRect(left + int(i) * ButtonSize, top, ButtonSize, ButtonSize)});
-    if (m_hasProgress && showsProgress(status))
+    if (hasProgress && showsProgress(status))
         layout.progress = QRect(ProgressLeft, top + total.height() + ProgressGap, cell.width() - 2 * ProgressLeft,
                                 ProgressHeight);
     return layout;
 }
 
-void YoutubeOperationsView::initProgressIndicator(qint64 maximum)
+int YoutubeOperationsView::scaledProgress(Progress progress)
 {
-    m_hasProgress = true;
-    m_maximum = maximum;
-    m_value = 0;
-}
-
-void YoutubeOperationsView::setProgressValue(qint64 value)
-{
-    m_value = value;
-}
-
-int YoutubeOperationsView::scaledProgress() const
-{
-    if (m_maximum <= 0)
+    if (progress.maximum <= 0)
         return 0;
-    const double share = std::clamp(double(m_value) / double(m_maximum), 0.0, 1.0);
+    const double share = std::clamp(double(progress.value) / double(progress.maximum), 0.0, 1.0);
     return int(std::lround(share * ProgressScale));
 }
 
 void YoutubeOperationsView::paint(QPainter &painter, const QStyleOptionViewItem &option, qint32 status,
-                                  std::optional<Button> hovered, bool pressed) const
+                                  std::optional<Progress> progress, std::optional<Button> hovered, bool pressed)
 {
     QStyle *style = option.widget ? option.widget->style() : nullptr;
     if (!style)
         return;
-    const Layout layout = calculateButtonsPositions(option.rect.size(), status);
+    const Layout layout = calculateButtonsPositions(option.rect.size(), status, progress.has_value());
     for (const auto &[button, rect] : layout.buttons)
         RowButtons::paint(painter, option, rect, iconOf(button), hovered == button, pressed);
     if (!layout.progress)
@@ -114,7 +103,7 @@ void YoutubeOperationsView::paint(QPainter &painter, const QStyleOptionViewItem 
     // A size not known yet (its probe failed, say) leaves the bar empty: the
     // style's busy bar would read as full.
     bar.maximum = ProgressScale;
-    bar.progress = scaledProgress();
+    bar.progress = scaledProgress(*progress);
     style->drawControl(QStyle::CE_ProgressBar, &bar, &painter, option.widget);
 }
 

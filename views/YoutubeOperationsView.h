@@ -22,6 +22,14 @@ class YoutubeOperationsView final
 public:
     enum Button { RemoveButton, DownloadButton, PauseButton, ResumeButton, PlayButton };
 
+    // A run's bytes (or percent) so far, of its maximum; 0 or less when the
+    // size is not known yet.
+    struct Progress
+    {
+        qint64 value = 0;
+        qint64 maximum = 0;
+    };
+
     struct Layout
     {
         QList<std::pair<Button, QRect>> buttons;
@@ -35,24 +43,16 @@ public:
 
     static QList<Button> visibleButtonsListByYoutubeStatus(qint32 status);
     static QSize visibleButtonsTotalSize(const QList<Button> &buttons);
-    Layout calculateButtonsPositions(QSize cell, qint32 status) const;
-
-    // The bar appears with the first run and is reset by every new one.
-    void initProgressIndicator(qint64 maximum);
-    void setProgressValue(qint64 value);
+    // The bar only once a run has begun.
+    static Layout calculateButtonsPositions(QSize cell, qint32 status, bool hasProgress);
     // The value on 0..ProgressScale.
-    int scaledProgress() const;
+    static int scaledProgress(Progress progress);
 
-    void paint(QPainter &painter, const QStyleOptionViewItem &option, qint32 status, std::optional<Button> hovered,
-               bool pressed) const;
+    static void paint(QPainter &painter, const QStyleOptionViewItem &option, qint32 status,
+                      std::optional<Progress> progress, std::optional<Button> hovered, bool pressed);
 
     // What a click on the button does to the item, and what its tooltip
     // says it does.
     static void perform(Button button, YoutubeDownloader &item);
     static QString toolTip(Button button, const YoutubeDownloader &item);
-
-private:
-    bool m_hasProgress = false;
-    qint64 m_maximum = 0;
-    qint64 m_value = 0;
 };

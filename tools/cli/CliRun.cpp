@@ -1,7 +1,7 @@
 #include "CliRun.h"
 
+#include "StringUtils.h"
 #include "YoutubeDownloader.h"
-#include "YoutubeProgramPreferences.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -33,90 +33,73 @@ QString statusName(YoutubeStatus status)
 
 } // namespace
 
-// What one status change looked like, taken on the thread that made it.
-struct CliRun::Report
-{
-    std::shared_ptr<YoutubeDownloader> item;
-    YoutubeStatus status;
-    QString text;
-    QString title;
-    QString file;
-};
-
 CliRun::CliRun(YoutubeProgramPreferences &preferences, bool json, QTextStream &out)
-    : m_preferences(preferences), m_json(json), m_out(out)
+    : m_json(json), m_out(out), m_list(preferences)
 {
+    QObject::connect(&m_list, &DownloadList::statusChanged, &m_list,
+                     [this](const DownloadList::Item &item, YoutubeStatus status) { handle(item, status); });
 }
 
 int CliRun::run(const QStringList &texts)
 {
-    for (const QString &text : texts) {
-        for (const QString &line : YoutubeDownloader::youtubesURLsFromText(text)) {
-            const bool known = std::any_of(m_items.cbegin(), m_items.cend(),
-                                           [&line](const auto &item) { return item->youtubeURL() == line; });
-            if (known)
-                continue;
-            m_items.append(YoutubeDownloader::create(line, this, m_preferences));
-            m_items.last()->loadYoutubeContent();
-        }
-    }
-    if (m_items.isEmpty())
+    for (const QString &text : texts)
+        m_list.add(StringUtils::parseStringList(text, u"\n"_s), {});
+    const DownloadList::Items &items = m_list.items();
+    if (items.isEmpty())
         return 2;
     if (!allSettled())
         QCoreApplication::exec();
-    const bool allFinished = std::all_of(m_items.cbegin(), m_items.cend(),
+    const bool allFinished = std::all_of(items.cbegin(), items.cend(),
                                          [](const auto &item) { return item->youtubeStatus() == StatusFinished; });
-    YoutubeDownloader::removeAll(m_items);
+    m_list.removeAll();
     return allFinished && !m_stopped ? 0 : 1;
 }
 
 void CliRun::stop()
 {
     m_stopped = true;
-    YoutubeDownloader::removeAll(m_items);
+    m_list.removeAll();
     QCoreApplication::quit();
 }
 
-// Any thread: what is printed is taken now, the rest happens on the main
-// thread in the order of the changes.
-void CliRun::downloaderStatusChanged(YoutubeDownloader &downloader)
+void CliRun::handle(const DownloadList::Item &item, YoutubeStatus status)
 {
-    Report report{downloader.shared_from_this(), downloader.youtubeStatus(), downloader.statusText(),
-                  downloader.youtubeTitle(), downloader.realyDownloadedFilePath()};
-    m_mainThread.post([this, report] { handle(report); });
-}
-
-void CliRun::handle(const Report &report)
-{
-    if (m_stopped || report.status == StatusRemoved)
+    if (m_stopped || status == StatusRemoved)
         return;
-    m_reported.insert(report.item.get(), report.status);
-    print(report);
-    if (report.status == StatusReady)
-        report.item->downloadVideo();
+    m_reported.insert(item.get(), status);
+    print(*item, status);
+    if (status == StatusReady)
+        item->downloadVideo();
     if (allSettled())
         QCoreApplication::quit();
 }
 
-void CliRun::print(const Report &report)
+void CliRun::print(const YoutubeDownloader &item, YoutubeStatus status)
 {
-    const qsizetype number = m_items.indexOf(report.item) + 1;
+    const DownloadList::Items &items = m_list.items();
+    const auto listed = std::find_if(items.cbegin(), items.cend(), [&item](const auto &entry) { return entry.get() == &item; });
+    const qsizetype number = listed - items.cbegin() + 1;
+    QString text = YoutubeDownloader::statusDescriptionByYoutubeStatus(status, item.outputFormat());
+    if (const QString note = item.statusNote(); !note.isEmpty())
+        text += u'\n' + note;
+    const QString title = item.youtubeTitle();
+    const QString file = item.realyDownloadedFilePath();
     if (m_json) {
         QJsonObject line{{u"item"_s, number},
-                         {u"link"_s, report.item->youtubeURL()},
-                         {u"status"_s, statusName(report.status)},
-                         {u"text"_s, report.text}};
-        if (!report.title.isEmpty())
-            line.insert(u"title"_s, report.title);
-        if (!report.file.isEmpty())
-            line.insert(u"file"_s, report.file);
+                         {u"link"_s, item.youtubeURL()},
+                         {u"status"_s, statusName(status)},
+                         {u"text"_s, text}};
+        if (!title.isEmpty())
+            line.insert(u"title"_s, title);
+        if (!file.isEmpty())
+            line.insert(u"file"_s, file);
         m_out << QJsonDocument(line).toJson(QJsonDocument::Compact) << '\n';
     } else {
-        const QString name = report.title.isEmpty() ? report.item->youtubeURL() : report.title;
-        const QString text = report.text.isEmpty() ? statusName(report.status) : QString(report.text).replace(u'\n', u" - "_s);
-        m_out << u"[%1/%2] %3: %4"_s.arg(number).arg(m_items.size()).arg(name, text);
-        if (report.status == StatusFinished)
-            m_out << u" -> "_s << report.file;
+        const QString name = title.isEmpty() ? item.youtubeURL() : title;
+        const QString shown = text.isEmpty() ? statusName(status) : QString(text).replace(u'\n', u" - "_s);
+        m_out << u"[%1/%2] %3: %4"_s.arg(number).arg(items.size()).arg(name, shown);
+        if (status == StatusFinished)
+            m_out << u" -> "_s << file;
         m_out << '\n';
     }
     m_out.flush();
@@ -127,11 +110,11 @@ void CliRun::print(const Report &report)
 // must not end before it is printed.
 bool CliRun::allSettled() const
 {
-    return std::all_of(m_items.cbegin(), m_items.cend(), [this](const auto &item) {
+    const DownloadList::Items &items = m_list.items();
+    return std::all_of(items.cbegin(), items.cend(), [this](const auto &item) {
         return isSettled(m_reported.value(item.get(), StatusNew));
     });
 }
-
 // With nobody to press Resume, a paused item has failed for good.
 bool CliRun::isSettled(YoutubeStatus status)
 {

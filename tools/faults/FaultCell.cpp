@@ -54,7 +54,7 @@ bool isFinalName(const QString &file)
 FaultCell::FaultCell(const FaultRow &row, const UserAction &action, qint32 outputFormat, QTextStream &progress)
     : m_row(row), m_action(action), m_outputFormat(outputFormat), m_progress(progress)
 {
-    m_owner.onStatus = [this](YoutubeDownloader &, YoutubeStatus status) {
+    m_owner->onStatus = [this](YoutubeDownloader &, YoutubeStatus status) {
         m_mainThread.post([this, status] { onStatus(status); });
     };
 }
@@ -95,7 +95,7 @@ std::optional<FaultCell::Outcome> FaultCell::start()
     // The video stays, so that it can be held against the stream.
     preferences.setDeleteInputFileAfterConvert(false);
     phase(u"loading the page"_s);
-    m_item = YoutubeDownloader::create(SiteFixture::watchLink(u"fault-matrix"_s), &m_owner, preferences);
+    m_item = YoutubeDownloader::create(SiteFixture::watchLink(u"fault-matrix"_s), m_owner, preferences);
     m_item->setDownloadPolicy(Policy);
     m_item->loadYoutubeContent();
     if (!QTest::qWaitFor([this] { return m_started; }, StatusLimitMs))

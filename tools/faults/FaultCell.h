@@ -52,7 +52,7 @@ private:
     const qint32 m_outputFormat;
     QTextStream &m_progress;
     SiteFixture m_fixture;
-    RecordingOwner m_owner;
+    std::shared_ptr<RecordingOwner> m_owner = std::make_shared<RecordingOwner>();
     ThreadHandOff m_mainThread;
     QString m_source;
     qint64 m_streamBytes = 0;

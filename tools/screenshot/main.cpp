@@ -136,7 +136,7 @@ public:
         const QModelIndex index = table->model()->index(row, RowModel::OperationsColumn);
         const QRect cell = table->visualRect(index);
         const auto status = m_window->controller().youtubeList().at(row)->youtubeStatus();
-        for (const auto &[shown, frame] : YoutubeOperationsView().calculateButtonsPositions(cell.size(), status).buttons) {
+        for (const auto &[shown, frame] : YoutubeOperationsView::calculateButtonsPositions(cell.size(), status, true).buttons) {
             if (shown == button) {
                 const QPoint point = frame.translated(cell.topLeft()).center();
                 QTest::mouseMove(table->viewport(), point - QPoint(6, 0));

@@ -1,0 +1,214 @@
+#include "DownloadList.h"
+
+#include "DownloadListInbox.h"
+#include "YoutubeDownloader.h"
+#include "YoutubeProgramPreferences.h"
+
+#include <algorithm>
+
+namespace {
+
+// Rows are redrawn at most this often, however fast their items report.
+constexpr int BatchIntervalMs = 100;
+
+bool isStatus(const DownloadList::Item &item, std::initializer_list<YoutubeStatus> statuses)
+{
+    return std::find(statuses.begin(), statuses.end(), item->youtubeStatus()) != statuses.end();
+}
+
+} // namespace
+
+DownloadList::DownloadList(YoutubeProgramPreferences &preferences, QObject *parent)
+    : QObject(parent), m_preferences(preferences), m_inbox(std::make_shared<DownloadListInbox>(*this))
+{
+    m_batchTimer.setSingleShot(true);
+    m_batchTimer.setInterval(BatchIntervalMs);
+    connect(&m_batchTimer, &QTimer::timeout, this, &DownloadList::flushChanges);
+}
+
+DownloadList::~DownloadList()
+{
+    removeAll();
+    m_inbox->detach();
+}
+
+DownloadList::Items DownloadList::add(const QStringList &candidates, const QString &folder)
+{
+    Items added;
+    for (const QString &url : candidates) {
+        if (!YoutubeDownloader::isYoutubeURLValid(url) || m_links.contains(url))
+            continue;
+        auto item = YoutubeDownloader::create(url, m_inbox, m_preferences);
+        item->setQueued();
+        auto row = std::make_shared<RowRecord>(m_inbox, item);
+        item->setRowViews(row);
+        item->setSavedFolderPath(folder);
+        m_links.insert(url);
+        m_entries.insert(item.get(), {m_nextOrder++, std::move(row)});
+        m_items.append(item);
+        added.append(std::move(item));
+    }
+    if (added.isEmpty())
+        return added;
+    Q_EMIT this->added(added);
+    for (const auto &item : added)
+        item->loadYoutubeContent();
+    return added;
+}
+
+void DownloadList::remove(const Items &items)
+{
+    YoutubeDownloader::removeAll(items);
+}
+
+void DownloadList::removeAll()
+{
+    remove(m_items);
+}
+
+void DownloadList::downloadAll()
+{
+    for (const auto &item : m_items)
+        item->downloadVideo();
+}
+
+void DownloadList::pauseAll()
+{
+    for (const auto &item : m_items)
+        item->pause();
+}
+
+void DownloadList::resumeAll()
+{
+    for (const auto &item : m_items)
+        item->resume();
+}
+
+bool DownloadList::hasRunning() const
+{
+    return std::any_of(m_items.cbegin(), m_items.cend(),
+                       [](const Item &item) { return isStatus(item, {StatusDownloading, StatusConverting}); });
+}
+
+bool DownloadList::hasPaused() const
+{
+    return std::any_of(m_items.cbegin(), m_items.cend(),
+                       [](const Item &item) { return isStatus(item, {StatusDownloadPaused, StatusConvertPaused}); });
+}
+
+RowRecord::State DownloadList::rowState(const YoutubeDownloader &item) const
+{
+    const auto found = m_entries.constFind(&item);
+    return found == m_entries.cend() ? RowRecord::State() : found->row->state();
+}
+
+// ---- reports from the items
+
+void DownloadList::takeStatusChange(YoutubeDownloader &item)
+{
+    m_handOff.post([this, weak = item.weak_from_this(), status = item.youtubeStatus(),
+                    stoppedOnFailure = item.hasStoppedOnFailure()] { handleStatus(weak, status, stoppedOnFailure); });
+    takeRowChange(item);
+}
+
+void DownloadList::takeRowChange(YoutubeDownloader &item)
+{
+    std::lock_guard lock(m_changesMutex);
+    // An address may come back for a new item once the old one is gone.
+    auto &change = m_changes[&item];
+    if (change.expired())
+        change = item.weak_from_this();
+    if (!std::exchange(m_batchDue, true))
+        m_handOff.post([this] { m_batchTimer.start(); });
+}
+
+void DownloadList::handleStatus(const std::weak_ptr<YoutubeDownloader> &item, YoutubeStatus status,
+                                bool stoppedOnFailure)
+{
+    const auto alive = item.lock();
+    if (!alive || !m_entries.contains(alive.get()))
+        return;
+    queueOrRelease(*alive);
+    Q_EMIT statusChanged(alive, status, stoppedOnFailure);
+}
+
+void DownloadList::flushChanges()
+{
+    QHash<const YoutubeDownloader *, std::weak_ptr<YoutubeDownloader>> changes;
+    {
+        std::lock_guard lock(m_changesMutex);
+        changes.swap(m_changes);
+        m_batchDue = false;
+    }
+    Items items;
+    for (const auto &change : std::as_const(changes)) {
+        if (auto alive = change.lock(); alive && m_entries.contains(alive.get()))
+            items.append(std::move(alive));
+    }
+    if (!items.isEmpty())
+        Q_EMIT changed(items);
+}
+
+void DownloadList::forget(YoutubeDownloader &item)
+{
+    const auto found = m_entries.constFind(&item);
+    if (found == m_entries.cend())
+        return;
+    const qint64 order = found->order;
+    leaveQueue(item, order);
+    // The items are in the order of their entries.
+    const auto at = std::lower_bound(m_items.begin(), m_items.end(), order, [this](const Item &listed, qint64 wanted) {
+        return m_entries.value(listed.get()).order < wanted;
+    });
+    m_entries.erase(found);
+    m_links.remove(item.youtubeURL());
+    // Kept until the signal is out: the list may hold the last reference.
+    const Item removedItem = *at;
+    m_items.erase(at);
+    Q_EMIT removed(removedItem);
+    admit();
+}
+
+// ---- the line
+
+void DownloadList::queueOrRelease(YoutubeDownloader &item)
+{
+    const qint64 order = m_entries.value(&item).order;
+    if (item.youtubeStatus() != StatusDownloading)
+        leaveQueue(item, order);
+    else if (!m_running.contains(&item) && !m_line.contains(order))
+        m_line.emplace(order, &item);
+    admit();
+}
+
+void DownloadList::leaveQueue(YoutubeDownloader &item, qint64 order)
+{
+    if (m_line.erase(order) > 0)
+        item.setPlaceInLine(-1);
+    if (m_running.remove(&item))
+        item.revokeDownloadSlot();
+}
+
+void DownloadList::fillSlots()
+{
+    admit();
+}
+
+void DownloadList::admit()
+{
+    while (!m_line.empty() && m_running.size() < slotCount()) {
+        YoutubeDownloader *item = m_line.begin()->second;
+        m_line.erase(m_line.begin());
+        m_running.insert(item);
+        item->setPlaceInLine(-1);
+        item->grantDownloadSlot();
+    }
+    int ahead = 0;
+    for (const auto &[order, item] : m_line)
+        item->setPlaceInLine(ahead++);
+}
+
+int DownloadList::slotCount() const
+{
+    return 4;
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "RowRecord.h"
+#include "ThreadHandOff.h"
+#include "YoutubeStatus.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QStringList>
+#include <QTimer>
+
+#include <map>
+#include <memory>
+#include <mutex>
+
+class DownloadListInbox;
+class YoutubeDownloader;
+class YoutubeProgramPreferences;
+
+// The download list: its items in the order they were added, no link
+// twice, and the line of downloads waiting for one of the slots the
+// preferences allow. It is its items' owner: what they report from their
+// threads arrives here, and leaves as signals on the list's thread, row
+// changes gathered into one batch per tick. Everything but the reports is
+// called on the list's thread.
+class DownloadList final : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Item = std::shared_ptr<YoutubeDownloader>;
+    using Items = QList<Item>;
+
+    explicit DownloadList(YoutubeProgramPreferences &preferences, QObject *parent = nullptr);
+    // Removes every item (see removeAll()).
+    ~DownloadList() override;
+
+    const Items &items() const { return m_items; }
+    // New items for the candidates that are links not in the list yet, saving
+    // into `folder`; their pages start loading.
+    Items add(const QStringList &candidates, const QString &folder);
+    // Stops the items' work within a few seconds even with stalled
+    // connections, deletes their partial files and takes them out.
+    void remove(const Items &items);
+    void removeAll();
+
+    void downloadAll();
+    void pauseAll();
+    void resumeAll();
+    bool hasRunning() const;
+    bool hasPaused() const;
+    // Starts waiting downloads while slots are free: after the number of
+    // slots grew.
+    void fillSlots();
+
+    RowRecord::State rowState(const YoutubeDownloader &item) const;
+
+Q_SIGNALS:
+    void added(const DownloadList::Items &items);
+    void removed(const DownloadList::Item &item);
+    // Items whose row changed since the last batch, in no order.
+    void changed(const DownloadList::Items &items);
+    // Every status change, in order; `stoppedOnFailure` as judged when it
+    // happened.
+    void statusChanged(const DownloadList::Item &item, YoutubeStatus status, bool stoppedOnFailure);
+
+private:
+    friend class DownloadListInbox;
+    // Any thread, under the inbox's lock.
+    void takeStatusChange(YoutubeDownloader &item);
+    void takeRowChange(YoutubeDownloader &item);
+    // The list's thread.
+    void forget(YoutubeDownloader &item);
+
+    struct Entry
+    {
+        qint64 order = 0;
+        std::shared_ptr<RowRecord> row;
+    };
+
+    void handleStatus(const std::weak_ptr<YoutubeDownloader> &item, YoutubeStatus status, bool stoppedOnFailure);
+    void queueOrRelease(YoutubeDownloader &item);
+    void leaveQueue(YoutubeDownloader &item, qint64 order);
+    void admit();
+    int slotCount() const;
+    void flushChanges();
+
+    YoutubeProgramPreferences &m_preferences;
+    std::shared_ptr<DownloadListInbox> m_inbox;
+    ThreadHandOff m_handOff;
+    Items m_items;
+    QHash<const YoutubeDownloader *, Entry> m_entries;
+    QSet<QString> m_links;
+    qint64 m_nextOrder = 0;
+
+    // Downloads started but waiting, by list order, and those holding a slot.
+    std::map<qint64, YoutubeDownloader *> m_line;
+    QSet<const YoutubeDownloader *> m_running;
+
+    // Rows changed since the last batch, from any thread.
+    std::mutex m_changesMutex;
+    QHash<const YoutubeDownloader *, std::weak_ptr<YoutubeDownloader>> m_changes;
+    bool m_batchDue = false;
+    QTimer m_batchTimer;
+};

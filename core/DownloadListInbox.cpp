@@ -1,0 +1,41 @@
+#include "DownloadListInbox.h"
+
+#include "DownloadList.h"
+
+DownloadListInbox::DownloadListInbox(DownloadList &list)
+    : m_list(&list)
+{
+}
+
+void DownloadListInbox::detach()
+{
+    std::lock_guard lock(m_mutex);
+    m_list = nullptr;
+}
+
+void DownloadListInbox::downloaderStatusChanged(YoutubeDownloader &downloader)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_list)
+        m_list->takeStatusChange(downloader);
+}
+
+void DownloadListInbox::downloaderNeedsRedraw(YoutubeDownloader &downloader)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_list)
+        m_list->takeRowChange(downloader);
+}
+
+void DownloadListInbox::removeDownloader(YoutubeDownloader &downloader)
+{
+    // The list's own thread cannot destroy the list meanwhile; holding the
+    // lock here would only stall the other threads' reports.
+    DownloadList *list = nullptr;
+    {
+        std::lock_guard lock(m_mutex);
+        list = m_list;
+    }
+    if (list)
+        list->forget(downloader);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "YoutubeDownloaderOwner.h"
+
+#include <mutex>
+
+class DownloadList;
+
+// The list as its items reach it from their threads. Items hold it weakly,
+// the list detaches it as it goes: a call from a thread that outlived the
+// list finds nobody and does nothing, and the list is never destroyed while
+// a call is inside it.
+class DownloadListInbox final : public YoutubeDownloaderOwner
+{
+public:
+    explicit DownloadListInbox(DownloadList &list);
+
+    // On the list's thread, before the list goes.
+    void detach();
+
+    void downloaderStatusChanged(YoutubeDownloader &downloader) override;
+    void downloaderNeedsRedraw(YoutubeDownloader &downloader) override;
+    // On the list's thread.
+    void removeDownloader(YoutubeDownloader &downloader) override;
+
+private:
+    std::mutex m_mutex;
+    DownloadList *m_list;
+};
