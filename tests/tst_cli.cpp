@@ -90,21 +90,6 @@ private Q_SLOTS:
         QVERIFY2(QFile::exists(m_fixture->outputPath(cleaned + u".mp3"_s)), qPrintable(m_fixture->outputEntries().join(u", "_s)));
     }
 
-    void linksAreFilteredLikeTheList()
-    {
-        const QString text = u"some words\n  "_s + SiteFixture::watchLink(u"cli-one"_s)
-            + u"  \r\nhttps://www.youtube.com/watch?v=secure\n"_s
-            + SiteFixture::watchLink(u"cli-one"_s);
-        const CliResult result = runCli({u"--format"_s, u"video"_s, u"--json"_s, text, SiteFixture::watchLink(u"cli-two"_s),
-                                         SiteFixture::watchLink(u"cli-one"_s)});
-        QCOMPARE(result.exitCode, 0);
-        QMap<int, QString> items;
-        for (const QJsonObject &line : result.lines)
-            items.insert(line.value(u"item"_s).toInt(), line.value(u"link"_s).toString());
-        QCOMPARE(items.values(), (QStringList{SiteFixture::watchLink(u"cli-one"_s), SiteFixture::watchLink(u"cli-two"_s)}));
-        QCOMPARE(m_fixture->outputEntries().size(), 2);
-    }
-
     void exitCodes_data()
     {
         QTest::addColumn<QStringList>("arguments");
