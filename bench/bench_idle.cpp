@@ -49,17 +49,26 @@ namespace {
 struct ItemState
 {
     YoutubeStatus status;
-    qint64 bytes;
 };
 
-// The one place that reaches the list's items, so that the benchmark follows
+// The two places that reach the list's items, so that the benchmark follows
 // the list wherever it comes to live.
 QList<ItemState> itemStates(AppController &controller)
 {
     QList<ItemState> states;
     for (const auto &item : controller.youtubeList())
-        states.append({item->youtubeStatus(), item->downloadedBytes()});
+        states.append(ItemState{item->youtubeStatus()});
     return states;
+}
+
+// Pauses the downloads that have their first bytes: their slots go to the
+// next in line, so that in the end every item is paused mid-download.
+void pauseThoseUnderWay(AppController &controller)
+{
+    for (const auto &item : controller.youtubeList()) {
+        if (item->youtubeStatus() == StatusDownloading && item->downloadedBytes() > 0)
+            item->pause();
+    }
 }
 
 qsizetype countIn(AppController &controller, std::initializer_list<YoutubeStatus> statuses)
@@ -270,21 +279,15 @@ bool paused(SampleSite &site)
     if (!window.addLinks(IdleItems))
         return failed("paused", window, "not every page was read");
     controller.downloadAllURL();
-    // Every item downloading or waiting its turn, and those downloading
-    // under way: their first bytes in.
-    const auto underWay = [&controller] {
-        const QList<ItemState> states = itemStates(controller);
-        return std::none_of(states.cbegin(), states.cend(), [](const ItemState &state) {
-            return state.status == StatusReady || state.status == StatusLoadingInfo ||
-                (state.status == StatusDownloading && state.bytes == 0);
-        });
+    // Each item paused once its first bytes are in, the way a user pauses
+    // downloads one by one: the worst case, every item holding a partial
+    // file and whatever a paused download keeps.
+    const auto allPaused = [&controller] {
+        pauseThoseUnderWay(controller);
+        return countIn(controller, {StatusDownloadPaused}) == IdleItems;
     };
-    if (!waitFor(underWay, 1min))
-        std::fprintf(stderr, "bench_idle paused: not every download got its first bytes; pausing anyway [%s]\n",
-                     qPrintable(census(controller)));
-    controller.downloadAllURL();
-    if (!waitFor([&controller] { return countIn(controller, {StatusDownloading}) == 0; }, 2min))
-        return failed("paused", window, "some items kept downloading");
+    if (!waitFor(allPaused, 4min))
+        return failed("paused", window, "not every item could be paused mid-download");
     measureIdle("paused", IdleItems, census(controller));
     site.clearFaults();
     return true;
