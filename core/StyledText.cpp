@@ -1,8 +1,8 @@
 #include "StyledText.h"
 
-void StyledText::append(QString text, QColor color, Font font)
+void StyledText::append(QString text, Colour colour, Font font)
 {
-    m_runs.append({std::move(text), color, font});
+    m_runs.append({std::move(text), colour, font});
 }
 
 QString StyledText::plainText() const

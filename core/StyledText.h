@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QList>
 #include <QMetaType>
 #include <QString>
@@ -11,12 +10,14 @@ class StyledText final
 {
 public:
     enum class Font { Default, System, Bold };
+    // Which of the list's few colours; the views give each its shade.
+    enum class Colour { Plain, Blue, Purple, Red, Brown };
 
     struct Run
     {
         QString text;
-        // Invalid: the palette's text colour.
-        QColor color;
+        // Plain: the palette's text colour.
+        Colour colour = Colour::Plain;
         Font font = Font::Default;
     };
 
@@ -25,7 +26,7 @@ public:
     {
     }
 
-    void append(QString text, QColor color = {}, Font font = Font::Default);
+    void append(QString text, Colour colour = Colour::Plain, Font font = Font::Default);
 
     Qt::Alignment alignment() const { return m_alignment; }
     const QList<Run> &runs() const { return m_runs; }

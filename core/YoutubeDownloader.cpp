@@ -176,24 +176,21 @@ QString YoutubeDownloader::statusDescriptionByYoutubeStatus(qint32 status, qint3
     }
 }
 
-QColor YoutubeDownloader::colorCellByYoutubeStatus(qint32 status)
+StyledText::Colour YoutubeDownloader::colourByYoutubeStatus(qint32 status)
 {
-    static const QColor Black(0x00, 0x00, 0x00);
-    static const QColor Blue(0x1a, 0x5f, 0xb4);
-    static const QColor Purple(0x81, 0x3d, 0x9c);
-    static const QColor Red(0xc0, 0x1c, 0x28);
+    using Colour = StyledText::Colour;
     switch (status) {
     case StatusLoadingInfo:
     case StatusDownloading:
-    case StatusConverting: return Purple;
+    case StatusConverting: return Colour::Purple;
     case StatusReady:
     case StatusDownloadPaused:
     case StatusConvertPaused:
-    case StatusFinished: return Blue;
+    case StatusFinished: return Colour::Blue;
     case StatusInvalid:
     case StatusNoStream:
-    case StatusInfoFailed: return Red;
-    default: return Black;
+    case StatusInfoFailed: return Colour::Red;
+    default: return Colour::Plain;
     }
 }
 

@@ -6,7 +6,6 @@
 #include "YoutubeQuality.h"
 #include "YoutubeStatus.h"
 
-#include <QColor>
 #include <QMetaType>
 #include <QString>
 #include <QStringList>
@@ -59,7 +58,7 @@ public:
     // `expected`; true when it did.
     bool changeYoutubeStatus(YoutubeStatus expected, YoutubeStatus status);
     static QString statusDescriptionByYoutubeStatus(qint32 status, qint32 outputFormat);
-    static QColor colorCellByYoutubeStatus(qint32 status);
+    static StyledText::Colour colourByYoutubeStatus(qint32 status);
     // The status text of this item, with what its download is going through
     // (a retry, a failure) on a second line.
     QString statusText() const;

@@ -8,9 +8,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QColor Blue(0x1a, 0x5f, 0xb4);
-const QColor Brown(0x86, 0x5e, 0x3c);
-
 bool isDownloadStatus(YoutubeStatus status)
 {
     return status == StatusDownloading || status == StatusDownloadPaused;
@@ -25,9 +22,9 @@ StyledText YoutubeDownloader::descriptionObject() const
     if (!title.isEmpty())
         text.append(title, {}, StyledText::Font::Bold);
     if (durationInSeconds() > 0)
-        text.append(u"\n%1: %2"_s.arg(StringUtils::langStr(188), descriptionYoutubeDuration()), Blue);
+        text.append(u"\n%1: %2"_s.arg(StringUtils::langStr(188), descriptionYoutubeDuration()), StyledText::Colour::Blue);
     if (const YoutubeQualityPtr stream = currentQuality())
-        text.append(u"\n%1: %2"_s.arg(StringUtils::langStr(32), stream->description()), Brown);
+        text.append(u"\n%1: %2"_s.arg(StringUtils::langStr(32), stream->description()), StyledText::Colour::Brown);
     return text;
 }
 
@@ -35,23 +32,25 @@ StyledText YoutubeDownloader::descriptionObjectYoutubeStatus() const
 {
     StyledText text(Qt::AlignHCenter);
     const YoutubeStatus status = youtubeStatus();
-    const QColor color = colorCellByYoutubeStatus(status);
-    text.append(statusDescriptionByYoutubeStatus(status, outputFormat()), color, StyledText::Font::Bold);
+    text.append(statusDescriptionByYoutubeStatus(status, outputFormat()), colourByYoutubeStatus(status),
+                StyledText::Font::Bold);
     // A note always tells of trouble (a retry, a failure the item stopped
     // on): in the failure colour, so a row that stopped by itself reads
     // apart from one the user paused.
     if (const QString note = statusNote(); !note.isEmpty())
-        text.append(u'\n' + note, colorCellByYoutubeStatus(StatusInfoFailed), StyledText::Font::System);
+        text.append(u'\n' + note, colourByYoutubeStatus(StatusInfoFailed), StyledText::Font::System);
     if (!isDownloadStatus(status))
         return text;
     if (const int ahead = placeInLine(); ahead >= 0 && status == StatusDownloading) {
-        text.append(u'\n' + StringUtils::langStr(254).arg(ahead), {}, StyledText::Font::System);
+        text.append(u'\n' + StringUtils::langStr(254).arg(ahead), StyledText::Colour::Plain,
+                    StyledText::Font::System);
         return text;
     }
     if (calculateDownloadSpeed() > 0)
-        text.append(u'\n' + StringUtils::speedText(calculateDownloadSpeed()), {}, StyledText::Font::System);
+        text.append(u'\n' + StringUtils::speedText(calculateDownloadSpeed()), StyledText::Colour::Plain,
+                    StyledText::Font::System);
     if (const float remaining = calculateEllapsedTime(); remaining > 0)
-        text.append(u"\n%1 %2"_s.arg(StringUtils::langStr(54), StringUtils::timeText(remaining)), Brown,
+        text.append(u"\n%1 %2"_s.arg(StringUtils::langStr(54), StringUtils::timeText(remaining)), StyledText::Colour::Brown,
                     StyledText::Font::System);
     return text;
 }

@@ -111,14 +111,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("outputFormat");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QColor>("colour");
+        QTest::addColumn<StyledText::Colour>("colour");
 
-        const QColor black(0, 0, 0);
-        QTest::newRow("failed page") << int(StatusInfoFailed) << 0 << u"Could not read the video page"_s << QColor(0xc01c28);
-        QTest::newRow("paused conversion") << int(StatusConvertPaused) << 1 << u"Paused"_s << QColor(0x1a5fb4);
-        QTest::newRow("converting to mp3") << int(StatusConverting) << 1 << u"Converting to MP3"_s << QColor(0x813d9c);
-        QTest::newRow("downloaded shows nothing") << int(StatusDownloaded) << 2 << QString() << black;
-        QTest::newRow("beyond the table") << 13 << 0 << QString() << black;
+        using Colour = StyledText::Colour;
+        QTest::newRow("failed page") << int(StatusInfoFailed) << 0 << u"Could not read the video page"_s << Colour::Red;
+        QTest::newRow("paused conversion") << int(StatusConvertPaused) << 1 << u"Paused"_s << Colour::Blue;
+        QTest::newRow("converting to mp3") << int(StatusConverting) << 1 << u"Converting to MP3"_s << Colour::Purple;
+        QTest::newRow("downloaded shows nothing") << int(StatusDownloaded) << 2 << QString() << Colour::Plain;
+        QTest::newRow("beyond the table") << 13 << 0 << QString() << Colour::Plain;
     }
 
     void statusTexts()
@@ -126,9 +126,9 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(int, outputFormat);
         QFETCH(QString, text);
-        QFETCH(QColor, colour);
+        QFETCH(StyledText::Colour, colour);
         QCOMPARE(YoutubeDownloader::statusDescriptionByYoutubeStatus(status, outputFormat), text);
-        QCOMPARE(YoutubeDownloader::colorCellByYoutubeStatus(status), colour);
+        QCOMPARE(YoutubeDownloader::colourByYoutubeStatus(status), colour);
     }
 
     // Only real changes are announced, a change from an expected status happens

@@ -20,7 +20,7 @@ QList<Line> splitLines(const StyledText &text)
             if (i > 0)
                 lines.append(Line());
             if (!pieces.at(i).isEmpty())
-                lines.last().append({pieces.at(i), run.color, run.font});
+                lines.last().append({pieces.at(i), run.colour, run.font});
         }
     }
     return lines;
@@ -61,7 +61,7 @@ QList<Line> wrapped(const Line &line, const QFont &base, int width)
     QList<Line> lines;
     for (QTextLine piece = layout.createLine(); piece.isValid(); piece = layout.createLine()) {
         piece.setLineWidth(width);
-        lines.append({{run.text.mid(piece.textStart(), piece.textLength()).trimmed(), run.color, run.font}});
+        lines.append({{run.text.mid(piece.textStart(), piece.textLength()).trimmed(), run.colour, run.font}});
     }
     layout.endLayout();
     return lines;
@@ -112,7 +112,7 @@ QList<Placed> place(const QFont &base, const StyledText &text, QRect area, bool 
         for (const StyledText::Run &run : line) {
             const QFontMetrics metrics(fontOf(base, run.font));
             const QString shown = metrics.elidedText(run.text, Qt::ElideRight, area.right() + 1 - x);
-            placed.append({{shown, run.color, run.font}, QRect(x, y, area.right() + 1 - x, height)});
+            placed.append({{shown, run.colour, run.font}, QRect(x, y, area.right() + 1 - x, height)});
             x += metrics.horizontalAdvance(shown);
         }
         y += height;
@@ -131,7 +131,8 @@ void StyledTextPainter::paint(QPainter &painter, const QStyleOptionViewItem &cel
     painter.setClipRect(area);
     for (const auto &[run, rect] : place(cell.font, text, area, wrap)) {
         painter.setFont(fontOf(cell.font, run.font));
-        painter.setPen(run.color.isValid() ? readableOn(run.color, background) : plain);
+        const QColor colour = colorOf(run.colour);
+        painter.setPen(colour.isValid() ? readableOn(colour, background) : plain);
         painter.drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, run.text);
     }
     painter.restore();
@@ -148,6 +149,18 @@ QStringList StyledTextPainter::shownLines(const QFont &font, const StyledText &t
         y = rect.y();
     }
     return shown;
+}
+
+QColor StyledTextPainter::colorOf(StyledText::Colour colour)
+{
+    switch (colour) {
+    case StyledText::Colour::Blue: return {0x1a, 0x5f, 0xb4};
+    case StyledText::Colour::Purple: return {0x81, 0x3d, 0x9c};
+    case StyledText::Colour::Red: return {0xc0, 0x1c, 0x28};
+    case StyledText::Colour::Brown: return {0x86, 0x5e, 0x3c};
+    case StyledText::Colour::Plain: break;
+    }
+    return {};
 }
 
 QColor StyledTextPainter::readableOn(const QColor &color, const QColor &background)

@@ -2,6 +2,7 @@
 
 #include "StyledText.h"
 
+#include <QColor>
 #include <QRect>
 #include <QStringList>
 
@@ -23,5 +24,7 @@ public:
                       bool wrap = false);
     // The lines as paint() draws them into `area`.
     static QStringList shownLines(const QFont &font, const StyledText &text, QSize area, bool wrap);
+    // The shade of a colour of the list's texts; invalid for Plain.
+    static QColor colorOf(StyledText::Colour colour);
     static QColor readableOn(const QColor &color, const QColor &background);
 };
