@@ -1,3 +1,4 @@
+#include "DownloadList.h"
 #include "FileSizeLimit.h"
 #include "HttpClient.h"
 #include "ProcessResources.h"
@@ -515,6 +516,48 @@ private Q_SLOTS:
         QVERIFY(waitForStatus(item, StatusFinished));
         QCOMPARE(m_fixture->site.requests(u"/watch"_s).size(), 1);
         QCOMPARE(m_fixture->site.requests(u"/videoplayback"_s).size(), 4);
+    }
+
+    // Two slots for five downloads: the rest wait in list order, leave the
+    // line when paused or removed, and a slot freed by a failure goes on.
+    void downloadsTakeTurns()
+    {
+        m_fixture->preferences.setSimultaneousDownloads(2);
+        const auto restore = qScopeGuard([this] { m_fixture->preferences.setSimultaneousDownloads(4); });
+        m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
+        DownloadList list(m_fixture->preferences);
+        QStringList links;
+        for (const QString &code : {u"turn-a"_s, u"turn-b"_s, u"turn-c"_s, u"turn-d"_s, u"turn-e"_s})
+            links.append(watchLink(code));
+        const DownloadList::Items items = list.add(links, m_fixture->outputDir.path());
+        for (const auto &item : items) {
+            item->setDownloadPolicy({.attempts = 0, .firstDelay = 10ms, .transferTimeout = 5s});
+            QVERIFY(waitForStatus(item, StatusReady));
+        }
+        // The first download to ask fails at once; the others crawl.
+        m_fixture->site.clearRequests();
+        addFaults(m_fixture->site, u"path=/videoplayback,times=1,status=404;path=/videoplayback,throttle=20000"_s);
+        const auto places = [&items] {
+            QList<int> ahead;
+            for (const auto &item : items)
+                ahead.append(item->placeInLine());
+            return ahead;
+        };
+        list.downloadAll();
+        QTRY_COMPARE(places(), (QList<int>{-1, -1, -1, 0, 1}));
+        QTRY_COMPARE(int(items[0]->youtubeStatus()) + int(items[1]->youtubeStatus()),
+                     int(StatusDownloading) + int(StatusDownloadPaused));
+        QTRY_VERIFY(items[2]->downloadedBytes() > 0);
+        items[3]->pause();
+        QTRY_COMPARE(places(), (QList<int>{-1, -1, -1, -1, 0}));
+        list.remove({items[4]});
+        QCOMPARE(m_fixture->site.requests(u"/videoplayback"_s).size(), 3);
+        for (const auto &item : items) {
+            if (item->youtubeStatus() == StatusDownloading)
+                item->pause();
+        }
+        items[3]->resume();
+        QTRY_VERIFY(items[3]->downloadedBytes() > 0);
     }
 
     // What the program does on quit: every item, whatever it is doing, stops
