@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QStandardItemModel>
 
 #include <optional>
@@ -71,6 +72,9 @@ PreferencesController::PreferencesController(const Controls &controls, YoutubePr
         if (list)
             connect(list, &QComboBox::activated, this, [this, list] { comboBoxSelectionDidChange(list); });
     }
+    if (QSpinBox *spin = m_controls.spinSimultaneousDownloads)
+        spin->setRange(YoutubeProgramPreferences::MinSimultaneousDownloads,
+                       YoutubeProgramPreferences::MaxSimultaneousDownloads);
     if (m_controls.comboFrequency && m_controls.comboBitrate) {
         for (QComboBox *list : {m_controls.comboFrequency, m_controls.comboBitrate})
             connect(list, &QComboBox::currentIndexChanged, this, &PreferencesController::matchBitrateToFrequency);
@@ -111,6 +115,8 @@ void PreferencesController::initControlsValues()
     setChecked(m_controls.checkDeleteSourceFileAfterConvertation, m_preferences.deleteInputFileAfterConvert());
     setChecked(m_controls.checkSaveID3Tags, m_preferences.saveID3Tags());
     setChecked(m_controls.checkWriteDescriptionToID3Tags, m_preferences.writeDescrptionToID3Tags());
+    if (QSpinBox *spin = m_controls.spinSimultaneousDownloads)
+        spin->setValue(m_preferences.simultaneousDownloads());
     matchBitrateToFrequency();
 }
 
@@ -163,6 +169,8 @@ void PreferencesController::saveValues()
         m_preferences.setFrequency(*frequency);
     if (const auto soundMode = pickedIndex(m_controls.comboSoundMode))
         m_preferences.setSoundMode(*soundMode);
+    if (const QSpinBox *spin = m_controls.spinSimultaneousDownloads)
+        m_preferences.setSimultaneousDownloads(spin->value());
     m_preferences.saveValues();
 }
 

@@ -5,6 +5,7 @@
 class PathController;
 class QCheckBox;
 class QComboBox;
+class QSpinBox;
 class YoutubeProgramPreferences;
 
 // Shows the stored settings in a set of controls and stores what the user
@@ -29,6 +30,7 @@ public:
         QComboBox *comboSoundMode = nullptr;
         QComboBox *comboFrequency = nullptr;
         QComboBox *comboBitrate = nullptr;
+        QSpinBox *spinSimultaneousDownloads = nullptr;
     };
 
     PreferencesController(const Controls &controls, YoutubeProgramPreferences &preferences, QObject *parent = nullptr);

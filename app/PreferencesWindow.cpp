@@ -20,7 +20,8 @@ PreferencesWindow::PreferencesWindow(YoutubeProgramPreferences &preferences, QWi
                                         .outputFormat = m_ui->outputFormat,
                                         .comboSoundMode = m_ui->comboSoundMode,
                                         .comboFrequency = m_ui->comboFrequency,
-                                        .comboBitrate = m_ui->comboBitrate},
+                                        .comboBitrate = m_ui->comboBitrate,
+                                        .spinSimultaneousDownloads = m_ui->spinSimultaneousDownloads},
         preferences);
     LanguageController(*this).fillPreferencesWindowLanguageStrings();
     connect(m_ui->btnGeneralOptions, &QToolButton::clicked, this, [this] { changeCurrentTabPageByButtonTag(1); });

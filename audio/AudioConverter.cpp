@@ -4,7 +4,10 @@
 #include "AudioDecoder.h"
 #include "NotificationCenter.h"
 #include "StringUtils.h"
+#include "ThreadGate.h"
 #include "WorkerThread.h"
+
+#include <QThread>
 
 #include <limits>
 
@@ -20,6 +23,16 @@ qint32 saturated32(qint64 value)
     // Written as the low 32 bits: the largest unsigned value stands for
     // "more than fits".
     return qint32(quint32(std::clamp<qint64>(value, 0, std::numeric_limits<quint32>::max())));
+}
+
+// Each conversion keeps a core busy decoding and another encoding: when many
+// downloads end together, the rest wait in line, without a thread or an
+// encoder of their own, and start in turn. Never destroyed, since a thread
+// that ends as the program exits still leaves the gate.
+ThreadGate &conversionGate()
+{
+    static auto *gate = new ThreadGate(std::max(1, QThread::idealThreadCount()));
+    return *gate;
 }
 
 bool writeAt(QFile &file, qint64 offset, qint32 value)
@@ -53,6 +66,7 @@ bool AudioConverter::convertToFile(const QString &outputPath)
     m_thread = std::make_unique<WorkerThread>(
         u"converter"_s, [self](WorkerThread &thread) { self->convertData(thread); },
         [self] { NotificationCenter::defaultCenter().post(NOTIFICATION_AUDIO_CONVERTER_FINISHED.toString(), self.get()); });
+    m_thread->setGate(&conversionGate());
     m_thread->start();
     return true;
 }

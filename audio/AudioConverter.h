@@ -23,7 +23,10 @@ inline constexpr QStringView NOTIFICATION_AUDIO_CONVERTER_FINISHED = u"Notificat
 // is posted after every run, and wasFullyConverted() tells whether the result
 // is complete. The output is written under a temporary name and renamed into
 // place only when complete; a cancelled run keeps what it has only where no
-// file stood before. Subclasses replace the output stage.
+// file stood before. No more converters run at once than the machine has
+// cores; the others wait in line, counted as running. A cancel takes one out
+// of the line at once, and it never runs nor posts its end. Subclasses
+// replace the output stage.
 class AudioConverter : public std::enable_shared_from_this<AudioConverter>
 {
 public:

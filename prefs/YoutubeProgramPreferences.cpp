@@ -3,6 +3,8 @@
 #include "Mp3Rates.h"
 #include "PreferenceStore.h"
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -21,6 +23,7 @@ const QString BitrateKey = u"values.Bitrate"_s;
 const QString ShowQuickOptionsKey = u"values.IsShowQuickOptions"_s;
 const QString FirstLaunchKey = u"values.IsFirstLaunch"_s;
 const QString ShowHintPanelKey = u"values.isShowHintPanel"_s;
+const QString SimultaneousDownloadsKey = u"values.SimultaneousDownloads"_s;
 
 bool isOutputFormat(qint32 value)
 {
@@ -47,6 +50,12 @@ bool isFrequency(qint32 value)
 bool isBitrate(qint32 value)
 {
     return value >= 8 && value <= 320;
+}
+
+bool isSimultaneousDownloads(qint32 value)
+{
+    return value >= YoutubeProgramPreferences::MinSimultaneousDownloads
+        && value <= YoutubeProgramPreferences::MaxSimultaneousDownloads;
 }
 
 } // namespace
@@ -80,6 +89,7 @@ const YoutubeProgramPreferences::IntegerSetting YoutubeProgramPreferences::integ
     {SoundModeKey, &YoutubeProgramPreferences::m_soundMode, isSoundMode},
     {FrequencyKey, &YoutubeProgramPreferences::m_frequency, isFrequency},
     {BitrateKey, &YoutubeProgramPreferences::m_bitrate, isBitrate},
+    {SimultaneousDownloadsKey, &YoutubeProgramPreferences::m_simultaneousDownloads, isSimultaneousDownloads},
 };
 
 YoutubeProgramPreferences &YoutubeProgramPreferences::sharedPreferences()
@@ -106,6 +116,12 @@ void YoutubeProgramPreferences::setSavedFolderPath(const QString &value)
     m_savedFolderPath = value;
 }
 
+// Nought would start nothing ever again; the queue relies on the range.
+void YoutubeProgramPreferences::setSimultaneousDownloads(qint32 value)
+{
+    m_simultaneousDownloads = std::clamp(value, MinSimultaneousDownloads, MaxSimultaneousDownloads);
+}
+
 QVariantMap YoutubeProgramPreferences::doRegisterDefaults()
 {
     QVariantMap defaults = ProgramPreferences::doRegisterDefaults();
@@ -122,6 +138,7 @@ QVariantMap YoutubeProgramPreferences::doRegisterDefaults()
     addBoolValueToDictionary(defaults, true, ShowQuickOptionsKey);
     addBoolValueToDictionary(defaults, true, FirstLaunchKey);
     addBoolValueToDictionary(defaults, true, ShowHintPanelKey);
+    addIntegerValueToDictionary(defaults, 4, SimultaneousDownloadsKey);
     return defaults;
 }
 

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <mutex>
 
-// The program's thirteen settings. Worker threads read them while the GUI
+// The program's fourteen settings. Worker threads read them while the GUI
 // thread edits them, so every field is atomic (the folder path is guarded).
 // Setters change memory only; saveValues() writes all settings to the store.
 class YoutubeProgramPreferences final : public ProgramPreferences
@@ -50,6 +50,13 @@ public:
     void setIsFirstLaunch(bool value) { m_isFirstLaunch = value; }
     bool isShowHintPanel() const { return m_isShowHintPanel; }
     void setIsShowHintPanel(bool value) { m_isShowHintPanel = value; }
+    // How many items download at once; the list reads it whenever it starts
+    // downloads. The setter brings a value into the range; a stored one
+    // outside it reads as the default, 4, as any damaged setting does.
+    static constexpr qint32 MinSimultaneousDownloads = 1;
+    static constexpr qint32 MaxSimultaneousDownloads = 10;
+    qint32 simultaneousDownloads() const { return m_simultaneousDownloads; }
+    void setSimultaneousDownloads(qint32 value);
 
 protected:
     QVariantMap doRegisterDefaults() override;
@@ -74,4 +81,5 @@ private:
     std::atomic<bool> m_isShowQuickOptions = true;
     std::atomic<bool> m_isFirstLaunch = true;
     std::atomic<bool> m_isShowHintPanel = true;
+    std::atomic<qint32> m_simultaneousDownloads = 4;
 };

@@ -55,7 +55,7 @@ private Q_SLOTS:
         QTest::newRow("mono") << QStringList{u"--format"_s, mp3, u"--mono"_s} << u"stream=channels"_s << sound << u"1"_s;
         QTest::newRow("quality") << QStringList{u"--format"_s, u"video"_s, u"--quality"_s, u"720"_s} << u"stream=height"_s
                                  << u"v:0"_s << u"720"_s;
-        QTest::newRow("wav") << QStringList{u"--format"_s, u"wav"_s} << u"stream=codec_name"_s << sound << u"pcm_s16le"_s;
+        QTest::newRow("wav") << QStringList{u"--format"_s, u"wav"_s, u"--jobs"_s, u"10"_s} << u"stream=codec_name"_s << sound << u"pcm_s16le"_s;
         QTest::newRow("no description") << QStringList{u"--format"_s, mp3, u"--no-description"_s}
                                         << u"format_tags=comment"_s << sound << u"http://www.vantrel.example"_s;
         QTest::newRow("no tags") << QStringList{u"--format"_s, mp3, u"--no-tags"_s} << u"format_tags=title"_s << sound
@@ -100,7 +100,8 @@ private Q_SLOTS:
                                         << 1;
         QTest::newRow("no valid link") << QStringList{u"hello"_s} << 2;
         // Refused options: nothing is made.
-        for (const QString &refused : {u"--format=ogg"_s, u"--bitrate=0"_s, u"--bitrate=128k"_s, u"--quality=2k"_s})
+        for (const QString &refused : {u"--format=ogg"_s, u"--bitrate=0"_s, u"--bitrate=128k"_s, u"--quality=2k"_s,
+                                       u"--jobs=0"_s, u"--jobs=11"_s})
             QTest::addRow("%s", qPrintable(refused)) << QStringList{refused, SiteFixture::watchLink(u"cli"_s)} << 2;
         // Rates lame would change without a word.
         for (const QString &rates : {u"--frequency=22050 --bitrate=320"_s, u"--frequency=44000 --bitrate=128"_s,

@@ -1,4 +1,4 @@
-#include "AudioConverter.h"
+#include "AudioMp3Converter.h"
 #include "ConfinedFolder.h"
 #include "NotificationCenter.h"
 #include "RecordingOwner.h"
@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QTest>
+#include <QThread>
 #include <QtEndian>
 
 #include <taglib/attachedpictureframe.h>
@@ -420,6 +421,28 @@ private Q_SLOTS:
         QVERIFY(waitForStatus(item, StatusFinished));
         QVERIFY(item->statusNote().isEmpty());
         QCOMPARE(m_fixture->outputEntries(), QStringList{u"Song.mp3"_s});
+    }
+
+    // No more encoders run at once than there are cores; one removed while
+    // in line goes at once and never starts.
+    void conversionsWaitForACore()
+    {
+        const StandInProgram lame(u"lame"_s, "d='" + QFile::encodeName(scratch(u"running"_s)) + "'; mkdir -p \"$d\"; touch \"$d/$$\"; "
+            "ls \"$d\" | wc -l >>\"$d.log\"; cat >/dev/null; sleep 0.3; rm \"$d/$$\"; for last; do :; done; echo >\"$last\"");
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
+        qputenv("PATH", lame.searchPath());
+        const int cores = std::max(1, QThread::idealThreadCount());
+        QList<std::shared_ptr<AudioConverter>> converters;
+        for (int i = 0; i < cores + 2; ++i) {
+            converters.append(std::make_shared<AudioMp3Converter>(media(u"mono.mp4"_s)));
+            converters.last()->convertToFile(scratch(u"%1.mp3"_s.arg(i)));
+        }
+        QVERIFY(converters.last()->stopConverting(std::chrono::milliseconds(0)));
+        QTRY_VERIFY_WITH_TIMEOUT(std::ranges::none_of(converters, std::identity(), &AudioConverter::isRunning), 60'000);
+        const QList<QByteArray> counts = SiteFixture::fileBytes(scratch(u"running.log"_s)).trimmed().split('\n');
+        QCOMPARE(counts.size(), cores + 1);
+        QVERIFY2(std::ranges::all_of(counts, [cores](const QByteArray &n) { return n.toInt() <= cores; }), counts.join(' '));
     }
 
 private:

@@ -35,8 +35,9 @@ private Q_SLOTS:
         const YoutubeProgramPreferences p(store);
         QCOMPARE((QVariantList{p.autoAddFromPasteboard(), p.savedFolderPath(), p.outputFormat(), p.preferedQuality(),
                                p.deleteInputFileAfterConvert(), p.saveID3Tags(), p.writeDescrptionToID3Tags(), p.soundMode(),
-                               p.frequency(), p.bitrate(), p.isShowQuickOptions(), p.isFirstLaunch(), p.isShowHintPanel()}),
-                 (QVariantList{true, u"~/Movies/"_s, 0, 1, false, true, true, 0, 44100, 320, true, true, true}));
+                               p.frequency(), p.bitrate(), p.isShowQuickOptions(), p.isFirstLaunch(), p.isShowHintPanel(),
+                               p.simultaneousDownloads()}),
+                 (QVariantList{true, u"~/Movies/"_s, 0, 1, false, true, true, 0, 44100, 320, true, true, true, 4}));
         // Defaults stay in memory: nothing is written by merely loading.
         QVERIFY(!QFile::exists(m_path));
     }
@@ -60,8 +61,8 @@ private Q_SLOTS:
                                     u"values.DeleteInputFileAfterConvert"_s, u"values.Frequency"_s,
                                     u"values.IsFirstLaunch"_s, u"values.IsShowQuickOptions"_s,
                                     u"values.LastSavedFolderPath"_s, u"values.OutputFormatItemIndex"_s,
-                                    u"values.PreferedQuality"_s, u"values.SaveID3Tags"_s, u"values.SoundMode"_s,
-                                    u"values.WriteDescrptionToID3Tags"_s, u"values.isShowHintPanel"_s}));
+                                    u"values.PreferedQuality"_s, u"values.SaveID3Tags"_s, u"values.SimultaneousDownloads"_s,
+                                    u"values.SoundMode"_s, u"values.WriteDescrptionToID3Tags"_s, u"values.isShowHintPanel"_s}));
         QCOMPARE(stored.value(u"values.Bitrate"_s).toInt(), 192);
         QCOMPARE(stored.value(u"values.LastSavedFolderPath"_s).toString(), u"/home/u/Music ü"_s);
         QCOMPARE(stored.value(u"values.isShowHintPanel"_s).toBool(), false);
@@ -98,6 +99,8 @@ private Q_SLOTS:
         QTest::newRow("unknown quality") << QByteArray("values.PreferedQuality=9") << u"quality"_s << QVariant(1);
         QTest::newRow("rate lame refuses") << QByteArray("values.Frequency=44000") << u"frequency"_s << QVariant(44100);
         QTest::newRow("third sound mode") << QByteArray("values.SoundMode=2") << u"mode"_s << QVariant(0);
+        QTest::newRow("no download at a time") << QByteArray("values.SimultaneousDownloads=0") << u"jobs"_s << QVariant(4);
+        QTest::newRow("eleven at a time") << QByteArray("values.SimultaneousDownloads=11") << u"jobs"_s << QVariant(4);
         QTest::newRow("truth value in words") << QByteArray("values.SaveID3Tags=maybe") << u"tags"_s << QVariant(true);
         QTest::newRow("path with an unquoted comma")
             << QByteArray("values.LastSavedFolderPath=/home/u/My, Music") << u"folder"_s << QVariant(u"~/Movies/"_s);
@@ -119,7 +122,7 @@ private Q_SLOTS:
             {u"bitrate"_s, prefs.bitrate()},        {u"format"_s, prefs.outputFormat()},
             {u"quality"_s, prefs.preferedQuality()}, {u"frequency"_s, prefs.frequency()},
             {u"mode"_s, prefs.soundMode()},          {u"tags"_s, prefs.saveID3Tags()},
-            {u"folder"_s, prefs.savedFolderPath()}};
+            {u"folder"_s, prefs.savedFolderPath()}, {u"jobs"_s, prefs.simultaneousDownloads()}};
         QTEST(read.value(setting), "value");
         QCOMPARE(prefs.autoAddFromPasteboard(), false);
         if (setting != u"mode")

@@ -598,6 +598,7 @@ private Q_SLOTS:
         QCOMPARE(ui.comboBitrate->currentText(), u"320"_s);
         QCOMPARE(ui.comboFrequency->currentText(), u"44100"_s);
         QCOMPARE(ui.comboSoundMode->currentIndex(), 0);
+        QCOMPARE(ui.spinSimultaneousDownloads->value(), 4);
         QVERIFY(ui.checkAutoAddFromPasteboard->isChecked() && ui.checkInsertTags->isChecked());
         QVERIFY(ui.checkInsertDescriptionInTag->isChecked() && !ui.checkDeleteOriginal->isChecked());
         QVERIFY(ui.btnGeneralOptions->isChecked() && !ui.btnOutputFormatsOptions->isChecked());
@@ -652,6 +653,7 @@ private Q_SLOTS:
         pick(ui.comboFrequency, ui.comboFrequency->findText(u"22050"_s));
         pick(ui.comboSoundMode, 1);
         pick(ui.comboBitrate, ui.comboBitrate->findText(u"96"_s));
+        ui.spinSimultaneousDownloads->setValue(7);
         if (closedBy == u"Close")
             ui.btnPreferencesClose->click();
         else if (closedBy == u"OK")
@@ -670,7 +672,7 @@ private Q_SLOTS:
                                       u"values.IsFirstLaunch=true"_s, u"values.IsShowQuickOptions=true"_s,
                                       u"values.LastSavedFolderPath="_s + folder, u"values.OutputFormatItemIndex=1"_s,
                                       u"values.PreferedQuality=5"_s, u"values.SaveID3Tags=false"_s,
-                                      u"values.SoundMode=1"_s, u"values.WriteDescrptionToID3Tags=false"_s,
+                                      u"values.SimultaneousDownloads=7"_s, u"values.SoundMode=1"_s, u"values.WriteDescrptionToID3Tags=false"_s,
                                       u"values.isShowHintPanel=true"_s}));
     }
 

@@ -86,6 +86,7 @@ void LanguageController::fillPreferencesWindowLanguageStrings()
         {u"txtPreferencesSoundMode", 101},
         {u"txtPreferencesFrequency", 100},
         {u"txtPreferencesFolderPath", 41},
+        {u"txtPreferencesSimultaneousDownloads", 253},
         {u"boxPreferencesVideoQuality", 32},
         {u"boxPreferencesOutputFormat", 34},
         {u"checkDeleteOriginal", 37},

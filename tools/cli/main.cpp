@@ -52,6 +52,17 @@ bool applyOptions(const QCommandLineParser &parser, YoutubeProgramPreferences &p
         }
         (preferences.*setter)(value);
     }
+    if (parser.isSet(u"jobs"_s)) {
+        bool ok = false;
+        const int jobs = parser.value(u"jobs"_s).toInt(&ok);
+        if (!ok || jobs < YoutubeProgramPreferences::MinSimultaneousDownloads
+            || jobs > YoutubeProgramPreferences::MaxSimultaneousDownloads) {
+            error = u"--jobs takes a number from %1 to %2"_s.arg(YoutubeProgramPreferences::MinSimultaneousDownloads)
+                        .arg(YoutubeProgramPreferences::MaxSimultaneousDownloads);
+            return false;
+        }
+        preferences.setSimultaneousDownloads(jobs);
+    }
     if (parser.isSet(u"mono"_s))
         preferences.setSoundMode(1);
     if (parser.isSet(u"no-tags"_s))
@@ -123,6 +134,10 @@ int main(int argc, char **argv)
         {u"mono"_s, u"Encode MP3 in mono."_s},
         {u"quality"_s, u"Preferred picture quality of the stream: 360, 720, 1080 or 4k."_s, u"Q"_s},
         {u"output"_s, u"Folder for the files."_s, u"DIR"_s},
+        {u"jobs"_s, u"How many links download at the same time: %1 to %2."_s
+                        .arg(YoutubeProgramPreferences::MinSimultaneousDownloads)
+                        .arg(YoutubeProgramPreferences::MaxSimultaneousDownloads),
+         u"N"_s},
         {u"no-tags"_s, u"Write no ID3 tags into MP3 files."_s},
         {u"no-description"_s, u"Use the maker's address as the tag comment instead of the description."_s},
         {u"json"_s, u"Print each line as a JSON object."_s},
