@@ -210,5 +210,5 @@ void DownloadList::admit()
 
 int DownloadList::slotCount() const
 {
-    return 4;
+    return m_preferences.simultaneousDownloads();
 }

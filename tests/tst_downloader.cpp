@@ -109,7 +109,9 @@ private Q_SLOTS:
         m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
         addFaults(m_fixture->site, u"path=/videoplayback,throttle=2000000"_s);
         auto item = newItem(watchLink(u"pause-resume"_s));
-        QVERIFY(startWhenReady(item));
+        QVERIFY(waitForStatus(item, StatusReady));
+        const int threads = ProcessResources::settled(ProcessResources::threads);
+        item->downloadButtonSelector();
         QTRY_VERIFY_WITH_TIMEOUT(item->downloadedBytes() > 300'000, 10'000);
 
         item->pause();
@@ -120,6 +122,8 @@ private Q_SLOTS:
                                      && (QTest::qWait(300), held == item->downloadedBytes()),
                                  5000);
         QVERIFY(held < PaddedStreamBytes);
+        // Paused, the download keeps its own thread and no network one.
+        QCOMPARE(ProcessResources::settled(ProcessResources::threads), threads + 1);
         item->resume();
         QVERIFY(waitForStatus(item, StatusFinished));
         QCOMPARE(m_fixture->site.requests(u"/videoplayback"_s).last().header("range"), "bytes=" + QByteArray::number(held) + '-');
