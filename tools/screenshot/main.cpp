@@ -66,6 +66,7 @@ public:
 
     MainWindow &window() { return *m_window; }
     SampleSite &site() { return m_site; }
+    YoutubeProgramPreferences &preferences() { return m_preferences; }
 
     Item add(const QString &code)
     {
@@ -235,6 +236,20 @@ bool listAtWork(Scene &scene, const QString &language)
     return scene.save(language == u"en" ? u"screenshot.png"_s : u"screenshot-%1.png"_s.arg(language));
 }
 
+// More downloads than slots: the rest wait their turn, in list order.
+bool waitingRows(Scene &scene, const QString &language)
+{
+    scene.preferences().setSimultaneousDownloads(2);
+    scene.slowStreams();
+    for (const QString &code : {u"Qw7ZnL0bV4c"_s, u"Hx5yTq8eRn2"_s, u"kM3oRpS2tXw"_s, u"Bd4sWc9uJk1"_s, u"Yp2mFv6gLa3"_s}) {
+        if (!scene.ready(code))
+            return false;
+    }
+    scene.window().controller().downloadAllURL();
+    QTest::qWait(2600);
+    return scene.save(u"waiting-rows-%1.png"_s.arg(language));
+}
+
 // The add-links sheet, opened with two links and a line of prose copied, and
 // both pages of the preferences window.
 bool sheetAndPreferences(Scene &scene, const QString &language)
@@ -282,7 +297,8 @@ int main(int argc, char **argv)
     const QString language = QLocale::languageToCode(QLocale::system().language());
     using Shot = std::function<bool(Scene &, const QString &)>;
     const std::pair<Shot, QSize> shots[] = {
-        {firstStart, {}}, {failedRows, {}}, {hoveredRow, {}}, {listAtWork, {1000, 780}}, {sheetAndPreferences, {}},
+        {firstStart, {}}, {failedRows, {}}, {hoveredRow, {}}, {listAtWork, {1000, 780}}, {waitingRows, {}},
+        {sheetAndPreferences, {}},
     };
     for (const auto &[shot, size] : shots) {
         Scene scene(site, output, size);
