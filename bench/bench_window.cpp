@@ -129,10 +129,11 @@ int main(int argc, char **argv)
     };
     measureTicks("ready");
     measureScrolling("ready");
-    // Every item in work: slow streams keep them downloading.
+    // Every item in work: slow streams keep the first ones downloading, the
+    // rest waiting their turn.
     site.addFault(*SiteFault::parse(u"path=/videoplayback,throttle=2000"_s));
     controller.downloadAllURL();
-    if (!QTest::qWaitFor([&] { return controller.youtubeList().constLast()->downloadedBytes() > 0; }, 120'000))
+    if (!QTest::qWaitFor([&] { return controller.youtubeList().constFirst()->downloadedBytes() > 0; }, 120'000))
         return 1;
     measureTicks("downloading");
     controller.downloadAllURL();
