@@ -2,6 +2,7 @@
 
 #include "CliRun.h"
 #include "Mp3Rates.h"
+#include "VantrelVersion.h"
 #include "YoutubeProgramPreferences.h"
 
 #include <QCommandLineParser>
@@ -102,7 +103,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"vantrel-cli"_s);
-    QCoreApplication::setApplicationVersion(u"7.0"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
