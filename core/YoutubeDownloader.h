@@ -55,7 +55,7 @@ public:
     // Moves from `expected` to `status` only if the item is still in
     // `expected`; true when it did.
     bool changeYoutubeStatus(YoutubeStatus expected, YoutubeStatus status);
-    static QString statusDescriptionByYoutubeStatus(qint32 status, qint32 outputFormat);
+    static QString statusDescriptionByYoutubeStatus(qint32 status, OutputFormat outputFormat);
     static QColor colorCellByYoutubeStatus(qint32 status);
     // The status text of this item, with what its download is going through
     // (a retry, a failure) on a second line.
@@ -66,7 +66,7 @@ public:
     bool hasStoppedOnFailure() const;
     // The format of the running conversion, else the one a conversion would
     // use now.
-    qint32 outputFormat() const;
+    OutputFormat outputFormat() const;
 
     // User operations, on the GUI thread.
     void loadYoutubeContent();
@@ -132,7 +132,7 @@ public:
     QString filePathForDownloading() const;
     QString videoFilePath(YoutubeVideoType type) const;
     // The output file of a conversion to `outputFormat`.
-    QString filePathForSaving(qint32 outputFormat) const;
+    QString filePathForSaving(OutputFormat outputFormat) const;
 
     // Row views and table.
     void setRowViews(std::shared_ptr<YoutubeRowViews> views);

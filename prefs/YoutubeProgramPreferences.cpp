@@ -24,7 +24,7 @@ const QString ShowHintPanelKey = u"values.isShowHintPanel"_s;
 
 bool isOutputFormat(qint32 value)
 {
-    return value >= 0 && value <= 2;
+    return value >= qint32(OutputFormat::Video) && value <= qint32(OutputFormat::Wav);
 }
 
 // The picture qualities 240p to 4K.
@@ -35,7 +35,7 @@ bool isQuality(qint32 value)
 
 bool isSoundMode(qint32 value)
 {
-    return value == 0 || value == 1;
+    return value == qint32(SoundMode::Stereo) || value == qint32(SoundMode::Mono);
 }
 
 bool isFrequency(qint32 value)
@@ -110,7 +110,7 @@ QVariantMap YoutubeProgramPreferences::doRegisterDefaults()
 {
     QVariantMap defaults = ProgramPreferences::doRegisterDefaults();
     addBoolValueToDictionary(defaults, true, AutoAddKey);
-    addIntegerValueToDictionary(defaults, 0, OutputFormatKey);
+    addIntegerValueToDictionary(defaults, qint32(OutputFormat::Video), OutputFormatKey);
     addIntegerValueToDictionary(defaults, 1, PreferedQualityKey);
     defaults.insert(SavedFolderKey, u"~/Movies/"_s);
     addBoolValueToDictionary(defaults, false, DeleteInputKey);
@@ -118,7 +118,7 @@ QVariantMap YoutubeProgramPreferences::doRegisterDefaults()
     addBoolValueToDictionary(defaults, true, WriteDescriptionKey);
     addIntegerValueToDictionary(defaults, 320, BitrateKey);
     addIntegerValueToDictionary(defaults, 44100, FrequencyKey);
-    addIntegerValueToDictionary(defaults, 0, SoundModeKey);
+    addIntegerValueToDictionary(defaults, qint32(SoundMode::Stereo), SoundModeKey);
     addBoolValueToDictionary(defaults, true, ShowQuickOptionsKey);
     addBoolValueToDictionary(defaults, true, FirstLaunchKey);
     addBoolValueToDictionary(defaults, true, ShowHintPanelKey);

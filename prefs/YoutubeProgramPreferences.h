@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OutputSettings.h"
 #include "ProgramPreferences.h"
 
 #include <QString>
@@ -28,8 +29,8 @@ public:
     // The folder as stored: a leading "~" is kept for the reader to expand.
     QString savedFolderPath() const;
     void setSavedFolderPath(const QString &value);
-    qint32 outputFormat() const { return m_outputFormat; }
-    void setOutputFormat(qint32 value) { m_outputFormat = value; }
+    OutputFormat outputFormat() const { return OutputFormat(m_outputFormat.load()); }
+    void setOutputFormat(OutputFormat value) { m_outputFormat = qint32(value); }
     qint32 preferedQuality() const { return m_preferedQuality; }
     void setPreferedQuality(qint32 value) { m_preferedQuality = value; }
     bool deleteInputFileAfterConvert() const { return m_deleteInputFileAfterConvert; }
@@ -38,8 +39,8 @@ public:
     void setSaveID3Tags(bool value) { m_saveID3Tags = value; }
     bool writeDescrptionToID3Tags() const { return m_writeDescrptionToID3Tags; }
     void setWriteDescrptionToID3Tags(bool value) { m_writeDescrptionToID3Tags = value; }
-    qint32 soundMode() const { return m_soundMode; }
-    void setSoundMode(qint32 value) { m_soundMode = value; }
+    SoundMode soundMode() const { return SoundMode(m_soundMode.load()); }
+    void setSoundMode(SoundMode value) { m_soundMode = qint32(value); }
     qint32 frequency() const { return m_frequency; }
     void setFrequency(qint32 value) { m_frequency = value; }
     qint32 bitrate() const { return m_bitrate; }
@@ -63,12 +64,14 @@ private:
     std::atomic<bool> m_autoAddFromPasteboard = true;
     mutable std::mutex m_folderMutex;
     QString m_savedFolderPath;
-    std::atomic<qint32> m_outputFormat = 0;
+    // The two choices are kept as their stored numbers, which loading has
+    // checked to be in range.
+    std::atomic<qint32> m_outputFormat = qint32(OutputFormat::Video);
     std::atomic<qint32> m_preferedQuality = 1;
     std::atomic<bool> m_deleteInputFileAfterConvert = false;
     std::atomic<bool> m_saveID3Tags = true;
     std::atomic<bool> m_writeDescrptionToID3Tags = true;
-    std::atomic<qint32> m_soundMode = 0;
+    std::atomic<qint32> m_soundMode = qint32(SoundMode::Stereo);
     std::atomic<qint32> m_frequency = 44100;
     std::atomic<qint32> m_bitrate = 320;
     std::atomic<bool> m_isShowQuickOptions = true;

@@ -109,22 +109,22 @@ private Q_SLOTS:
     void statusTexts_data()
     {
         QTest::addColumn<int>("status");
-        QTest::addColumn<int>("outputFormat");
+        QTest::addColumn<OutputFormat>("outputFormat");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QColor>("colour");
 
         const QColor black(0, 0, 0);
-        QTest::newRow("failed page") << int(StatusInfoFailed) << 0 << u"Could not read the video page"_s << QColor(0xc01c28);
-        QTest::newRow("paused conversion") << int(StatusConvertPaused) << 1 << u"Paused"_s << QColor(0x1a5fb4);
-        QTest::newRow("converting to mp3") << int(StatusConverting) << 1 << u"Converting to MP3"_s << QColor(0x813d9c);
-        QTest::newRow("downloaded shows nothing") << int(StatusDownloaded) << 2 << QString() << black;
-        QTest::newRow("beyond the table") << 13 << 0 << QString() << black;
+        QTest::newRow("failed page") << int(StatusInfoFailed) << OutputFormat::Video << u"Could not read the video page"_s << QColor(0xc01c28);
+        QTest::newRow("paused conversion") << int(StatusConvertPaused) << OutputFormat::Mp3 << u"Paused"_s << QColor(0x1a5fb4);
+        QTest::newRow("converting to mp3") << int(StatusConverting) << OutputFormat::Mp3 << u"Converting to MP3"_s << QColor(0x813d9c);
+        QTest::newRow("downloaded shows nothing") << int(StatusDownloaded) << OutputFormat::Wav << QString() << black;
+        QTest::newRow("beyond the table") << 13 << OutputFormat::Video << QString() << black;
     }
 
     void statusTexts()
     {
         QFETCH(int, status);
-        QFETCH(int, outputFormat);
+        QFETCH(OutputFormat, outputFormat);
         QFETCH(QString, text);
         QFETCH(QColor, colour);
         QCOMPARE(YoutubeDownloader::statusDescriptionByYoutubeStatus(status, outputFormat), text);

@@ -137,7 +137,7 @@ private Q_SLOTS:
             fixture.site.media().setStreamFile(18, file);
         }
         fixture.preferences.setPreferedQuality(Quality360p);
-        fixture.preferences.setOutputFormat(1);
+        fixture.preferences.setOutputFormat(OutputFormat::Mp3);
         RecordingOwner owner;
         auto item = YoutubeDownloader::create(SiteFixture::watchLink(u"german"_s), &owner, fixture.preferences);
         const auto remove = qScopeGuard([item] { item->removeObject(); });

@@ -82,7 +82,7 @@ private Q_SLOTS:
     {
         m_fixture = std::make_unique<SiteFixture>();
         QVERIFY(m_fixture->isReady());
-        m_fixture->preferences.setOutputFormat(0);
+        m_fixture->preferences.setOutputFormat(OutputFormat::Video);
         m_window = std::make_unique<MainWindow>(m_fixture->preferences);
         m_window->show();
         m_opened.clear();
@@ -586,7 +586,7 @@ private Q_SLOTS:
     void preferencesWindow()
     {
         // What a previous run stored: filling the lists must not overwrite it.
-        m_fixture->preferences.setOutputFormat(2);
+        m_fixture->preferences.setOutputFormat(OutputFormat::Wav);
         m_fixture->preferences.setPreferedQuality(5);
         m_fixture->preferences.setSavedFolderPath(u"~/Movies/"_s);
         m_fixture->preferences.saveValues();
@@ -1031,7 +1031,7 @@ private Q_SLOTS:
         // An encoder that never reads keeps one item converting.
         const StandInProgram lame(u"lame"_s, "sleep 60");
         qputenv("PATH", lame.searchPath());
-        m_fixture->preferences.setOutputFormat(1);
+        m_fixture->preferences.setOutputFormat(OutputFormat::Mp3);
         const Item converting = added(u"closeAaaaaa"_s);
         QVERIFY(waitForStatus(converting, StatusReady));
         converting->downloadButtonSelector();

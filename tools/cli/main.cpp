@@ -24,13 +24,14 @@ std::atomic<bool> interrupted = false;
 bool applyOptions(const QCommandLineParser &parser, YoutubeProgramPreferences &preferences, QString &error)
 {
     if (parser.isSet(u"format"_s)) {
+        static const QHash<QString, OutputFormat> Formats{
+            {u"video"_s, OutputFormat::Video}, {u"mp3"_s, OutputFormat::Mp3}, {u"wav"_s, OutputFormat::Wav}};
         const QString format = parser.value(u"format"_s);
-        const int index = QStringList{u"video"_s, u"mp3"_s, u"wav"_s}.indexOf(format);
-        if (index < 0) {
+        if (!Formats.contains(format)) {
             error = u"--format takes mp3, wav or video"_s;
             return false;
         }
-        preferences.setOutputFormat(index);
+        preferences.setOutputFormat(Formats.value(format));
     }
     if (parser.isSet(u"quality"_s)) {
         static const QHash<QString, int> Qualities{{u"360"_s, 1}, {u"720"_s, 3}, {u"1080"_s, 4}, {u"4k"_s, 5}};
@@ -54,7 +55,7 @@ bool applyOptions(const QCommandLineParser &parser, YoutubeProgramPreferences &p
         (preferences.*setter)(value);
     }
     if (parser.isSet(u"mono"_s))
-        preferences.setSoundMode(1);
+        preferences.setSoundMode(SoundMode::Mono);
     if (parser.isSet(u"no-tags"_s))
         preferences.setSaveID3Tags(false);
     if (parser.isSet(u"no-description"_s))
@@ -77,7 +78,7 @@ QString numbers(const QList<int> &values)
 // rate lame would change is refused before anything is downloaded.
 bool checkMp3Rates(const YoutubeProgramPreferences &preferences, QString &error)
 {
-    if (preferences.outputFormat() != 1)
+    if (preferences.outputFormat() != OutputFormat::Mp3)
         return true;
     const int frequency = preferences.frequency();
     const int bitrate = preferences.bitrate();
