@@ -1,6 +1,7 @@
 #include "YoutubeProgramPreferences.h"
 
 #include "Mp3Rates.h"
+#include "NotificationCenter.h"
 #include "PreferenceStore.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -92,6 +93,12 @@ YoutubeProgramPreferences::YoutubeProgramPreferences(PreferenceStore &store)
     : ProgramPreferences(store)
 {
     initialize();
+}
+
+void YoutubeProgramPreferences::setAutoAddFromPasteboard(bool value)
+{
+    if (m_autoAddFromPasteboard.exchange(value) != value)
+        NotificationCenter::defaultCenter().post(NOTIFICATION_AUTO_ADD_FROM_PASTEBOARD_CHANGED.toString(), this);
 }
 
 QString YoutubeProgramPreferences::savedFolderPath() const

@@ -8,6 +8,11 @@
 #include <atomic>
 #include <mutex>
 
+// Posted by setAutoAddFromPasteboard() on its thread when the setting
+// changes, with the preferences as the object: the clipboard observer sleeps
+// until something it looks at changes.
+inline constexpr QStringView NOTIFICATION_AUTO_ADD_FROM_PASTEBOARD_CHANGED = u"AutoAddFromPasteboardChangedNotification";
+
 // The program's thirteen settings. Worker threads read them while the GUI
 // thread edits them, so every field is atomic (the folder path is guarded).
 // Setters change memory only; saveValues() writes all settings to the store.
@@ -25,7 +30,7 @@ public:
     void loadValues() override;
 
     bool autoAddFromPasteboard() const { return m_autoAddFromPasteboard; }
-    void setAutoAddFromPasteboard(bool value) { m_autoAddFromPasteboard = value; }
+    void setAutoAddFromPasteboard(bool value);
     // The folder as stored: a leading "~" is kept for the reader to expand.
     QString savedFolderPath() const;
     void setSavedFolderPath(const QString &value);
