@@ -90,6 +90,8 @@ void PreferencesController::fillLists()
     }
     if (QComboBox *list = m_controls.outputFormat) {
         list->clear();
+        // In OutputFormat's order, as the sound modes' list is in SoundMode's:
+        // an entry's index is its value.
         list->addItems({StringUtils::langStr(44), u"MP3"_s, u"WAV"_s});
     }
 }
@@ -108,8 +110,8 @@ void PreferencesController::initControlsValues()
     if (m_controls.savedFolderPath)
         m_controls.savedFolderPath->setFolderPath(m_preferences.savedFolderPath());
     select(m_controls.preferedQuality, comboIndexByVideoType(m_preferences.preferedQuality()));
-    select(m_controls.outputFormat, m_preferences.outputFormat());
-    select(m_controls.comboSoundMode, m_preferences.soundMode());
+    select(m_controls.outputFormat, int(m_preferences.outputFormat()));
+    select(m_controls.comboSoundMode, int(m_preferences.soundMode()));
     selectText(m_controls.comboBitrate, m_preferences.bitrate());
     selectText(m_controls.comboFrequency, m_preferences.frequency());
     setChecked(m_controls.checkDeleteSourceFileAfterConvertation, m_preferences.deleteInputFileAfterConvert());
@@ -143,7 +145,7 @@ void PreferencesController::comboBoxSelectionDidChange(QComboBox *list)
         if (list == m_controls.preferedQuality)
             m_preferences.setPreferedQuality(videoTypeByComboIndex(*index));
         else
-            m_preferences.setOutputFormat(*index);
+            m_preferences.setOutputFormat(OutputFormat(*index));
     }
     m_preferences.saveValues();
 }
@@ -157,7 +159,7 @@ void PreferencesController::saveValues()
     if (const auto index = pickedIndex(m_controls.preferedQuality))
         m_preferences.setPreferedQuality(videoTypeByComboIndex(*index));
     if (const auto index = pickedIndex(m_controls.outputFormat))
-        m_preferences.setOutputFormat(*index);
+        m_preferences.setOutputFormat(OutputFormat(*index));
     storeChecked(m_controls.checkDeleteSourceFileAfterConvertation, m_preferences,
                  &YoutubeProgramPreferences::setDeleteInputFileAfterConvert);
     storeChecked(m_controls.checkWriteDescriptionToID3Tags, m_preferences,
@@ -168,7 +170,7 @@ void PreferencesController::saveValues()
     if (const auto frequency = pickedNumber(m_controls.comboFrequency))
         m_preferences.setFrequency(*frequency);
     if (const auto soundMode = pickedIndex(m_controls.comboSoundMode))
-        m_preferences.setSoundMode(*soundMode);
+        m_preferences.setSoundMode(SoundMode(*soundMode));
     if (const QSpinBox *spin = m_controls.spinSimultaneousDownloads)
         m_preferences.setSimultaneousDownloads(spin->value());
     m_preferences.saveValues();

@@ -2,6 +2,7 @@
 
 #include "AppController.h"
 #include "MainWindow.h"
+#include "VantrelVersion.h"
 #include "YoutubeProgramPreferences.h"
 
 #include <QApplication>
@@ -29,7 +30,7 @@ bool asksOnlyForText(QCommandLineParser &parser, int argc, char **argv)
 int main(int argc, char **argv)
 {
     QCoreApplication::setApplicationName(u"Vantrel"_s);
-    QCoreApplication::setApplicationVersion(u"7.0"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(u"Turns links to video pages into MP3 or WAV files."_s);
     parser.addHelpOption();

@@ -77,7 +77,7 @@ int main(int argc, char **argv)
     PreferenceStore store(settings.filePath(u"Vantrel.conf"_s));
     YoutubeProgramPreferences preferences(store);
     preferences.setSavedFolderPath(app.arguments().at(3));
-    preferences.setOutputFormat(0);
+    preferences.setOutputFormat(OutputFormat::Video);
 
     printHeld(0, 0);
     for (int round = 1; round <= app.arguments().at(1).toInt(); ++round) {

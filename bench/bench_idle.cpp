@@ -208,7 +208,7 @@ void measureIdle(const char *scene, int items, const QString &state)
 class Window
 {
 public:
-    explicit Window(qint32 outputFormat)
+    explicit Window(OutputFormat outputFormat)
         : m_store(QDir(m_settings.path()).filePath(u"Vantrel.conf"_s)), m_preferences(m_store)
     {
         m_preferences.setSavedFolderPath(m_music.path());
@@ -244,8 +244,6 @@ private:
     std::unique_ptr<MainWindow> m_window;
 };
 
-constexpr qint32 VideoOnly = 0;
-constexpr qint32 Mp3 = 1;
 constexpr int IdleItems = 1000;
 
 bool failed(const char *scene, Window &window, const char *what)
@@ -256,14 +254,14 @@ bool failed(const char *scene, Window &window, const char *what)
 
 bool empty(SampleSite &)
 {
-    Window window(VideoOnly);
+    Window window(OutputFormat::Video);
     measureIdle("empty", 0, u"no links"_s);
     return true;
 }
 
 bool ready(SampleSite &)
 {
-    Window window(VideoOnly);
+    Window window(OutputFormat::Video);
     if (!window.addLinks(IdleItems))
         return failed("ready", window, "not every page was read");
     measureIdle("ready", IdleItems, census(window.controller()));
@@ -274,7 +272,7 @@ bool paused(SampleSite &site)
 {
     // Slow enough that none of them finishes before the pause.
     site.addFault(*SiteFault::parse(u"path=/videoplayback,throttle=2000"_s));
-    Window window(VideoOnly);
+    Window window(OutputFormat::Video);
     AppController &controller = window.controller();
     if (!window.addLinks(IdleItems))
         return failed("paused", window, "not every page was read");
@@ -295,7 +293,7 @@ bool paused(SampleSite &site)
 
 bool finished(SampleSite &)
 {
-    Window window(VideoOnly);
+    Window window(OutputFormat::Video);
     AppController &controller = window.controller();
     if (!window.addLinks(IdleItems))
         return failed("finished", window, "not every page was read");
@@ -309,7 +307,7 @@ bool finished(SampleSite &)
 bool downloadAll(SampleSite &site)
 {
     constexpr int Items = 200;
-    Window window(Mp3);
+    Window window(OutputFormat::Mp3);
     AppController &controller = window.controller();
     if (!window.addLinks(Items))
         return failed("download-all", window, "not every page was read");

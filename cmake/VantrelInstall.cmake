@@ -36,7 +36,10 @@ endfunction()
 
 set(_desktop ${PROJECT_SOURCE_DIR}/resources/desktop)
 install(FILES ${_desktop}/vantrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${_desktop}/example.vantrel.Vantrel.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The AppStream data names the version in its links: filled in from project().
+set(_metainfo ${CMAKE_BINARY_DIR}/example.vantrel.Vantrel.metainfo.xml)
+configure_file(${_desktop}/example.vantrel.Vantrel.metainfo.xml.in ${_metainfo} @ONLY)
+install(FILES ${_metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(_size 16 24 32 48 64 128 256)
     install(FILES ${_desktop}/vantrel-${_size}.png
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${_size}x${_size}/apps RENAME vantrel.png)

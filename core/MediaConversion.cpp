@@ -19,12 +19,12 @@ namespace {
 
 std::shared_ptr<AudioConverter> makeConverter(const MediaConversion::Job &job)
 {
-    if (job.outputFormat != 1)
+    if (job.outputFormat != OutputFormat::Mp3)
         return std::make_shared<AudioConverter>(job.videoPath);
     auto mp3 = std::make_shared<AudioMp3Converter>(job.videoPath);
     mp3->setBitrate(job.bitrate);
     mp3->setFrequency(job.frequency);
-    mp3->setSoundMode(job.soundMode);
+    mp3->setSoundMode(job.soundMode == SoundMode::Mono ? u"m"_s : u"s"_s); // lame's -m
     return mp3;
 }
 
@@ -146,7 +146,7 @@ void MediaConversion::finish(YoutubeDownloader &item)
 QString MediaConversion::writeTags(YoutubeDownloader &item) const
 {
     const YoutubeProgramPreferences &preferences = item.preferences();
-    if (!preferences.saveID3Tags() || m_job.outputFormat != 1)
+    if (!preferences.saveID3Tags() || m_job.outputFormat != OutputFormat::Mp3)
         return {};
     const QString comment =
         preferences.writeDescrptionToID3Tags() ? item.descriptionText() : NOTIFICATION_YOUTUBE_TARNWICK.toString();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OutputSettings.h"
+
 #include <QString>
 
 #include <chrono>
@@ -20,13 +22,13 @@ class MediaConversion final
 public:
     struct Job
     {
-        qint32 outputFormat = 0; // 1 MP3, 2 WAV
+        OutputFormat outputFormat = OutputFormat::Mp3; // MP3 or WAV
         QString videoPath;
         QString outputPath;
         QString coverURL;
         qint32 bitrate = 320;
         qint32 frequency = 44100;
-        QString soundMode; // "s" or "m"
+        SoundMode soundMode = SoundMode::Stereo; // of an MP3
     };
 
     MediaConversion(std::weak_ptr<YoutubeDownloader> item, Job job);

@@ -11,9 +11,8 @@
 using namespace Qt::Literals::StringLiterals;
 
 YoutubeClipboardObserver::YoutubeClipboardObserver(const ClipboardSnapshot &clipboard,
-                                                   const YoutubeProgramPreferences &preferences,
-                                                   std::chrono::milliseconds pollInterval)
-    : m_clipboard(clipboard), m_preferences(preferences), m_pollInterval(pollInterval)
+                                                   const YoutubeProgramPreferences &preferences)
+    : m_clipboard(clipboard), m_preferences(preferences)
 {
 }
 
@@ -26,33 +25,65 @@ void YoutubeClipboardObserver::startObserver()
 {
     if (m_observerThread)
         return;
-    m_observerThread = std::make_unique<WorkerThread>(u"clipboard"_s, [this](WorkerThread &thread) {
-        observerLoop(thread);
-    });
+    {
+        std::lock_guard lock(m_wakeMutex);
+        m_stopping = false;
+    }
+    // Observed before the thread's first look, so that no change falls
+    // between the two.
+    NotificationCenter &center = NotificationCenter::defaultCenter();
+    center.addObserver(this, NOTIFICATION_CLIPBOARD_SNAPSHOT_CHANGED.toString(), &m_clipboard,
+                       [this](const Notification &) { wake(); });
+    center.addObserver(this, NOTIFICATION_AUTO_ADD_FROM_PASTEBOARD_CHANGED.toString(), &m_preferences,
+                       [this](const Notification &) { wake(); });
+    m_observerThread = std::make_unique<WorkerThread>(u"clipboard"_s, [this](WorkerThread &) { observerLoop(); });
     m_observerThread->start();
 }
 
 void YoutubeClipboardObserver::stopObserver()
 {
-    // Destroying the thread cancels it and waits for its end.
+    if (!m_observerThread)
+        return;
+    {
+        std::lock_guard lock(m_wakeMutex);
+        m_stopping = true;
+    }
+    m_wakeCondition.notify_one();
+    // Destroying the thread waits for its end.
     m_observerThread.reset();
+    NotificationCenter::defaultCenter().removeObserver(this);
 }
 
-void YoutubeClipboardObserver::observerLoop(WorkerThread &thread)
+void YoutubeClipboardObserver::wake()
 {
-    while (!thread.isCancelled()) {
+    {
+        std::lock_guard lock(m_wakeMutex);
+        m_changed = true;
+    }
+    m_wakeCondition.notify_one();
+}
+
+void YoutubeClipboardObserver::observerLoop()
+{
+    std::unique_lock lock(m_wakeMutex);
+    while (!m_stopping) {
+        // Cleared before the look, not after it: a change made while the
+        // thread looks is then seen at the next wait instead of slept through.
+        m_changed = false;
+        lock.unlock();
         if (m_preferences.autoAddFromPasteboard())
-            poll();
+            lookAtClipboard();
         else
             m_lastVersionSeen.reset();
-        thread.sleepFor(m_pollInterval);
+        lock.lock();
+        m_wakeCondition.wait(lock, [this] { return m_changed || m_stopping; });
     }
 }
 
-void YoutubeClipboardObserver::poll()
+void YoutubeClipboardObserver::lookAtClipboard()
 {
-    // Text already looked at gives the same lines and the same verdict:
-    // a large clipboard is not split ten times a second.
+    // Text already looked at gives the same lines and the same verdict: a
+    // wake for a change the last look already saw splits nothing again.
     const ClipboardSnapshot::Content content = m_clipboard.content();
     if (m_lastVersionSeen == content.version)
         return;

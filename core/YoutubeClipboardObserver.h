@@ -2,8 +2,9 @@
 
 #include <QStringList>
 
-#include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 class ClipboardSnapshot;
@@ -11,33 +12,36 @@ class WorkerThread;
 class YoutubeProgramPreferences;
 
 // Adds links the user copies anywhere: a thread of its own looks at the
-// clipboard ten times a second and announces its video-link lines with
-// "YoutubeAddURLFromPasteboard" (on that thread) whenever they differ from
-// the last lines announced, unless the program put them there itself. The
-// setting autoAddFromPasteboard is read at every look.
+// clipboard whenever its text or the setting autoAddFromPasteboard changes,
+// and announces its video-link lines with "YoutubeAddURLFromPasteboard" (on
+// that thread) whenever they differ from the last lines announced, unless the
+// program put them there itself. Between looks it sleeps without waking. The
+// setting is read at every look.
 class YoutubeClipboardObserver final
 {
 public:
-    static constexpr std::chrono::milliseconds PollInterval{100};
-
-    YoutubeClipboardObserver(const ClipboardSnapshot &clipboard, const YoutubeProgramPreferences &preferences,
-                             std::chrono::milliseconds pollInterval = PollInterval);
+    YoutubeClipboardObserver(const ClipboardSnapshot &clipboard, const YoutubeProgramPreferences &preferences);
     ~YoutubeClipboardObserver();
     YoutubeClipboardObserver(const YoutubeClipboardObserver &) = delete;
     YoutubeClipboardObserver &operator=(const YoutubeClipboardObserver &) = delete;
 
     void startObserver();
-    // Waits for the thread's end.
+    // Wakes the thread and waits for its end.
     void stopObserver();
 
 private:
-    void observerLoop(WorkerThread &thread);
-    void poll();
+    void observerLoop();
+    void lookAtClipboard();
+    void wake();
 
     const ClipboardSnapshot &m_clipboard;
     const YoutubeProgramPreferences &m_preferences;
-    const std::chrono::milliseconds m_pollInterval;
     std::unique_ptr<WorkerThread> m_observerThread;
+
+    std::mutex m_wakeMutex;
+    std::condition_variable m_wakeCondition;
+    bool m_changed = false; // since the thread's last look began
+    bool m_stopping = false;
 
     // The observer thread's alone.
     QStringList m_lastAddedURLs;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VantrelVersion.h"
+
 #include <QStringView>
 
 // Fixed strings of the video site and of the program's notifications.
@@ -21,8 +23,8 @@ inline constexpr QStringView YOUTUBE_ADD_URLS_FROM_PASTERBOARD_KEY_NAME = u"URLL
 inline constexpr QStringView NOTIFICATION_YOUTBE_TABLE_VIEW_DBL_CLICK = u"NotificationYoutubeTableViewDblClick";
 
 // The maker's pages, opened in the browser.
-inline constexpr QStringView FIRST_START_URL = u"http://www.vantrel.example/cgi-bin/visits.pl?prog=vantrel-inst&version=7.0";
-inline constexpr QStringView SUPPORT_URL = u"http://www.vantrel.example/cgi-bin/support?program=Vantrel&version=7.0";
+inline constexpr QStringView FIRST_START_URL = u"http://www.vantrel.example/cgi-bin/visits.pl?prog=vantrel-inst&version=" VANTREL_VERSION;
+inline constexpr QStringView SUPPORT_URL = u"http://www.vantrel.example/cgi-bin/support?program=Vantrel&version=" VANTREL_VERSION;
 
 inline constexpr QStringView PATH_WAS_CHANGED_NOTIFICATION_NAME = u"PCPathWasChangedNotification";
 inline constexpr QStringView PATH_WAS_CHANGED_NEW_PATH_KEY = u"NewPath";

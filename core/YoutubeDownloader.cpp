@@ -157,7 +157,7 @@ void YoutubeDownloader::post(QStringView name)
         {{NOTIFICATION_YOUTUBE_DOWNLOADER_KEY.toString(), QVariant::fromValue(shared_from_this())}});
 }
 
-QString YoutubeDownloader::statusDescriptionByYoutubeStatus(qint32 status, qint32 outputFormat)
+QString YoutubeDownloader::statusDescriptionByYoutubeStatus(qint32 status, OutputFormat outputFormat)
 {
     switch (status) {
     case StatusLoadingInfo: return StringUtils::langStr(50);
@@ -168,7 +168,8 @@ QString YoutubeDownloader::statusDescriptionByYoutubeStatus(qint32 status, qint3
     case StatusDownloadPaused:
     case StatusConvertPaused: return StringUtils::langStr(55);
     case StatusConverting: {
-        const QString format = outputFormat == 1 ? u"MP3"_s : outputFormat == 2 ? u"WAV"_s : QString();
+        const QString format =
+            outputFormat == OutputFormat::Mp3 ? u"MP3"_s : outputFormat == OutputFormat::Wav ? u"WAV"_s : QString();
         return StringUtils::langStr(62) + u' ' + format;
     }
     case StatusFinished: return StringUtils::langStr(56);
@@ -194,7 +195,7 @@ StyledText::Colour YoutubeDownloader::colourByYoutubeStatus(qint32 status)
     }
 }
 
-qint32 YoutubeDownloader::outputFormat() const
+OutputFormat YoutubeDownloader::outputFormat() const
 {
     const auto running = conversion();
     return running ? running->job().outputFormat : m_preferences.outputFormat();
@@ -395,8 +396,8 @@ void YoutubeDownloader::notificationDownloadThreadWillExit()
 {
     if (youtubeStatus() != StatusDownloaded)
         return;
-    const qint32 format = m_preferences.outputFormat();
-    if (format != 1 && format != 2) {
+    const OutputFormat format = m_preferences.outputFormat();
+    if (format != OutputFormat::Mp3 && format != OutputFormat::Wav) {
         changeYoutubeStatus(StatusDownloaded, StatusFinished);
         return;
     }
@@ -406,7 +407,7 @@ void YoutubeDownloader::notificationDownloadThreadWillExit()
                      .coverURL = highQualityCoverURL(),
                      .bitrate = m_preferences.bitrate(),
                      .frequency = m_preferences.frequency(),
-                     .soundMode = m_preferences.soundMode() != 0 ? u"m"_s : u"s"_s},
+                     .soundMode = m_preferences.soundMode()},
                     StatusDownloaded);
 }
 
@@ -625,12 +626,12 @@ QString YoutubeDownloader::videoFilePath(YoutubeVideoType type) const
     return outputFolder() + OutputFileName::fileName(youtubeTitle(), type == VideoTypeMP4 ? u".mp4"_s : u".flv"_s);
 }
 
-QString YoutubeDownloader::filePathForSaving(qint32 outputFormat) const
+QString YoutubeDownloader::filePathForSaving(OutputFormat outputFormat) const
 {
     const QString video = filePathForDownloading();
     switch (outputFormat) {
-    case 1: return OutputFileName::replaceExtension(video, u".mp3"_s);
-    case 2: return OutputFileName::replaceExtension(video, u".wav"_s);
+    case OutputFormat::Mp3: return OutputFileName::replaceExtension(video, u".mp3"_s);
+    case OutputFormat::Wav: return OutputFileName::replaceExtension(video, u".wav"_s);
     default: return video;
     }
 }

@@ -57,7 +57,7 @@ public:
     // Moves from `expected` to `status` only if the item is still in
     // `expected`; true when it did.
     bool changeYoutubeStatus(YoutubeStatus expected, YoutubeStatus status);
-    static QString statusDescriptionByYoutubeStatus(qint32 status, qint32 outputFormat);
+    static QString statusDescriptionByYoutubeStatus(qint32 status, OutputFormat outputFormat);
     static StyledText::Colour colourByYoutubeStatus(qint32 status);
     // The status text of this item, with what its download is going through
     // (a retry, a failure) on a second line.
@@ -68,7 +68,7 @@ public:
     bool hasStoppedOnFailure() const;
     // The format of the running conversion, else the one a conversion would
     // use now.
-    qint32 outputFormat() const;
+    OutputFormat outputFormat() const;
 
     // Queued items download only while they hold a slot, which their list
     // grants and takes back; an item that is not queued starts at once.
@@ -152,7 +152,7 @@ public:
     QString filePathForDownloading() const;
     QString videoFilePath(YoutubeVideoType type) const;
     // The output file of a conversion to `outputFormat`.
-    QString filePathForSaving(qint32 outputFormat) const;
+    QString filePathForSaving(OutputFormat outputFormat) const;
 
     // Row views and table.
     void setRowViews(std::shared_ptr<YoutubeRowViews> views);

@@ -5,6 +5,10 @@
 #include <mutex>
 #include <optional>
 
+// Posted by setText() on its thread, with the snapshot as the object, once the
+// new text is there to read.
+inline constexpr QStringView NOTIFICATION_CLIPBOARD_SNAPSHOT_CHANGED = u"ClipboardSnapshotChangedNotification";
+
 // The clipboard's plain text as the GUI thread last saw it, for threads that
 // may not touch the clipboard themselves. Each change gets a new version
 // number, so a reader can tell new text from text it has seen.

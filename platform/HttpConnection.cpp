@@ -1,6 +1,7 @@
 #include "HttpConnection.h"
 
 #include "LocalizedStrings.h"
+#include "VantrelVersion.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -37,7 +38,7 @@ HttpConnection::HttpConnection(QNetworkAccessManager &manager, const QUrl &url, 
     QNetworkRequest request(url);
     request.setTransferTimeout(int(transferTimeout.count()));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setHeader(QNetworkRequest::UserAgentHeader, u"Vantrel/7.0"_s);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Vantrel/" VANTREL_VERSION));
     if (rangeFrom != NoRange)
         request.setRawHeader("Range", "bytes=" + QByteArray::number(rangeFrom) + '-');
     m_reply = manager.get(request);

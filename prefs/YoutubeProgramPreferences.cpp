@@ -1,6 +1,7 @@
 #include "YoutubeProgramPreferences.h"
 
 #include "Mp3Rates.h"
+#include "NotificationCenter.h"
 #include "PreferenceStore.h"
 
 #include <algorithm>
@@ -27,7 +28,7 @@ const QString SimultaneousDownloadsKey = u"values.SimultaneousDownloads"_s;
 
 bool isOutputFormat(qint32 value)
 {
-    return value >= 0 && value <= 2;
+    return value >= qint32(OutputFormat::Video) && value <= qint32(OutputFormat::Wav);
 }
 
 // The picture qualities 240p to 4K.
@@ -38,7 +39,7 @@ bool isQuality(qint32 value)
 
 bool isSoundMode(qint32 value)
 {
-    return value == 0 || value == 1;
+    return value == qint32(SoundMode::Stereo) || value == qint32(SoundMode::Mono);
 }
 
 bool isFrequency(qint32 value)
@@ -104,6 +105,12 @@ YoutubeProgramPreferences::YoutubeProgramPreferences(PreferenceStore &store)
     initialize();
 }
 
+void YoutubeProgramPreferences::setAutoAddFromPasteboard(bool value)
+{
+    if (m_autoAddFromPasteboard.exchange(value) != value)
+        NotificationCenter::defaultCenter().post(NOTIFICATION_AUTO_ADD_FROM_PASTEBOARD_CHANGED.toString(), this);
+}
+
 QString YoutubeProgramPreferences::savedFolderPath() const
 {
     std::lock_guard lock(m_folderMutex);
@@ -126,7 +133,7 @@ QVariantMap YoutubeProgramPreferences::doRegisterDefaults()
 {
     QVariantMap defaults = ProgramPreferences::doRegisterDefaults();
     addBoolValueToDictionary(defaults, true, AutoAddKey);
-    addIntegerValueToDictionary(defaults, 0, OutputFormatKey);
+    addIntegerValueToDictionary(defaults, qint32(OutputFormat::Video), OutputFormatKey);
     addIntegerValueToDictionary(defaults, 1, PreferedQualityKey);
     defaults.insert(SavedFolderKey, u"~/Movies/"_s);
     addBoolValueToDictionary(defaults, false, DeleteInputKey);
@@ -134,7 +141,7 @@ QVariantMap YoutubeProgramPreferences::doRegisterDefaults()
     addBoolValueToDictionary(defaults, true, WriteDescriptionKey);
     addIntegerValueToDictionary(defaults, 320, BitrateKey);
     addIntegerValueToDictionary(defaults, 44100, FrequencyKey);
-    addIntegerValueToDictionary(defaults, 0, SoundModeKey);
+    addIntegerValueToDictionary(defaults, qint32(SoundMode::Stereo), SoundModeKey);
     addBoolValueToDictionary(defaults, true, ShowQuickOptionsKey);
     addBoolValueToDictionary(defaults, true, FirstLaunchKey);
     addBoolValueToDictionary(defaults, true, ShowHintPanelKey);

@@ -1,11 +1,17 @@
 #pragma once
 
+#include "OutputSettings.h"
 #include "ProgramPreferences.h"
 
 #include <QString>
 
 #include <atomic>
 #include <mutex>
+
+// Posted by setAutoAddFromPasteboard() on its thread when the setting
+// changes, with the preferences as the object: the clipboard observer sleeps
+// until something it looks at changes.
+inline constexpr QStringView NOTIFICATION_AUTO_ADD_FROM_PASTEBOARD_CHANGED = u"AutoAddFromPasteboardChangedNotification";
 
 // The program's fourteen settings. Worker threads read them while the GUI
 // thread edits them, so every field is atomic (the folder path is guarded).
@@ -24,12 +30,12 @@ public:
     void loadValues() override;
 
     bool autoAddFromPasteboard() const { return m_autoAddFromPasteboard; }
-    void setAutoAddFromPasteboard(bool value) { m_autoAddFromPasteboard = value; }
+    void setAutoAddFromPasteboard(bool value);
     // The folder as stored: a leading "~" is kept for the reader to expand.
     QString savedFolderPath() const;
     void setSavedFolderPath(const QString &value);
-    qint32 outputFormat() const { return m_outputFormat; }
-    void setOutputFormat(qint32 value) { m_outputFormat = value; }
+    OutputFormat outputFormat() const { return OutputFormat(m_outputFormat.load()); }
+    void setOutputFormat(OutputFormat value) { m_outputFormat = qint32(value); }
     qint32 preferedQuality() const { return m_preferedQuality; }
     void setPreferedQuality(qint32 value) { m_preferedQuality = value; }
     bool deleteInputFileAfterConvert() const { return m_deleteInputFileAfterConvert; }
@@ -38,8 +44,8 @@ public:
     void setSaveID3Tags(bool value) { m_saveID3Tags = value; }
     bool writeDescrptionToID3Tags() const { return m_writeDescrptionToID3Tags; }
     void setWriteDescrptionToID3Tags(bool value) { m_writeDescrptionToID3Tags = value; }
-    qint32 soundMode() const { return m_soundMode; }
-    void setSoundMode(qint32 value) { m_soundMode = value; }
+    SoundMode soundMode() const { return SoundMode(m_soundMode.load()); }
+    void setSoundMode(SoundMode value) { m_soundMode = qint32(value); }
     qint32 frequency() const { return m_frequency; }
     void setFrequency(qint32 value) { m_frequency = value; }
     qint32 bitrate() const { return m_bitrate; }
@@ -70,12 +76,14 @@ private:
     std::atomic<bool> m_autoAddFromPasteboard = true;
     mutable std::mutex m_folderMutex;
     QString m_savedFolderPath;
-    std::atomic<qint32> m_outputFormat = 0;
+    // The two choices are kept as their stored numbers, which loading has
+    // checked to be in range.
+    std::atomic<qint32> m_outputFormat = qint32(OutputFormat::Video);
     std::atomic<qint32> m_preferedQuality = 1;
     std::atomic<bool> m_deleteInputFileAfterConvert = false;
     std::atomic<bool> m_saveID3Tags = true;
     std::atomic<bool> m_writeDescrptionToID3Tags = true;
-    std::atomic<qint32> m_soundMode = 0;
+    std::atomic<qint32> m_soundMode = qint32(SoundMode::Stereo);
     std::atomic<qint32> m_frequency = 44100;
     std::atomic<qint32> m_bitrate = 320;
     std::atomic<bool> m_isShowQuickOptions = true;

@@ -2,10 +2,13 @@
 # Makes the Debian package from the build folder given, holds it to Debian's
 # policy with lintian, unpacks it into a scratch root and checks that the
 # program, its desktop files and icons are there and valid, that it declares
-# what it needs, that its changelog names its version, and that the installed
-# program answers --version from anywhere, with no display.
+# what it needs, that its version is the one given (project()'s) and the
+# newest entry of its changelog and of its AppStream releases, and that the
+# installed program answers --version with it from anywhere, with no display.
+# Usage: package.sh BUILD-DIR VERSION
 set -euo pipefail
 build=$1
+version=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -29,7 +32,12 @@ for size in 16 24 32 48 64 128 256; do
 done
 desktop-file-validate "$root/usr/share/applications/vantrel.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/example.vantrel.Vantrel.metainfo.xml" >/dev/null
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || { echo "the package's version is not $version"; exit 1; }
 changelog=$(zcat "$root/usr/share/doc/vantrel/changelog.gz" | dpkg-parsechangelog -l - -S Version)
-[ "$changelog" = "$(dpkg-deb -f "$deb" Version)" ] || { echo "the changelog's last entry is $changelog"; exit 1; }
-(cd / && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/vantrel" --version) | grep -qx "Vantrel 7.0"
+[ "$changelog" = "$version" ] || { echo "the changelog's last entry is $changelog, not $version"; exit 1; }
+# AppStream lists releases newest first.
+release=$(sed -n 's/.*<release .*version="\([^"]*\)".*/\1/p' "$root/usr/share/metainfo/example.vantrel.Vantrel.metainfo.xml" |
+    head -n 1)
+[ "$release" = "$version" ] || { echo "the AppStream data's newest release is $release, not $version"; exit 1; }
+(cd / && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/vantrel" --version) | grep -qxF "Vantrel $version"
 echo "package ok: $(basename "$deb")"

@@ -88,7 +88,7 @@ private Q_SLOTS:
     void announcements()
     {
         QFETCH(QList<Step>, steps);
-        YoutubeClipboardObserver observer(*m_clipboard, *m_preferences, std::chrono::milliseconds(5));
+        YoutubeClipboardObserver observer(*m_clipboard, *m_preferences);
         observer.startObserver();
         for (const Step &step : steps) {
             if (step.autoAdd)
@@ -102,9 +102,28 @@ private Q_SLOTS:
         QTEST(m_announced, "announced");
     }
 
+    // A copy made while the last one is announced comes after the look and
+    // before the wait: it must not be slept through.
+    void copiedWhileAnnouncing()
+    {
+        NotificationCenter::defaultCenter().addObserver(
+            this, YOUTUBE_ADD_URLS_FROM_PASTERBOARD.toString(), nullptr, [this](const Notification &) {
+                if (m_clipboard->content().text == A)
+                    m_clipboard->setText(B);
+            });
+        m_clipboard->setText(A);
+        YoutubeClipboardObserver observer(*m_clipboard, *m_preferences);
+        observer.startObserver();
+        const auto announced = [this] {
+            std::lock_guard lock(m_mutex);
+            return m_announced;
+        };
+        QTRY_COMPARE(announced(), (QList<QStringList>{{A}, {B}}));
+    }
+
     void startedAndStoppedManyTimes()
     {
-        YoutubeClipboardObserver observer(*m_clipboard, *m_preferences, std::chrono::milliseconds(1));
+        YoutubeClipboardObserver observer(*m_clipboard, *m_preferences);
         observer.stopObserver(); // never started: nothing happens
         for (int round = 0; round < 50; ++round) {
             observer.startObserver();

@@ -92,10 +92,10 @@ private Q_SLOTS:
     {
         m_owner = std::make_shared<RecordingOwner>();
         YoutubeProgramPreferences &preferences = m_fixture->preferences;
-        preferences.setOutputFormat(1);
+        preferences.setOutputFormat(OutputFormat::Mp3);
         preferences.setBitrate(320);
         preferences.setFrequency(44100);
-        preferences.setSoundMode(0);
+        preferences.setSoundMode(SoundMode::Stereo);
         preferences.setSaveID3Tags(true);
         preferences.setWriteDescrptionToID3Tags(true);
         preferences.setDeleteInputFileAfterConvert(false);
@@ -122,28 +122,30 @@ private Q_SLOTS:
     void sound_data()
     {
         QTest::addColumn<QString>("video");
-        QTest::addColumn<int>("format");
+        QTest::addColumn<OutputFormat>("format");
         QTest::addColumn<int>("bitrate");
         QTest::addColumn<int>("frequency");
-        QTest::addColumn<int>("soundMode");
+        QTest::addColumn<SoundMode>("soundMode");
         QTest::addColumn<QString>("probed"); // codec, rate, channels, bit rate
 
-        QTest::newRow("wav from stereo with a picture") << u"stereo44.mp4"_s << 2 << 0 << 0 << 0 << u"pcm_s16le 44100 2 1411200"_s;
-        QTest::newRow("wav from mono") << u"mono.mp4"_s << 2 << 0 << 0 << 0 << u"pcm_s16le 44100 1 705600"_s;
-        QTest::newRow("wav keeps six channels at 48 kHz") << u"six48.mp4"_s << 2 << 0 << 0 << 0 << u"pcm_s16le 48000 6 4608000"_s;
-        QTest::newRow("mp3, stereo") << u"stereo44.mp4"_s << 1 << 320 << 44100 << 0 << u"mp3 44100 2 320000"_s;
-        QTest::newRow("mp3, mono, resampled") << u"stereo44.mp4"_s << 1 << 128 << 22050 << 1 << u"mp3 22050 1 128000"_s;
-        QTest::newRow("mp3 from six channels mixed to two") << u"six48.mp4"_s << 1 << 256 << 44100 << 0 << u"mp3 44100 2 256000"_s;
+        const auto Wav = OutputFormat::Wav, Mp3 = OutputFormat::Mp3;
+        const auto Stereo = SoundMode::Stereo, Mono = SoundMode::Mono;
+        QTest::newRow("wav from stereo with a picture") << u"stereo44.mp4"_s << Wav << 0 << 0 << Stereo << u"pcm_s16le 44100 2 1411200"_s;
+        QTest::newRow("wav from mono") << u"mono.mp4"_s << Wav << 0 << 0 << Stereo << u"pcm_s16le 44100 1 705600"_s;
+        QTest::newRow("wav keeps six channels at 48 kHz") << u"six48.mp4"_s << Wav << 0 << 0 << Stereo << u"pcm_s16le 48000 6 4608000"_s;
+        QTest::newRow("mp3, stereo") << u"stereo44.mp4"_s << Mp3 << 320 << 44100 << Stereo << u"mp3 44100 2 320000"_s;
+        QTest::newRow("mp3, mono, resampled") << u"stereo44.mp4"_s << Mp3 << 128 << 22050 << Mono << u"mp3 22050 1 128000"_s;
+        QTest::newRow("mp3 from six channels mixed to two") << u"six48.mp4"_s << Mp3 << 256 << 44100 << Stereo << u"mp3 44100 2 256000"_s;
     }
 
     // What the encoder settings ask for, with every block of sound there once.
     void sound()
     {
         QFETCH(QString, video);
-        QFETCH(int, format);
+        QFETCH(OutputFormat, format);
         QFETCH(int, bitrate);
         QFETCH(int, frequency);
-        QFETCH(int, soundMode);
+        QFETCH(SoundMode, soundMode);
         QFETCH(QString, probed);
         m_fixture->site.media().setStreamFile(18, media(video));
         m_fixture->preferences.setOutputFormat(format);
@@ -152,10 +154,10 @@ private Q_SLOTS:
         m_fixture->preferences.setSoundMode(soundMode);
         auto item = startItem();
         QVERIFY(waitForStatus(item, StatusFinished));
-        const QString output = m_fixture->outputPath(format == 1 ? u"Song.mp3"_s : u"Song.wav"_s);
+        const QString output = m_fixture->outputPath(format == OutputFormat::Mp3 ? u"Song.mp3"_s : u"Song.wav"_s);
         QCOMPARE(item->realyDownloadedFilePath(), output);
         QCOMPARE(TestMedia::probe(output, u"stream=codec_name,sample_rate,channels,bit_rate"_s).replace(u'\n', u' '), probed);
-        if (format == 1) {
+        if (format == OutputFormat::Mp3) {
             const double source = TestMedia::decodedSeconds(media(video), scratch(u"source.pcm"_s));
             const double encoded = TestMedia::decodedSeconds(output, scratch(u"encoded.pcm"_s));
             QVERIFY2(qAbs(encoded - source) <= 0.050, qPrintable(u"%1 s against %2 s"_s.arg(encoded).arg(source)));
@@ -281,7 +283,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(folder));
         m_fixture->preferences.setSavedFolderPath(folder);
         const auto restore = qScopeGuard([this] { m_fixture->preferences.setSavedFolderPath(m_fixture->outputDir.path()); });
-        m_fixture->preferences.setOutputFormat(2);
+        m_fixture->preferences.setOutputFormat(OutputFormat::Wav);
         m_fixture->preferences.setDeleteInputFileAfterConvert(true);
         m_fixture->site.media().setStreamFile(18, media(u"long.mp4"_s));
         ConfinedFolder confined(folder);
@@ -319,7 +321,7 @@ private Q_SLOTS:
         QVERIFY(item->conversion()->isRunning());
         QCOMPARE(views->progress.load(), halfway);
         QVERIFY(!QFile::exists(m_fixture->outputPath(u"Song.wav"_s)));
-        m_fixture->preferences.setOutputFormat(1);
+        m_fixture->preferences.setOutputFormat(OutputFormat::Mp3);
         item->resume();
         QVERIFY(waitForStatus(item, StatusFinished));
         QCOMPARE(views->progress.load(), 100);
@@ -469,7 +471,7 @@ private:
     // progress it shows.
     std::shared_ptr<YoutubeDownloader> pausedMidConversion(const std::shared_ptr<TestRowViews> &views)
     {
-        m_fixture->preferences.setOutputFormat(2);
+        m_fixture->preferences.setOutputFormat(OutputFormat::Wav);
         m_fixture->site.media().setStreamFile(18, media(u"long.mp4"_s));
         auto item = startItem([views](YoutubeDownloader &converting) {
             views->onProgress = [&converting, paused = std::make_shared<std::atomic<bool>>()](qint64) {

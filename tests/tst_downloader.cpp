@@ -57,7 +57,7 @@ private Q_SLOTS:
         m_fixture->site.clearRequests();
         m_fixture->site.media().setStreamBytes(18, 0);
         m_fixture->preferences.setPreferedQuality(Quality360p);
-        m_fixture->preferences.setOutputFormat(0);
+        m_fixture->preferences.setOutputFormat(OutputFormat::Video);
         m_fixture->preferences.setSavedFolderPath(m_fixture->outputDir.path());
     }
 

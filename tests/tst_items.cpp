@@ -109,22 +109,22 @@ private Q_SLOTS:
     void statusTexts_data()
     {
         QTest::addColumn<int>("status");
-        QTest::addColumn<int>("outputFormat");
+        QTest::addColumn<OutputFormat>("outputFormat");
         QTest::addColumn<QString>("text");
         QTest::addColumn<StyledText::Colour>("colour");
 
         using Colour = StyledText::Colour;
-        QTest::newRow("failed page") << int(StatusInfoFailed) << 0 << u"Could not read the video page"_s << Colour::Red;
-        QTest::newRow("paused conversion") << int(StatusConvertPaused) << 1 << u"Paused"_s << Colour::Blue;
-        QTest::newRow("converting to mp3") << int(StatusConverting) << 1 << u"Converting to MP3"_s << Colour::Purple;
-        QTest::newRow("downloaded shows nothing") << int(StatusDownloaded) << 2 << QString() << Colour::Plain;
-        QTest::newRow("beyond the table") << 13 << 0 << QString() << Colour::Plain;
+        QTest::newRow("failed page") << int(StatusInfoFailed) << OutputFormat::Video << u"Could not read the video page"_s << Colour::Red;
+        QTest::newRow("paused conversion") << int(StatusConvertPaused) << OutputFormat::Mp3 << u"Paused"_s << Colour::Blue;
+        QTest::newRow("converting to mp3") << int(StatusConverting) << OutputFormat::Mp3 << u"Converting to MP3"_s << Colour::Purple;
+        QTest::newRow("downloaded shows nothing") << int(StatusDownloaded) << OutputFormat::Wav << QString() << Colour::Plain;
+        QTest::newRow("beyond the table") << 13 << OutputFormat::Video << QString() << Colour::Plain;
     }
 
     void statusTexts()
     {
         QFETCH(int, status);
-        QFETCH(int, outputFormat);
+        QFETCH(OutputFormat, outputFormat);
         QFETCH(QString, text);
         QFETCH(StyledText::Colour, colour);
         QCOMPARE(YoutubeDownloader::statusDescriptionByYoutubeStatus(status, outputFormat), text);

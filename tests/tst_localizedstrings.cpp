@@ -137,7 +137,7 @@ private Q_SLOTS:
             fixture.site.media().setStreamFile(18, file);
         }
         fixture.preferences.setPreferedQuality(Quality360p);
-        fixture.preferences.setOutputFormat(1);
+        fixture.preferences.setOutputFormat(OutputFormat::Mp3);
         auto item = YoutubeDownloader::create(SiteFixture::watchLink(u"german"_s), {}, fixture.preferences);
         const auto remove = qScopeGuard([item] { item->removeObject(); });
         item->setDownloadPolicy({.attempts = 1, .firstDelay = 10ms, .transferTimeout = 1s});

@@ -33,8 +33,8 @@ private Q_SLOTS:
     {
         PreferenceStore store(m_path);
         const YoutubeProgramPreferences p(store);
-        QCOMPARE((QVariantList{p.autoAddFromPasteboard(), p.savedFolderPath(), p.outputFormat(), p.preferedQuality(),
-                               p.deleteInputFileAfterConvert(), p.saveID3Tags(), p.writeDescrptionToID3Tags(), p.soundMode(),
+        QCOMPARE((QVariantList{p.autoAddFromPasteboard(), p.savedFolderPath(), int(p.outputFormat()), p.preferedQuality(),
+                               p.deleteInputFileAfterConvert(), p.saveID3Tags(), p.writeDescrptionToID3Tags(), int(p.soundMode()),
                                p.frequency(), p.bitrate(), p.isShowQuickOptions(), p.isFirstLaunch(), p.isShowHintPanel(),
                                p.simultaneousDownloads()}),
                  (QVariantList{true, u"~/Movies/"_s, 0, 1, false, true, true, 0, 44100, 320, true, true, true, 4}));
@@ -119,14 +119,14 @@ private Q_SLOTS:
         PreferenceStore store(m_path);
         const YoutubeProgramPreferences prefs(store);
         const QHash<QString, QVariant> read{
-            {u"bitrate"_s, prefs.bitrate()},        {u"format"_s, prefs.outputFormat()},
+            {u"bitrate"_s, prefs.bitrate()},         {u"format"_s, int(prefs.outputFormat())},
             {u"quality"_s, prefs.preferedQuality()}, {u"frequency"_s, prefs.frequency()},
-            {u"mode"_s, prefs.soundMode()},          {u"tags"_s, prefs.saveID3Tags()},
+            {u"mode"_s, int(prefs.soundMode())},     {u"tags"_s, prefs.saveID3Tags()},
             {u"folder"_s, prefs.savedFolderPath()}, {u"jobs"_s, prefs.simultaneousDownloads()}};
         QTEST(read.value(setting), "value");
         QCOMPARE(prefs.autoAddFromPasteboard(), false);
         if (setting != u"mode")
-            QCOMPARE(prefs.soundMode(), 1);
+            QCOMPARE(prefs.soundMode(), SoundMode::Mono);
     }
 
     void mp3RatesAreWhatLameWrites_data()

@@ -81,7 +81,7 @@ private Q_SLOTS:
     {
         m_fixture = std::make_unique<SiteFixture>();
         QVERIFY(m_fixture->isReady());
-        m_fixture->preferences.setOutputFormat(0);
+        m_fixture->preferences.setOutputFormat(OutputFormat::Video);
         m_window = std::make_unique<MainWindow>(m_fixture->preferences);
         m_window->show();
         m_opened.clear();
@@ -436,7 +436,8 @@ private Q_SLOTS:
         // Links already on the clipboard at start count too: none here.
         QGuiApplication::clipboard()->clear();
         controller().applicationDidFinishLaunching();
-        QCOMPARE(m_opened, QList<QUrl>{QUrl(u"http://www.vantrel.example/cgi-bin/visits.pl?prog=vantrel-inst&version=7.0"_s)});
+        QCOMPARE(m_opened, QList<QUrl>{QUrl(u"http://www.vantrel.example/cgi-bin/visits.pl?prog=vantrel-inst&version="_s
+                                                       + QStringLiteral(VANTREL_PROJECT_VERSION))});
         QCOMPARE(m_fixture->preferences.isFirstLaunch(), false);
         const QString a = SiteFixture::watchLink(u"copiedAaaaa"_s);
         const QString b = SiteFixture::watchLink(u"copiedBbbbb"_s);
@@ -582,7 +583,7 @@ private Q_SLOTS:
     void preferencesWindow()
     {
         // What a previous run stored: filling the lists must not overwrite it.
-        m_fixture->preferences.setOutputFormat(2);
+        m_fixture->preferences.setOutputFormat(OutputFormat::Wav);
         m_fixture->preferences.setPreferedQuality(5);
         m_fixture->preferences.setSavedFolderPath(u"~/Movies/"_s);
         m_fixture->preferences.saveValues();
@@ -1027,7 +1028,7 @@ private Q_SLOTS:
         // An encoder that never reads keeps one item converting.
         const StandInProgram lame(u"lame"_s, "sleep 60");
         qputenv("PATH", lame.searchPath());
-        m_fixture->preferences.setOutputFormat(1);
+        m_fixture->preferences.setOutputFormat(OutputFormat::Mp3);
         const Item converting = added(u"closeAaaaaa"_s);
         QVERIFY(waitForStatus(converting, StatusReady));
         converting->downloadButtonSelector();

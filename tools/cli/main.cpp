@@ -2,6 +2,7 @@
 
 #include "CliRun.h"
 #include "Mp3Rates.h"
+#include "VantrelVersion.h"
 #include "YoutubeProgramPreferences.h"
 
 #include <QCommandLineParser>
@@ -23,13 +24,14 @@ std::atomic<bool> interrupted = false;
 bool applyOptions(const QCommandLineParser &parser, YoutubeProgramPreferences &preferences, QString &error)
 {
     if (parser.isSet(u"format"_s)) {
+        static const QHash<QString, OutputFormat> Formats{
+            {u"video"_s, OutputFormat::Video}, {u"mp3"_s, OutputFormat::Mp3}, {u"wav"_s, OutputFormat::Wav}};
         const QString format = parser.value(u"format"_s);
-        const int index = QStringList{u"video"_s, u"mp3"_s, u"wav"_s}.indexOf(format);
-        if (index < 0) {
+        if (!Formats.contains(format)) {
             error = u"--format takes mp3, wav or video"_s;
             return false;
         }
-        preferences.setOutputFormat(index);
+        preferences.setOutputFormat(Formats.value(format));
     }
     if (parser.isSet(u"quality"_s)) {
         static const QHash<QString, int> Qualities{{u"360"_s, 1}, {u"720"_s, 3}, {u"1080"_s, 4}, {u"4k"_s, 5}};
@@ -64,7 +66,7 @@ bool applyOptions(const QCommandLineParser &parser, YoutubeProgramPreferences &p
         preferences.setSimultaneousDownloads(jobs);
     }
     if (parser.isSet(u"mono"_s))
-        preferences.setSoundMode(1);
+        preferences.setSoundMode(SoundMode::Mono);
     if (parser.isSet(u"no-tags"_s))
         preferences.setSaveID3Tags(false);
     if (parser.isSet(u"no-description"_s))
@@ -87,7 +89,7 @@ QString numbers(const QList<int> &values)
 // rate lame would change is refused before anything is downloaded.
 bool checkMp3Rates(const YoutubeProgramPreferences &preferences, QString &error)
 {
-    if (preferences.outputFormat() != 1)
+    if (preferences.outputFormat() != OutputFormat::Mp3)
         return true;
     const int frequency = preferences.frequency();
     const int bitrate = preferences.bitrate();
@@ -113,7 +115,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"vantrel-cli"_s);
-    QCoreApplication::setApplicationVersion(u"7.0"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

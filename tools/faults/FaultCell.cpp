@@ -51,7 +51,7 @@ bool isFinalName(const QString &file)
 
 } // namespace
 
-FaultCell::FaultCell(const FaultRow &row, const UserAction &action, qint32 outputFormat, QTextStream &progress)
+FaultCell::FaultCell(const FaultRow &row, const UserAction &action, OutputFormat outputFormat, QTextStream &progress)
     : m_row(row), m_action(action), m_outputFormat(outputFormat), m_progress(progress)
 {
     m_owner->onStatus = [this](YoutubeDownloader &, YoutubeStatus status) {
@@ -217,7 +217,7 @@ FaultCell::Outcome FaultCell::remove()
 QString FaultCell::finishedFilesProblem() const
 {
     const QString audio = m_item->realyDownloadedFilePath();
-    const QString extension = m_outputFormat == 1 ? u"mp3"_s : u"wav"_s;
+    const QString extension = m_outputFormat == OutputFormat::Mp3 ? u"mp3"_s : u"wav"_s;
     if (QFileInfo(audio).suffix() != extension || !QFileInfo::exists(audio))
         return u"finished without a %1 file"_s.arg(extension);
     const QStringList entries = m_fixture.outputEntries();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FaultRow.h"
+#include "OutputSettings.h"
 #include "RecordingOwner.h"
 #include "SiteFixture.h"
 #include "ThreadHandOff.h"
@@ -29,7 +30,7 @@ public:
         QString note; // the item's note, or what it showed when the cell failed
     };
 
-    FaultCell(const FaultRow &row, const UserAction &action, qint32 outputFormat, QTextStream &progress);
+    FaultCell(const FaultRow &row, const UserAction &action, OutputFormat outputFormat, QTextStream &progress);
     ~FaultCell();
 
     Outcome run();
@@ -49,7 +50,7 @@ private:
 
     const FaultRow m_row;
     const UserAction m_action;
-    const qint32 m_outputFormat;
+    const OutputFormat m_outputFormat;
     QTextStream &m_progress;
     SiteFixture m_fixture;
     std::shared_ptr<RecordingOwner> m_owner = std::make_shared<RecordingOwner>();

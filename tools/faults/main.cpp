@@ -30,8 +30,8 @@ int runCell(const QString &name)
         return 2;
     }
     QTextStream out(stdout);
-    // The program's numbers for the formats: 1 MP3, 2 WAV.
-    const FaultCell::Outcome outcome = FaultCell(*row, *action, format == 0 ? 2 : 1, out).run();
+    const FaultCell::Outcome outcome =
+        FaultCell(*row, *action, format == 0 ? OutputFormat::Wav : OutputFormat::Mp3, out).run();
     const auto field = [](QString text) { return text.replace(u'\t', u' ').replace(u'\n', u' '); };
     out << "result\t" << (outcome.ok ? "ok" : "FAIL") << '\t' << field(outcome.text) << '\t' << field(outcome.note)
         << Qt::endl;

@@ -48,7 +48,7 @@ public:
           m_preferences(m_store)
     {
         m_preferences.setSavedFolderPath(m_music.path());
-        m_preferences.setOutputFormat(1);
+        m_preferences.setOutputFormat(OutputFormat::Mp3);
         m_window = std::make_unique<MainWindow>(m_preferences);
         if (size.isValid())
             m_window->resize(size);
