@@ -285,11 +285,12 @@ void AppController::observeList()
     // have come too.
     connect(&m_list, &DownloadList::statusChanged, this,
             [this](const DownloadList::Item &item, YoutubeStatus, bool stoppedOnFailure) {
-                updateDownloadAllButton();
-                m_sleepInhibitor.setInhibited(isExistAtOnceDownloadingObject());
+                followWork();
                 if (stoppedOnFailure)
                     tellStoppedOnFailure(*item);
             });
+    // A removed item says nothing more: the last running one may have gone.
+    connect(&m_list, &DownloadList::removed, this, &AppController::followWork);
 }
 
 // ---- the list
@@ -425,6 +426,12 @@ bool AppController::isExistAtOnceDownloadingObject() const
 bool AppController::isExistAtOncePausedObject() const
 {
     return m_list.hasPaused();
+}
+
+void AppController::followWork()
+{
+    updateDownloadAllButton();
+    m_sleepInhibitor.setInhibited(isExistAtOnceDownloadingObject());
 }
 
 void AppController::updateDownloadAllButton()

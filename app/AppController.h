@@ -99,6 +99,8 @@ private:
     void notificationTableViewDoubleClick();
     void menuWillOpen();
     void menuQualityClick(int position);
+    // The download-all button and the sleep inhibition follow the work that runs.
+    void followWork();
     void updateDownloadAllButton();
     void showMenuForButton(const std::shared_ptr<YoutubeDownloader> &item);
     QString newItemFolder() const;

@@ -113,11 +113,19 @@ void DownloadList::takeStatusChange(YoutubeDownloader &item)
 
 void DownloadList::takeRowChange(YoutubeDownloader &item)
 {
+    {
+        std::lock_guard lock(m_changesMutex);
+        // An address may come back for a new item once the old one is gone.
+        auto &change = m_changes[&item];
+        if (change.expired())
+            change = item.weak_from_this();
+    }
+    scheduleBatch();
+}
+
+void DownloadList::scheduleBatch()
+{
     std::lock_guard lock(m_changesMutex);
-    // An address may come back for a new item once the old one is gone.
-    auto &change = m_changes[&item];
-    if (change.expired())
-        change = item.weak_from_this();
     if (!std::exchange(m_batchDue, true))
         m_handOff.post([this] { m_batchTimer.start(); });
 }
@@ -134,6 +142,7 @@ void DownloadList::handleStatus(const std::weak_ptr<YoutubeDownloader> &item, Yo
 
 void DownloadList::flushChanges()
 {
+    numberLine();
     QHash<const YoutubeDownloader *, std::weak_ptr<YoutubeDownloader>> changes;
     {
         std::lock_guard lock(m_changesMutex);
@@ -176,15 +185,17 @@ void DownloadList::queueOrRelease(YoutubeDownloader &item)
     const qint64 order = m_entries.value(&item).order;
     if (item.youtubeStatus() != StatusDownloading)
         leaveQueue(item, order);
-    else if (!m_running.contains(&item) && !m_line.contains(order))
-        m_line.emplace(order, &item);
+    else if (!m_running.contains(&item) && m_line.emplace(order, &item).second)
+        m_lineMoved = true;
     admit();
 }
 
 void DownloadList::leaveQueue(YoutubeDownloader &item, qint64 order)
 {
-    if (m_line.erase(order) > 0)
+    if (m_line.erase(order) > 0) {
         item.setPlaceInLine(-1);
+        m_lineMoved = true;
+    }
     if (m_running.remove(&item))
         item.revokeDownloadSlot();
 }
@@ -199,10 +210,25 @@ void DownloadList::admit()
     while (!m_line.empty() && m_running.size() < slotCount()) {
         YoutubeDownloader *item = m_line.begin()->second;
         m_line.erase(m_line.begin());
-        m_running.insert(item);
         item->setPlaceInLine(-1);
+        m_lineMoved = true;
+        // Paused or being removed meanwhile: its report is on the way, and
+        // takes it out of the line anyway.
+        if (item->youtubeStatus() != StatusDownloading)
+            continue;
+        m_running.insert(item);
         item->grantDownloadSlot();
     }
+    if (m_lineMoved)
+        scheduleBatch();
+}
+
+// Once per batch, not at every move: pausing a thousand waiting items would
+// otherwise renumber the line a thousand times.
+void DownloadList::numberLine()
+{
+    if (!std::exchange(m_lineMoved, false))
+        return;
     int ahead = 0;
     for (const auto &[order, item] : m_line)
         item->setPlaceInLine(ahead++);

@@ -84,7 +84,10 @@ private:
     void queueOrRelease(YoutubeDownloader &item);
     void leaveQueue(YoutubeDownloader &item, qint64 order);
     void admit();
+    void numberLine();
     int slotCount() const;
+    // Any thread.
+    void scheduleBatch();
     void flushChanges();
 
     YoutubeProgramPreferences &m_preferences;
@@ -98,6 +101,8 @@ private:
     // Downloads started but waiting, by list order, and those holding a slot.
     std::map<qint64, YoutubeDownloader *> m_line;
     QSet<const YoutubeDownloader *> m_running;
+    // The places shown are out of date.
+    bool m_lineMoved = false;
 
     // Rows changed since the last batch, from any thread.
     std::mutex m_changesMutex;

@@ -301,11 +301,17 @@ void YoutubeDownloader::downloadButtonSelector()
 
 void YoutubeDownloader::grantDownloadSlot()
 {
+    if (m_removing)
+        return;
     m_hasSlot = true;
-    if (m_downloadThread)
+    if (m_downloadThread && m_downloadThread->isRunning()) {
         wakeDownload();
-    else
-        startDownloadThread();
+        return;
+    }
+    // A download that ended on an error it caught paused without its thread:
+    // Resume starts another.
+    m_downloadThread.reset();
+    startDownloadThread();
 }
 
 void YoutubeDownloader::setPlaceInLine(int ahead)

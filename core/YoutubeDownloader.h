@@ -76,7 +76,6 @@ public:
     void setQueued() { m_queued = true; }
     void grantDownloadSlot();
     void revokeDownloadSlot() { m_hasSlot = false; }
-    bool hasDownloadSlot() const { return m_hasSlot; }
     // Queued and started, but not yet downloading: the downloads ahead of it
     // in the line, shown in place of speed and time; -1 when not waiting.
     void setPlaceInLine(int ahead);

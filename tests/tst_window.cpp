@@ -332,6 +332,9 @@ private Q_SLOTS:
         QCOMPARE(first->youtubeStatus(), StatusDownloading);
         QCOMPARE(second->youtubeStatus(), StatusDownloading);
         QTRY_COMPARE(button->text(), u"Pause All"_s);
+        // Removed, the last downloads leave nothing running behind them.
+        controller().list().remove(list());
+        QTRY_COMPARE(button->text(), u"Download All"_s);
     }
 
     void qualitySubmenuOnlyBeforeTheDownload()
