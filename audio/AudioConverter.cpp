@@ -73,9 +73,35 @@ bool AudioConverter::convertToFile(const QString &outputPath)
 
 void AudioConverter::cancel()
 {
-    std::lock_guard lock(m_mutex);
-    if (m_thread)
-        m_thread->cancel();
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_thread)
+            m_thread->cancel();
+    }
+    // A paused conversion wakes to end.
+    { std::lock_guard lock(m_pauseMutex); }
+    m_pauseChanged.notify_all();
+}
+
+void AudioConverter::setThreadPaused(bool paused)
+{
+    {
+        std::lock_guard lock(m_pauseMutex);
+        m_threadPaused = paused;
+    }
+    m_pauseChanged.notify_all();
+}
+
+// Asleep until resumed or cancelled, its place in the gate meanwhile with
+// another conversion.
+void AudioConverter::waitWhilePaused(const WorkerThread &thread)
+{
+    conversionGate().stepAside();
+    {
+        std::unique_lock lock(m_pauseMutex);
+        m_pauseChanged.wait(lock, [&] { return !m_threadPaused || thread.isCancelled(); });
+    }
+    conversionGate().stepBack(thread);
 }
 
 bool AudioConverter::isCancelled() const
@@ -181,8 +207,8 @@ bool AudioConverter::doConvertData(WorkerThread &thread, AudioDecoder &decoder, 
     char block[BlockBytes];
     int blocks = 0;
     while (decoder.isActive()) {
-        while (m_threadPaused && !thread.isCancelled())
-            thread.sleepFor(100ms);
+        if (m_threadPaused)
+            waitWhilePaused(thread);
         if (thread.isCancelled())
             return true;
         const qint64 size = decoder.read(block, BlockBytes);

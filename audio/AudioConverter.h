@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -44,7 +45,8 @@ public:
     bool stopConverting(std::chrono::milliseconds timeout = std::chrono::seconds(30));
     void cancel();
 
-    void setThreadPaused(bool paused) { m_threadPaused = paused; }
+    // Paused, the conversion leaves its place among those running at once.
+    void setThreadPaused(bool paused);
     bool isRunning() const;
 
     // The decoder reached the end of the sound, nothing was cancelled and the
@@ -73,11 +75,14 @@ protected:
 private:
     void convertData(WorkerThread &thread);
     bool doConvertData(WorkerThread &thread, AudioDecoder &decoder, AtomicFile &output, QString &error);
+    void waitWhilePaused(const WorkerThread &thread);
     void postProgress(const AudioDecoder &decoder);
     void setFailure(const QString &reason);
 
     const QString m_filePath;
     std::atomic<bool> m_threadPaused = false;
+    std::mutex m_pauseMutex;
+    std::condition_variable m_pauseChanged;
     std::atomic<bool> m_wasFullyConverted = false;
     mutable std::mutex m_mutex;
     QString m_savedFilePath;

@@ -12,29 +12,56 @@ ThreadGate::ThreadGate(int capacity)
 void ThreadGate::admit(WorkerThread &thread)
 {
     std::lock_guard lock(m_mutex);
-    if (m_free == 0) {
-        m_waiting.push_back(&thread);
-        return;
-    }
-    --m_free;
-    thread.launch();
+    m_waiting.push_back(&thread);
+    launchWaiting();
 }
 
 void ThreadGate::leave()
 {
     std::lock_guard lock(m_mutex);
-    if (m_waiting.empty()) {
-        ++m_free;
+    if (m_forfeited > 0) {
+        --m_forfeited;
         return;
     }
-    WorkerThread *next = m_waiting.front();
-    m_waiting.pop_front();
-    next->launch();
+    ++m_free;
+    m_placeFreed.notify_all();
+    launchWaiting();
+}
+
+void ThreadGate::stepAside()
+{
+    leave();
+}
+
+void ThreadGate::stepBack(const WorkerThread &thread)
+{
+    std::unique_lock lock(m_mutex);
+    ++m_steppingBack;
+    m_placeFreed.wait(lock, [&] { return m_free > 0 || thread.isCancelled(); });
+    --m_steppingBack;
+    if (m_free > 0)
+        --m_free;
+    else
+        ++m_forfeited;
+    launchWaiting();
+}
+
+// Threads stepping back go first: they hold their work half done.
+void ThreadGate::launchWaiting()
+{
+    while (m_free > 0 && m_steppingBack == 0 && !m_waiting.empty()) {
+        --m_free;
+        WorkerThread *next = m_waiting.front();
+        m_waiting.pop_front();
+        next->launch();
+    }
 }
 
 bool ThreadGate::withdraw(WorkerThread &thread)
 {
     std::lock_guard lock(m_mutex);
+    // A cancelled thread stepping back stops waiting.
+    m_placeFreed.notify_all();
     const auto found = std::find(m_waiting.begin(), m_waiting.end(), &thread);
     if (found == m_waiting.end())
         return false;

@@ -447,6 +447,26 @@ private Q_SLOTS:
         QVERIFY2(std::ranges::all_of(counts, [cores](const QByteArray &n) { return n.toInt() <= cores; }), counts.join(' '));
     }
 
+    // Paused, conversions leave their cores to the next one.
+    void pausedConversionsStepAside()
+    {
+        const StandInProgram lame(u"lame"_s, "cat >/dev/null; for last; do :; done; echo >\"$last\"");
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
+        qputenv("PATH", lame.searchPath());
+        const int cores = std::max(1, QThread::idealThreadCount());
+        QList<std::shared_ptr<AudioConverter>> converters;
+        for (int i = 0; i <= cores; ++i) {
+            converters.append(std::make_shared<AudioMp3Converter>(media(u"long.mp4"_s)));
+            converters.last()->setThreadPaused(i < cores);
+            converters.last()->convertToFile(scratch(u"%1.mp3"_s.arg(i)));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(converters.last()->wasFullyConverted(), 20'000);
+        for (const auto &converter : std::as_const(converters))
+            converter->setThreadPaused(false);
+        QTRY_VERIFY_WITH_TIMEOUT(std::ranges::all_of(converters, &AudioConverter::wasFullyConverted), 20'000);
+    }
+
 private:
     QString media(const QString &name) const { return m_media.filePath(name); }
     QString scratch(const QString &name) const { return m_scratch.filePath(name); }
