@@ -1,10 +1,8 @@
 #include "WorkerThread.h"
 
-#include "EventLoopStep.h"
 #include "ThreadGate.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QEvent>
 #include <QEventLoop>
 
@@ -116,11 +114,4 @@ bool WorkerThread::wait(std::chrono::milliseconds timeout)
     if (m_thread.joinable())
         m_thread.join();
     return true;
-}
-
-void WorkerThread::sleepFor(std::chrono::milliseconds duration)
-{
-    const QDeadlineTimer deadline(duration);
-    while (!isCancelled() && !deadline.hasExpired())
-        EventLoopStep::run(int(std::min<qint64>(100, deadline.remainingTime())));
 }

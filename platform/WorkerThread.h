@@ -39,10 +39,6 @@ public:
     // True when the thread has ended (or never started) within the time.
     bool wait(std::chrono::milliseconds timeout);
 
-    // Sleeps in steps while serving the thread's events; returns early when
-    // cancelled.
-    void sleepFor(std::chrono::milliseconds duration);
-
 private:
     friend class ThreadGate;
     void launch();
