@@ -8,9 +8,10 @@ RowRecord::RowRecord(std::weak_ptr<DownloadListInbox> inbox, std::weak_ptr<Youtu
 {
 }
 
+// Called beside every status report, which the list takes as a change of
+// the row already.
 void RowRecord::repaint()
 {
-    changed();
 }
 
 void RowRecord::initProgressIndicator(qint64 maximum)
