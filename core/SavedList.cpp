@@ -1,0 +1,84 @@
+#include "SavedList.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace SavedList {
+
+namespace {
+
+QJsonObject toJson(const Item &item)
+{
+    return {{u"link"_s, item.link},
+            {u"code"_s, item.code},
+            {u"title"_s, item.title},
+            {u"description"_s, item.description},
+            {u"duration"_s, item.durationSeconds},
+            {u"streamTag"_s, item.streamTag},
+            {u"streamURL"_s, item.streamURL},
+            {u"streamBytes"_s, item.streamBytes},
+            {u"status"_s, item.status},
+            {u"note"_s, item.note},
+            {u"folder"_s, item.folder},
+            {u"file"_s, item.file},
+            {u"partialFile"_s, item.partialFile},
+            {u"bytesHeld"_s, item.bytesHeld}};
+}
+
+// Null when the line holds no item: without its link nothing can be done.
+std::optional<Item> fromJson(const QByteArray &line)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+    const QJsonObject object = document.object();
+    if (error.error != QJsonParseError::NoError || object.value(u"link"_s).toString().isEmpty())
+        return std::nullopt;
+    return Item{.link = object.value(u"link"_s).toString(),
+                .code = object.value(u"code"_s).toString(),
+                .title = object.value(u"title"_s).toString(),
+                .description = object.value(u"description"_s).toString(),
+                .durationSeconds = object.value(u"duration"_s).toInt(),
+                .streamTag = object.value(u"streamTag"_s).toInt(),
+                .streamURL = object.value(u"streamURL"_s).toString(),
+                .streamBytes = object.value(u"streamBytes"_s).toInteger(),
+                .status = object.value(u"status"_s).toString(),
+                .note = object.value(u"note"_s).toString(),
+                .folder = object.value(u"folder"_s).toString(),
+                .file = object.value(u"file"_s).toString(),
+                .partialFile = object.value(u"partialFile"_s).toString(),
+                .bytesHeld = std::max<qint64>(0, object.value(u"bytesHeld"_s).toInteger())};
+}
+
+} // namespace
+
+QByteArray write(const QList<Item> &items)
+{
+    QByteArray bytes = QJsonDocument(QJsonObject{{u"version"_s, Version}}).toJson(QJsonDocument::Compact) + '\n';
+    for (const Item &item : items)
+        bytes += QJsonDocument(toJson(item)).toJson(QJsonDocument::Compact) + '\n';
+    return bytes;
+}
+
+Contents read(const QByteArray &bytes)
+{
+    Contents contents;
+    QList<QByteArray> lines = bytes.split('\n');
+    // What follows the last line break was being written when the writer
+    // stopped.
+    contents.damaged = !lines.takeLast().isEmpty();
+    const QJsonObject header = lines.isEmpty() ? QJsonObject() : QJsonDocument::fromJson(lines.takeFirst()).object();
+    // A newer program's list may mean other things by the same words.
+    if (header.value(u"version"_s).toInt() != Version)
+        return {{}, !bytes.isEmpty()};
+    for (const QByteArray &line : std::as_const(lines)) {
+        if (const std::optional<Item> item = fromJson(line))
+            contents.items.append(*item);
+        else
+            contents.damaged = true;
+    }
+    return contents;
+}
+
+} // namespace SavedList

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// The download list as it is kept between runs: one header line, then one
+// line per item, each a JSON object. A file cut short or damaged in places
+// loses only the lines it cannot read; the rest come back.
+namespace SavedList {
+
+inline constexpr int Version = 1;
+
+struct Item
+{
+    QString link{};
+    QString code{};
+    QString title{};
+    QString description{};
+    qint32 durationSeconds = 0;
+    qint32 streamTag = 0;
+    QString streamURL{};
+    qint64 streamBytes = 0;
+    QString status{};
+    QString note{};
+    QString folder{};
+    QString file{};
+    QString partialFile{};
+    qint64 bytesHeld = 0;
+
+    bool operator==(const Item &) const = default;
+};
+
+struct Contents
+{
+    QList<Item> items;
+    // Some of it could not be read: a newer version, lines cut short or
+    // garbled. The file should be kept aside for a look.
+    bool damaged = false;
+};
+
+QByteArray write(const QList<Item> &items);
+Contents read(const QByteArray &bytes);
+
+} // namespace SavedList

@@ -1,0 +1,69 @@
+#include "SavedList.h"
+
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const SavedList::Item First{.link = u"http://www.youtube.com/watch?v=Qw7ZnL0bV4c"_s,
+                            .code = u"Qw7ZnL0bV4c"_s,
+                            .title = u"Northern \"Gardens\"\n"_s,
+                            .description = u"Zeilen\nund Ümlaute"_s,
+                            .durationSeconds = 446,
+                            .streamTag = 18,
+                            .streamURL = u"http://s.youtube.com/videoplayback?itag=18"_s,
+                            .streamBytes = 5'000'000'000,
+                            .status = u"downloading"_s,
+                            .folder = u"/home/u/Music/"_s,
+                            .partialFile = u"/home/u/Music/Northern.mp4.kn23vd"_s,
+                            .bytesHeld = 4'294'967'296};
+const SavedList::Item Second{.link = u"http://youtu.be/Hx5yTq8eRn2"_s, .status = u"finished"_s,
+                             .file = u"/home/u/Music/Quiet.mp3"_s};
+
+} // namespace
+
+class TestSavedList : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void roundTrip()
+    {
+        const QByteArray bytes = SavedList::write({First, Second});
+        QVERIFY(bytes.startsWith("{\"version\":1}\n"));
+        QCOMPARE(bytes.count('\n'), 3);
+        const SavedList::Contents contents = SavedList::read(bytes);
+        QCOMPARE(contents.items, (QList{First, Second}));
+        QVERIFY(!contents.damaged);
+    }
+
+    void damagedLists_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("items"); // how many of First, Second come back
+        QTest::addColumn<bool>("damaged");
+
+        const QByteArray whole = SavedList::write({First, Second});
+        QTest::newRow("empty") << QByteArray() << 0 << false;
+        QTest::newRow("cut in the last line") << whole.chopped(9) << 1 << true;
+        QTest::newRow("cut after a line") << whole.left(whole.indexOf('\n', 20) + 1) << 1 << false;
+        QTest::newRow("garbled line") << QByteArray(whole).insert(whole.indexOf('\n') + 1, "{\"li\xff\n") << 2 << true;
+        QTest::newRow("item without link") << QByteArray(whole).insert(whole.indexOf('\n') + 1, "{\"title\":\"x\"}\n") << 2
+                                          << true;
+        QTest::newRow("newer version") << QByteArray(whole).replace("{\"version\":1}", "{\"version\":2}") << 0 << true;
+        QTest::newRow("not a list") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << 0 << true;
+    }
+
+    void damagedLists()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, items);
+        const SavedList::Contents contents = SavedList::read(bytes);
+        QCOMPARE(contents.items, (QList{First, Second}.first(items)));
+        QTEST(contents.damaged, "damaged");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSavedList)
+#include "tst_savedlist.moc"
