@@ -1,5 +1,9 @@
+#include "ListSaver.h"
 #include "SavedList.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -62,6 +66,42 @@ private Q_SLOTS:
         const SavedList::Contents contents = SavedList::read(bytes);
         QCOMPARE(contents.items, (QList{First, Second}.first(items)));
         QTEST(contents.damaged, "damaged");
+    }
+
+    // Saves pile up while one is written; the file ends with the newest.
+    void saverWritesTheNewest()
+    {
+        const QTemporaryDir folder;
+        const QString path = folder.filePath(u"state/list"_s);
+        {
+            ListSaver saver(path);
+            for (int round = 0; round < 200; ++round) {
+                SavedList::Item item = Second;
+                item.note = QString::number(round);
+                saver.save({First, item});
+            }
+            QVERIFY(saver.flush());
+            SavedList::Item newest = Second;
+            newest.note = u"199"_s;
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(SavedList::read(file.readAll()).items, (QList{First, newest}));
+            saver.save({Second});
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(SavedList::read(file.readAll()).items, QList{Second});
+        QCOMPARE(QDir(folder.filePath(u"state"_s)).entryList(QDir::Files), QStringList{u"list"_s});
+    }
+
+    void saverSaysWhenItFails()
+    {
+        const QTemporaryDir folder;
+        QFile blocker(folder.filePath(u"state"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        ListSaver saver(folder.filePath(u"state/list"_s));
+        saver.save({First});
+        QVERIFY(!saver.flush());
     }
 };
 

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "SavedList.h"
+
+#include <QString>
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+// Writes the saved list on a thread of its own, so that a slow disk never
+// holds up the window: each save replaces the file in one step, and saves
+// asked for while one is written collapse into the newest.
+class ListSaver final
+{
+public:
+    explicit ListSaver(QString path);
+    // Writes what is still waiting, then stops.
+    ~ListSaver();
+    ListSaver(const ListSaver &) = delete;
+    ListSaver &operator=(const ListSaver &) = delete;
+
+    // Any thread.
+    void save(QList<SavedList::Item> items);
+    // Blocks until everything asked for so far is on disk; false when the
+    // last write failed.
+    bool flush();
+
+private:
+    void serve();
+
+    const QString m_path;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_written;
+    std::optional<QList<SavedList::Item>> m_pending;
+    bool m_writing = false;
+    bool m_lastWriteFailed = false;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
