@@ -36,7 +36,12 @@ VideoDownload::VideoDownload(YoutubeDownloader &item, WorkerThread &thread, cons
     QObject::connect(&m_viewTimer, &QTimer::timeout, &m_viewTimer, [this] { onViewTimer(); });
 }
 
-VideoDownload::~VideoDownload() = default;
+VideoDownload::~VideoDownload()
+{
+    // The file goes with it, unless it was put in place.
+    if (m_file)
+        m_item.setPartialFilePath({});
+}
 
 void VideoDownload::run()
 {
@@ -266,6 +271,7 @@ bool VideoDownload::save()
         && !m_item.changeYoutubeStatus(StatusDownloadPaused, StatusDownloaded))
         return false;
     const std::unique_ptr<AtomicFile> file = std::move(m_file);
+    m_item.setPartialFilePath({});
     if (file->commit()) {
         m_item.setRealyDownloadedFilePath(m_path);
         m_item.setStatusNote({});
@@ -289,6 +295,7 @@ QString VideoDownload::write(QIODevice &body, qint64 bytes)
         auto file = std::make_unique<AtomicFile>(m_path);
         if (!file->open())
             return file->errorString();
+        m_item.setPartialFilePath(file->temporaryPath());
         m_file = std::move(file);
         m_received = 0;
     }

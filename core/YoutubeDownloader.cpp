@@ -592,6 +592,16 @@ void YoutubeDownloader::setSavedFolderPath(const QString &path)
     setLocked(m_savedFolderPath, path);
 }
 
+QString YoutubeDownloader::partialFilePath() const
+{
+    return locked(m_partialFilePath);
+}
+
+void YoutubeDownloader::setPartialFilePath(const QString &path)
+{
+    setLocked(m_partialFilePath, path);
+}
+
 QString YoutubeDownloader::realyDownloadedFilePath() const
 {
     return locked(m_realyDownloadedFilePath);

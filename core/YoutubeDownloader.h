@@ -122,6 +122,10 @@ public:
     QString savedFolderPath() const;
     void setSavedFolderPath(const QString &path);
     QString realyDownloadedFilePath() const;
+    // The file the download writes into until it is complete; empty when
+    // there is none.
+    QString partialFilePath() const;
+    void setPartialFilePath(const QString &path);
     void setRealyDownloadedFilePath(const QString &path);
 
     // Progress of the running download, readable from any thread.
@@ -222,6 +226,7 @@ private:
     YoutubeQualityPtr m_currentQuality;
     QString m_savedFolderPath;
     QString m_realyDownloadedFilePath;
+    QString m_partialFilePath;
     QString m_statusNote;
     std::shared_ptr<YoutubeRowViews> m_rowViews;
     std::shared_ptr<MediaConversion> m_conversion;
