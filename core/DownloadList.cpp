@@ -10,10 +10,31 @@ namespace {
 
 // Rows are redrawn at most this often, however fast their items report.
 constexpr int BatchIntervalMs = 100;
+// Bytes arriving are saved at most this often.
+constexpr int SaveIntervalMs = 1000;
 
 bool isStatus(const DownloadList::Item &item, std::initializer_list<YoutubeStatus> statuses)
 {
     return std::find(statuses.begin(), statuses.end(), item->youtubeStatus()) != statuses.end();
+}
+
+SavedList::Item savedItem(const YoutubeDownloader &item)
+{
+    const YoutubeQualityPtr stream = item.currentQuality();
+    return {.link = item.youtubeURL(),
+            .code = item.youtubeCode(),
+            .title = item.youtubeTitle(),
+            .description = item.descriptionText(),
+            .durationSeconds = item.durationInSeconds(),
+            .streamQuality = stream ? qint32(stream->youtubeVideoQuality()) : 0,
+            .streamURL = stream ? stream->videoURL() : QString(),
+            .streamBytes = stream ? stream->fileContentSize() : 0,
+            .status = youtubeStatusName(item.youtubeStatus()),
+            .note = item.statusNote(),
+            .folder = item.savedFolderPath(),
+            .file = item.realyDownloadedFilePath(),
+            .partialFile = item.partialFilePath(),
+            .bytesHeld = item.downloadedBytes()};
 }
 
 } // namespace
@@ -24,10 +45,14 @@ DownloadList::DownloadList(YoutubeProgramPreferences &preferences, QObject *pare
     m_batchTimer.setSingleShot(true);
     m_batchTimer.setInterval(BatchIntervalMs);
     connect(&m_batchTimer, &QTimer::timeout, this, &DownloadList::flushChanges);
+    m_saveTimer.setSingleShot(true);
+    connect(&m_saveTimer, &QTimer::timeout, this, &DownloadList::saveNow);
 }
 
 DownloadList::~DownloadList()
 {
+    saveNow();
+    m_closing = true;
     removeAll();
     m_inbox->detach();
 }
@@ -53,6 +78,7 @@ DownloadList::Items DownloadList::add(const QStringList &candidates, const QStri
     Q_EMIT this->added(added);
     for (const auto &item : added)
         item->loadYoutubeContent();
+    saveSoon(0);
     return added;
 }
 
@@ -138,6 +164,7 @@ void DownloadList::handleStatus(const std::weak_ptr<YoutubeDownloader> &item, Yo
         return;
     queueOrRelease(*alive);
     Q_EMIT statusChanged(alive, status, stoppedOnFailure);
+    saveSoon(0);
 }
 
 void DownloadList::flushChanges()
@@ -154,8 +181,36 @@ void DownloadList::flushChanges()
         if (auto alive = change.lock(); alive && m_entries.contains(alive.get()))
             items.append(std::move(alive));
     }
-    if (!items.isEmpty())
-        Q_EMIT changed(items);
+    if (items.isEmpty())
+        return;
+    Q_EMIT changed(items);
+    saveSoon(SaveIntervalMs);
+}
+
+// Changes that come together are saved together, after the event loop's
+// turn that brought them.
+void DownloadList::saveSoon(int delayMs)
+{
+    if (m_saver && (!m_saveTimer.isActive() || m_saveTimer.remainingTime() > delayMs))
+        m_saveTimer.start(delayMs);
+}
+
+void DownloadList::saveTo(const QString &path)
+{
+    m_saver = std::make_unique<ListSaver>(path);
+    saveNow();
+}
+
+void DownloadList::saveNow()
+{
+    if (!m_saver || m_closing)
+        return;
+    m_saveTimer.stop();
+    QList<SavedList::Item> items;
+    items.reserve(m_items.size());
+    for (const Item &item : std::as_const(m_items))
+        items.append(savedItem(*item));
+    m_saver->save(std::move(items));
 }
 
 void DownloadList::forget(YoutubeDownloader &item)
@@ -176,6 +231,7 @@ void DownloadList::forget(YoutubeDownloader &item)
     m_items.erase(at);
     Q_EMIT removed(removedItem);
     admit();
+    saveSoon(0);
 }
 
 // ---- the line

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ListSaver.h"
 #include "RowRecord.h"
 #include "ThreadHandOff.h"
 #include "YoutubeStatus.h"
@@ -57,6 +58,11 @@ public:
 
     RowRecord::State rowState(const YoutubeDownloader &item) const;
 
+    // From now on the list is kept in `path`: at once when items come, go or
+    // change their status, at most once a second while bytes arrive, and as
+    // it was when the list goes.
+    void saveTo(const QString &path);
+
 Q_SIGNALS:
     void added(const DownloadList::Items &items);
     void removed(const DownloadList::Item &item);
@@ -89,6 +95,8 @@ private:
     // Any thread.
     void scheduleBatch();
     void flushChanges();
+    void saveSoon(int delayMs);
+    void saveNow();
 
     YoutubeProgramPreferences &m_preferences;
     std::shared_ptr<DownloadListInbox> m_inbox;
@@ -109,4 +117,9 @@ private:
     QHash<const YoutubeDownloader *, std::weak_ptr<YoutubeDownloader>> m_changes;
     bool m_batchDue = false;
     QTimer m_batchTimer;
+
+    std::unique_ptr<ListSaver> m_saver;
+    QTimer m_saveTimer;
+    // Quitting takes the items out, but the list kept is the one before.
+    bool m_closing = false;
 };

@@ -18,7 +18,7 @@ struct Item
     QString title{};
     QString description{};
     qint32 durationSeconds = 0;
-    qint32 streamTag = 0;
+    qint32 streamQuality = 0;
     QString streamURL{};
     qint64 streamBytes = 0;
     QString status{};

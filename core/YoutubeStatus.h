@@ -1,6 +1,9 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
 
 // The state of a video item. Main road: LoadingInfo, Ready, Downloading (with
 // DownloadPaused), Downloaded, Converting (with ConvertPaused), Finished;
@@ -20,3 +23,8 @@ enum YoutubeStatus : qint32 {
     StatusFinished = 11,
     StatusRemoved = 12,
 };
+
+// Names that stay the same across versions: the command line prints them and
+// the saved list stores them.
+QString youtubeStatusName(YoutubeStatus status);
+std::optional<YoutubeStatus> youtubeStatusFromName(QStringView name);

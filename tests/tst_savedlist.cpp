@@ -15,7 +15,7 @@ const SavedList::Item First{.link = u"http://www.youtube.com/watch?v=Qw7ZnL0bV4c
                             .title = u"Northern \"Gardens\"\n"_s,
                             .description = u"Zeilen\nund Ümlaute"_s,
                             .durationSeconds = 446,
-                            .streamTag = 18,
+                            .streamQuality = 18,
                             .streamURL = u"http://s.youtube.com/videoplayback?itag=18"_s,
                             .streamBytes = 5'000'000'000,
                             .status = u"downloading"_s,

@@ -2,6 +2,7 @@
 
 #include "StringUtils.h"
 #include "YoutubeDownloader.h"
+#include "YoutubeStatus.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -9,29 +10,6 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-QString statusName(YoutubeStatus status)
-{
-    switch (status) {
-    case StatusNew: return u"new"_s;
-    case StatusLoadingInfo: return u"loading"_s;
-    case StatusReady: return u"ready"_s;
-    case StatusInvalid: return u"invalid"_s;
-    case StatusNoStream: return u"no-stream"_s;
-    case StatusInfoFailed: return u"info-failed"_s;
-    case StatusDownloading: return u"downloading"_s;
-    case StatusDownloadPaused: return u"download-paused"_s;
-    case StatusConverting: return u"converting"_s;
-    case StatusConvertPaused: return u"convert-paused"_s;
-    case StatusDownloaded: return u"downloaded"_s;
-    case StatusFinished: return u"finished"_s;
-    case StatusRemoved: return u"removed"_s;
-    }
-    return QString::number(status);
-}
-
-} // namespace
 
 CliRun::CliRun(YoutubeProgramPreferences &preferences, bool json, QTextStream &out)
     : m_json(json), m_out(out), m_list(preferences)
@@ -87,7 +65,7 @@ void CliRun::print(const YoutubeDownloader &item, YoutubeStatus status)
     if (m_json) {
         QJsonObject line{{u"item"_s, number},
                          {u"link"_s, item.youtubeURL()},
-                         {u"status"_s, statusName(status)},
+                         {u"status"_s, youtubeStatusName(status)},
                          {u"text"_s, text}};
         if (!title.isEmpty())
             line.insert(u"title"_s, title);
@@ -96,7 +74,7 @@ void CliRun::print(const YoutubeDownloader &item, YoutubeStatus status)
         m_out << QJsonDocument(line).toJson(QJsonDocument::Compact) << '\n';
     } else {
         const QString name = title.isEmpty() ? item.youtubeURL() : title;
-        const QString shown = text.isEmpty() ? statusName(status) : QString(text).replace(u'\n', u" - "_s);
+        const QString shown = text.isEmpty() ? youtubeStatusName(status) : QString(text).replace(u'\n', u" - "_s);
         m_out << u"[%1/%2] %3: %4"_s.arg(number).arg(items.size()).arg(name, shown);
         if (status == StatusFinished)
             m_out << u" -> "_s << file;
