@@ -578,6 +578,6 @@ void AppController::shutdown()
     m_shutDown = true;
     m_youtubeClipboardObserver.stopObserver();
     m_timerUpdateInterface.stop();
-    m_list.removeAll();
+    m_list.close();
     m_model.stopCovers();
 }

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,12 +18,13 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr qint64 ChunkBytes = 4 * 1024 * 1024;
+constexpr int SuffixLength = 6;
 
 QString randomSuffix()
 {
     static const QString Letters = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"_s;
     QString suffix;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < SuffixLength; ++i)
         suffix.append(Letters.at(QRandomGenerator::global()->bounded(int(Letters.size()))));
     return suffix;
 }
@@ -59,6 +61,36 @@ bool AtomicFile::open()
     }
     m_error = m_file.errorString();
     return false;
+}
+
+bool AtomicFile::adopt(const QString &temporaryPath)
+{
+    if (!isTemporaryOf(m_targetPath, temporaryPath))
+        return false;
+    m_file.setFileName(temporaryPath);
+    if (!QFileInfo(temporaryPath).isFile() || QFileInfo(temporaryPath).isSymLink()
+        || !m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) || !m_file.seek(m_file.size())) {
+        m_file.close();
+        return false;
+    }
+    m_pending = true;
+    return true;
+}
+
+bool AtomicFile::isTemporaryOf(const QString &targetPath, const QString &path)
+{
+    const QFileInfo target(targetPath);
+    const QFileInfo candidate(path);
+    if (QDir::cleanPath(candidate.absolutePath()) != QDir::cleanPath(target.absolutePath()))
+        return false;
+    const QString name = candidate.fileName();
+    const QString stem = target.fileName() + u'.';
+    if (name.size() != stem.size() + SuffixLength || !name.startsWith(stem))
+        return false;
+    return std::all_of(name.cbegin() + stem.size(), name.cend(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
+    });
 }
 
 bool AtomicFile::appendCopyOf(const QString &path)
@@ -142,6 +174,12 @@ bool AtomicFile::commit(Replace replace)
     }
     m_pending = false;
     return true;
+}
+
+void AtomicFile::keep()
+{
+    m_file.close();
+    m_pending = false;
 }
 
 void AtomicFile::discard()
