@@ -1,9 +1,15 @@
 #include "ListKeeper.h"
 
+#include "DownloadList.h"
+#include "LeftoverFiles.h"
+#include "OutputFileName.h"
+#include "YoutubeProgramPreferences.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -44,4 +50,31 @@ ListKeeper::Reading ListKeeper::read() const
         + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
     reading.damagedKeptAs = QFile::rename(listPath(), aside) ? aside : listPath();
     return reading;
+}
+
+QString ListKeeper::takeUp(DownloadList &list, const YoutubeProgramPreferences &preferences) const
+{
+    const Reading reading = read();
+    const bool restoring = preferences.restoreListAtStart();
+    removeLeftovers(reading.items, restoring, preferences.savedFolderPath());
+    if (restoring)
+        list.restore(reading.items);
+    list.saveTo(listPath());
+    return reading.damagedKeptAs;
+}
+
+// Before anything downloads: every temporary file of our kind found now is
+// from a run that ended.
+void ListKeeper::removeLeftovers(const QList<SavedList::Item> &items, bool claimed, const QString &defaultFolder) const
+{
+    QSet<QString> folders{OutputFileName::expandedFolder(defaultFolder)};
+    QSet<QString> partialFiles;
+    for (const SavedList::Item &item : items) {
+        folders.insert(OutputFileName::expandedFolder(item.folder.isEmpty() ? defaultFolder : item.folder));
+        if (claimed && !item.partialFile.isEmpty())
+            partialFiles.insert(item.partialFile);
+    }
+    for (const QString &folder : std::as_const(folders))
+        LeftoverFiles::sweep(folder, {u".mp4"_s, u".flv"_s, u".mp3"_s, u".wav"_s}, partialFiles);
+    LeftoverFiles::sweep(m_folder, {u"list.json"_s}, {});
 }

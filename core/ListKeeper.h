@@ -5,6 +5,9 @@
 #include <QLockFile>
 #include <QString>
 
+class DownloadList;
+class YoutubeProgramPreferences;
+
 // The folder where the download list is kept between runs. One running
 // program at a time keeps it: a second one started meanwhile neither
 // restores nor saves, and leaves the first one's files alone.
@@ -31,7 +34,14 @@ public:
     // so that it is reported once and the next save does not replace it.
     Reading read() const;
 
+    // At start: brings the kept list back into `list` if the preferences
+    // say so, removes temporary files no kept item claims, and from then on
+    // keeps `list` here. Returns where a damaged list was moved, if it was.
+    QString takeUp(DownloadList &list, const YoutubeProgramPreferences &preferences) const;
+
 private:
+    void removeLeftovers(const QList<SavedList::Item> &items, bool claimed, const QString &defaultFolder) const;
+
     QString m_folder;
     QLockFile m_lock;
     bool m_keeps = false;

@@ -1,8 +1,10 @@
+#include "ListKeeper.h"
 #include "ListSaver.h"
 #include "SavedList.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,9 +23,24 @@ const SavedList::Item First{.link = u"http://www.youtube.com/watch?v=Qw7ZnL0bV4c
                             .status = u"downloading"_s,
                             .folder = u"/home/u/Music/"_s,
                             .partialFile = u"/home/u/Music/Northern.mp4.kn23vd"_s,
-                            .bytesHeld = 4'294'967'296};
+                            .bytesHeld = 4'294'967'296,
+                            .downloadSeconds = 12.5,
+                            .format = 1,
+                            .output = u"/home/u/Music/Northern.mp3"_s};
 const SavedList::Item Second{.link = u"http://youtu.be/Hx5yTq8eRn2"_s, .status = u"finished"_s,
                              .file = u"/home/u/Music/Quiet.mp3"_s};
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -49,6 +66,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("damaged");
 
         const QByteArray whole = SavedList::write({First, Second});
+        QTest::newRow("whole") << whole << 2 << false;
         QTest::newRow("empty") << QByteArray() << 0 << false;
         QTest::newRow("cut in the last line") << whole.chopped(9) << 1 << true;
         QTest::newRow("cut after a line") << whole.left(whole.indexOf('\n', 20) + 1) << 1 << false;
@@ -57,15 +75,31 @@ private Q_SLOTS:
                                           << true;
         QTest::newRow("newer version") << QByteArray(whole).replace("{\"version\":1}", "{\"version\":2}") << 0 << true;
         QTest::newRow("not a list") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << 0 << true;
+        // A folder where the file should be: it cannot be read.
+        QTest::newRow("unreadable") << QByteArray("folder") << 0 << true;
     }
 
+    // What can be read comes back; a damaged file is moved aside whole.
     void damagedLists()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, items);
-        const SavedList::Contents contents = SavedList::read(bytes);
-        QCOMPARE(contents.items, (QList{First, Second}.first(items)));
-        QTEST(contents.damaged, "damaged");
+        QFETCH(bool, damaged);
+        const QTemporaryDir folder;
+        const QString path = folder.filePath(u"list.json"_s);
+        if (bytes == "folder")
+            QVERIFY(QDir().mkpath(path + u"/inside"_s));
+        else
+            QVERIFY(writeFile(path, bytes));
+        const ListKeeper::Reading reading = ListKeeper(folder.path()).read();
+        QCOMPARE(reading.items, (QList{First, Second}.first(items)));
+        const QStringList aside = QDir(folder.path()).entryList({u"list.json.damaged-*"_s});
+        QCOMPARE(aside.size(), damaged ? 1 : 0);
+        QCOMPARE(QFileInfo::exists(path), !damaged);
+        if (damaged) {
+            QCOMPARE(reading.damagedKeptAs, folder.filePath(aside[0]));
+            QVERIFY(bytes == "folder" || readFile(reading.damagedKeptAs) == bytes);
+        }
     }
 
     // Saves pile up while one is written; the file ends with the newest.
@@ -83,14 +117,10 @@ private Q_SLOTS:
             QVERIFY(saver.flush());
             SavedList::Item newest = Second;
             newest.note = u"199"_s;
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(SavedList::read(file.readAll()).items, (QList{First, newest}));
+            QCOMPARE(SavedList::read(readFile(path)).items, (QList{First, newest}));
             saver.save({Second});
         }
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(SavedList::read(file.readAll()).items, QList{Second});
+        QCOMPARE(SavedList::read(readFile(path)).items, QList{Second});
         QCOMPARE(QDir(folder.filePath(u"state"_s)).entryList(QDir::Files), QStringList{u"list"_s});
     }
 
