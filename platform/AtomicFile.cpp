@@ -22,7 +22,7 @@ QString randomSuffix()
 {
     static const QString Letters = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"_s;
     QString suffix;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < AtomicFile::RandomSuffixLength; ++i)
         suffix.append(Letters.at(QRandomGenerator::global()->bounded(int(Letters.size()))));
     return suffix;
 }

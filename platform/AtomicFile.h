@@ -21,6 +21,9 @@ public:
     // without a buffer: what was written is in the file.
     bool open();
     QFile &file() { return m_file; }
+    // The temporary file is named after the target plus "." and this many
+    // random characters from [A-Za-z0-9].
+    static constexpr int RandomSuffixLength = 6;
     // Writes all of `data`; false, with the reason in errorString(), when the
     // file system takes less.
     bool write(QByteArrayView data);
