@@ -75,6 +75,6 @@ void ListKeeper::removeLeftovers(const QList<SavedList::Item> &items, bool claim
             partialFiles.insert(item.partialFile);
     }
     for (const QString &folder : std::as_const(folders))
-        LeftoverFiles::sweep(folder, {u".mp4"_s, u".flv"_s, u".mp3"_s, u".wav"_s}, partialFiles);
+        LeftoverFiles::sweep(folder, {u"*.mp4"_s, u"*.flv"_s, u"*.mp3"_s, u"*.wav"_s}, partialFiles);
     LeftoverFiles::sweep(m_folder, {u"list.json"_s}, {});
 }

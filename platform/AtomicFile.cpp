@@ -18,13 +18,12 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr qint64 ChunkBytes = 4 * 1024 * 1024;
-constexpr int SuffixLength = 6;
 
 QString randomSuffix()
 {
     static const QString Letters = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"_s;
     QString suffix;
-    for (int i = 0; i < SuffixLength; ++i)
+    for (int i = 0; i < AtomicFile::RandomSuffixLength; ++i)
         suffix.append(Letters.at(QRandomGenerator::global()->bounded(int(Letters.size()))));
     return suffix;
 }
@@ -81,16 +80,21 @@ bool AtomicFile::isTemporaryOf(const QString &targetPath, const QString &path)
 {
     const QFileInfo target(targetPath);
     const QFileInfo candidate(path);
-    if (QDir::cleanPath(candidate.absolutePath()) != QDir::cleanPath(target.absolutePath()))
-        return false;
-    const QString name = candidate.fileName();
-    const QString stem = target.fileName() + u'.';
-    if (name.size() != stem.size() + SuffixLength || !name.startsWith(stem))
-        return false;
-    return std::all_of(name.cbegin() + stem.size(), name.cend(), [](QChar c) {
+    return QDir::cleanPath(candidate.absolutePath()) == QDir::cleanPath(target.absolutePath())
+        && targetNameOf(candidate.fileName()) == target.fileName();
+}
+
+QStringView AtomicFile::targetNameOf(QStringView temporaryName)
+{
+    const qsizetype dot = temporaryName.size() - RandomSuffixLength - 1;
+    if (dot < 1 || temporaryName.at(dot) != u'.')
+        return {};
+    const QStringView suffix = temporaryName.sliced(dot + 1);
+    const bool random = std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
         const char16_t u = c.unicode();
-        return (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
+        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9');
     });
+    return random ? temporaryName.first(dot) : QStringView();
 }
 
 bool AtomicFile::appendCopyOf(const QString &path)

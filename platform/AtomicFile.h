@@ -25,7 +25,13 @@ public:
     // taken up, for any other file or one that cannot be opened.
     bool adopt(const QString &temporaryPath);
     static bool isTemporaryOf(const QString &targetPath, const QString &path);
+    // The name of the file a temporary file of this name was to become;
+    // empty when the name is no temporary file's.
+    static QStringView targetNameOf(QStringView temporaryName);
     QFile &file() { return m_file; }
+    // The temporary file is named after the target plus "." and this many
+    // random characters from [A-Za-z0-9].
+    static constexpr int RandomSuffixLength = 6;
     // Writes all of `data`; false, with the reason in errorString(), when the
     // file system takes less.
     bool write(QByteArrayView data);

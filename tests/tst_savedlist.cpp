@@ -1,3 +1,4 @@
+#include "LeftoverFiles.h"
 #include "ListKeeper.h"
 #include "ListSaver.h"
 #include "SavedList.h"
@@ -5,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -122,6 +124,69 @@ private Q_SLOTS:
         }
         QCOMPARE(SavedList::read(readFile(path)).items, QList{Second});
         QCOMPARE(QDir(folder.filePath(u"state"_s)).entryList(QDir::Files), QStringList{u"list"_s});
+    }
+
+    // What a crash left behind goes; claimed files, look-alikes, folders and
+    // links stay, and so does everything outside the folder swept.
+    void sweepLeftovers_data()
+    {
+        QTest::addColumn<QString>("folder"); // relative to the current folder
+        QTest::addColumn<QStringList>("finalNames");
+        QTest::addColumn<QStringList>("claimed");
+        QTest::addColumn<QStringList>("removed");
+
+        const QStringList media{u"*.mp4"_s, u"*.flv"_s, u"*.mp3"_s, u"*.wav"_s};
+        const QStringList unclaimed{u".Dot.wav.a1b2c3"_s, u"My Song.mp4.kn23vd"_s};
+        QTest::newRow("output folder") << u"out"_s << media
+                                       << QStringList{u"out//My Song.mp3.Q7xP0a"_s, u"out/./Gone.mp4.abcdef"_s} << unclaimed;
+        QTest::newRow("claimed through a link") << u"linked/"_s << media << QStringList{u"out/My Song.mp3.Q7xP0a"_s}
+                                                << unclaimed;
+        QTest::newRow("state folder") << u"out"_s << QStringList{u"list.json"_s} << QStringList() << QStringList{u"list.json.aB3dE9"_s};
+        QTest::newRow("no folder") << QString() << media << QStringList() << QStringList();
+    }
+
+    void sweepLeftovers()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QStringList, finalNames);
+        QFETCH(QStringList, claimed);
+        QFETCH(QStringList, removed);
+        const QTemporaryDir root;
+        const QDir dir(root.path());
+        QStringList left{u".Dot.wav.a1b2c3"_s,    u".mp4.abcdef"_s,        u"My Song.mp3.Q7xP0a"_s,
+                         u"My Song.mp4"_s,        u"My Song.mp4.abc-ef"_s, u"My Song.mp4.abcdefg"_s,
+                         u"My Song.mp4.kn23vd"_s, u"Old.MP4.abcdef"_s,     u"list.json.aB3dE9"_s,
+                         u"mylist.json.aB3dE9"_s, u"notes.txt.abcdef"_s};
+        QVERIFY(dir.mkpath(u"out/Folder.mp4.abcdef"_s));
+        for (const QString &name : left + QStringList{u"../Outside.mp4.abcdef"_s})
+            QVERIFY(QFile(dir.filePath(u"out/"_s + name)).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(dir.filePath(u"Outside.mp4.abcdef"_s), dir.filePath(u"out/Link.mp4.abcdef"_s)));
+        QVERIFY(QFile::link(dir.filePath(u"out"_s), dir.filePath(u"linked"_s)));
+        left << u"Folder.mp4.abcdef"_s << u"Link.mp4.abcdef"_s;
+
+        // The current folder holds a matching file of its own, which only a
+        // sweep of the wrong folder would find.
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(root.path()));
+        const auto restore = qScopeGuard([&previous] { QDir::setCurrent(previous); });
+        QSet<QString> claims;
+        for (const QString &path : claimed)
+            claims.insert(root.path() + u'/' + path);
+        QStringList gone = LeftoverFiles::sweep(folder, finalNames, claims);
+
+        QStringList expected;
+        for (const QString &name : removed) {
+            left.removeOne(name);
+            expected.append(QDir::currentPath() + u'/' + QDir::cleanPath(folder) + u'/' + name);
+        }
+        gone.sort();
+        QCOMPARE(gone, expected);
+        QStringList found =
+            QDir(dir.filePath(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        found.sort();
+        left.sort();
+        QCOMPARE(found, left);
+        QVERIFY(QFile::exists(dir.filePath(u"Outside.mp4.abcdef"_s)));
     }
 
     void saverSaysWhenItFails()
