@@ -58,6 +58,7 @@ bool CellHome::writePreferences() const
                             "values.DeleteInputFileAfterConvert=false\n"
                             "values.SaveID3Tags=true\n"
                             "values.AutoAddingURLFromPasteboard=false\n"
+                            "values.RestoreListAtStart=true\n"
                             "values.LastSavedFolderPath="
         + outputFolder().toUtf8() + '\n';
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
