@@ -2,6 +2,7 @@
 
 #include "AddLinksSheet.h"
 #include "DownloadTotals.h"
+#include "ListKeeper.h"
 #include "NotificationCenter.h"
 #include "PathController.h"
 #include "PreferencesController.h"
@@ -218,6 +219,17 @@ void AppController::showHideHintPanel()
     m_preferences.setIsShowHintPanel(shown);
     setUserInterface();
     m_preferences.saveValues();
+}
+
+void AppController::keepList(const QString &folder)
+{
+    m_listKeeper = std::make_unique<ListKeeper>(folder);
+    if (!m_listKeeper->keepsList()) {
+        tell(StringUtils::langStr(259));
+        return;
+    }
+    if (const QString damaged = m_listKeeper->takeUp(m_list, m_preferences); !damaged.isEmpty())
+        tell(StringUtils::langStr(258).arg(QDir::toNativeSeparators(damaged)));
 }
 
 void AppController::applicationDidFinishLaunching()
@@ -578,6 +590,6 @@ void AppController::shutdown()
     m_shutDown = true;
     m_youtubeClipboardObserver.stopObserver();
     m_timerUpdateInterface.stop();
-    m_list.removeAll();
+    m_list.close();
     m_model.stopCovers();
 }

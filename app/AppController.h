@@ -16,6 +16,7 @@
 
 class AddLinksSheet;
 class DownloadTotals;
+class ListKeeper;
 class PreferencesController;
 class PreferencesWindow;
 class QMenu;
@@ -67,6 +68,11 @@ public:
     void timerUpdateInterfaceSelector();
     void setUserInterface();
 
+    // The list is kept in `folder` between runs, and what was kept there
+    // comes back now. Says below the list when the kept list was damaged,
+    // or when another running program keeps it.
+    void keepList(const QString &folder);
+
     // Once the window is up: the first-start page (once per user), then the
     // clipboard observer.
     void applicationDidFinishLaunching();
@@ -108,6 +114,8 @@ private:
 
     Ui::MainWindow &m_ui;
     YoutubeProgramPreferences &m_preferences;
+    // Held while the list lives: the last save comes before the lock goes.
+    std::unique_ptr<ListKeeper> m_listKeeper;
     DownloadList m_list{m_preferences};
     DownloadListModel m_model;
     ThreadHandOff m_guiThread;

@@ -107,6 +107,7 @@ void PreferencesController::initControlsValues()
     const QSignalBlocker bitrate(m_controls.comboBitrate);
     fillLists();
     setChecked(m_controls.checkAutoAddFromPasteboard, m_preferences.autoAddFromPasteboard());
+    setChecked(m_controls.checkRestoreListAtStart, m_preferences.restoreListAtStart());
     if (m_controls.savedFolderPath)
         m_controls.savedFolderPath->setFolderPath(m_preferences.savedFolderPath());
     select(m_controls.preferedQuality, comboIndexByVideoType(m_preferences.preferedQuality()));
@@ -154,6 +155,7 @@ void PreferencesController::saveValues()
 {
     storeChecked(m_controls.checkAutoAddFromPasteboard, m_preferences,
                  &YoutubeProgramPreferences::setAutoAddFromPasteboard);
+    storeChecked(m_controls.checkRestoreListAtStart, m_preferences, &YoutubeProgramPreferences::setRestoreListAtStart);
     if (m_controls.savedFolderPath)
         m_controls.savedFolderPath->chooseFolder(m_controls.savedFolderPath->folderPath());
     if (const auto index = pickedIndex(m_controls.preferedQuality))

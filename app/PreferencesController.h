@@ -21,6 +21,7 @@ public:
     struct Controls
     {
         QCheckBox *checkAutoAddFromPasteboard = nullptr;
+        QCheckBox *checkRestoreListAtStart = nullptr;
         QCheckBox *checkDeleteSourceFileAfterConvertation = nullptr;
         QCheckBox *checkSaveID3Tags = nullptr;
         QCheckBox *checkWriteDescriptionToID3Tags = nullptr;

@@ -12,6 +12,7 @@ PreferencesWindow::PreferencesWindow(YoutubeProgramPreferences &preferences, QWi
     m_ui->savedFolderPath->setPreferences(&preferences);
     m_controller = std::make_unique<PreferencesController>(
         PreferencesController::Controls{.checkAutoAddFromPasteboard = m_ui->checkAutoAddFromPasteboard,
+                                        .checkRestoreListAtStart = m_ui->checkRestoreListAtStart,
                                         .checkDeleteSourceFileAfterConvertation = m_ui->checkDeleteOriginal,
                                         .checkSaveID3Tags = m_ui->checkInsertTags,
                                         .checkWriteDescriptionToID3Tags = m_ui->checkInsertDescriptionInTag,

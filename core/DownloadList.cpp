@@ -18,25 +18,6 @@ bool isStatus(const DownloadList::Item &item, std::initializer_list<YoutubeStatu
     return std::find(statuses.begin(), statuses.end(), item->youtubeStatus()) != statuses.end();
 }
 
-SavedList::Item savedItem(const YoutubeDownloader &item)
-{
-    const YoutubeQualityPtr stream = item.currentQuality();
-    return {.link = item.youtubeURL(),
-            .code = item.youtubeCode(),
-            .title = item.youtubeTitle(),
-            .description = item.descriptionText(),
-            .durationSeconds = item.durationInSeconds(),
-            .streamQuality = stream ? qint32(stream->youtubeVideoQuality()) : 0,
-            .streamURL = stream ? stream->videoURL() : QString(),
-            .streamBytes = stream ? stream->fileContentSize() : 0,
-            .status = youtubeStatusName(item.youtubeStatus()),
-            .note = item.statusNote(),
-            .folder = item.savedFolderPath(),
-            .file = item.realyDownloadedFilePath(),
-            .partialFile = item.partialFilePath(),
-            .bytesHeld = item.downloadedBytes()};
-}
-
 } // namespace
 
 DownloadList::DownloadList(YoutubeProgramPreferences &preferences, QObject *parent)
@@ -51,9 +32,7 @@ DownloadList::DownloadList(YoutubeProgramPreferences &preferences, QObject *pare
 
 DownloadList::~DownloadList()
 {
-    saveNow();
-    m_closing = true;
-    removeAll();
+    close();
     m_inbox->detach();
 }
 
@@ -64,14 +43,8 @@ DownloadList::Items DownloadList::add(const QStringList &candidates, const QStri
         if (!YoutubeDownloader::isYoutubeURLValid(url) || m_links.contains(url))
             continue;
         auto item = YoutubeDownloader::create(url, m_inbox, m_preferences);
-        item->setQueued();
-        auto row = std::make_shared<RowRecord>(m_inbox, item);
-        item->setRowViews(row);
         item->setSavedFolderPath(folder);
-        m_links.insert(url);
-        m_entries.insert(item.get(), {m_nextOrder++, std::move(row)});
-        m_items.append(item);
-        added.append(std::move(item));
+        added.append(enlist(std::move(item)));
     }
     if (added.isEmpty())
         return added;
@@ -82,6 +55,32 @@ DownloadList::Items DownloadList::add(const QStringList &candidates, const QStri
     return added;
 }
 
+void DownloadList::restore(const QList<SavedList::Item> &saved)
+{
+    Items restored;
+    for (const SavedList::Item &entry : saved) {
+        if (YoutubeDownloader::isYoutubeURLValid(entry.link) && !m_links.contains(entry.link))
+            restored.append(enlist(YoutubeDownloader::restore(entry, m_inbox, m_preferences)));
+    }
+    if (restored.isEmpty())
+        return;
+    Q_EMIT added(restored);
+    for (const auto &item : restored)
+        item->continueRestored();
+    saveSoon(0);
+}
+
+const DownloadList::Item &DownloadList::enlist(Item item)
+{
+    item->setQueued();
+    auto row = std::make_shared<RowRecord>(m_inbox, item);
+    item->setRowViews(row);
+    m_links.insert(item->youtubeURL());
+    m_entries.insert(item.get(), {m_nextOrder++, std::move(row)});
+    m_items.append(std::move(item));
+    return m_items.constLast();
+}
+
 void DownloadList::remove(const Items &items)
 {
     YoutubeDownloader::removeAll(items);
@@ -90,6 +89,24 @@ void DownloadList::remove(const Items &items)
 void DownloadList::removeAll()
 {
     remove(m_items);
+}
+
+void DownloadList::close()
+{
+    if (std::exchange(m_closing, true))
+        return;
+    m_saveTimer.stop();
+    const Items items = m_items;
+    YoutubeDownloader::removeAll(items, YoutubeDownloader::PartialFiles::Keep);
+    if (!m_saver)
+        return;
+    // Taken once the items have stopped, so that no file changes after.
+    QList<SavedList::Item> kept;
+    kept.reserve(items.size());
+    for (const Item &item : items)
+        kept.append(item->savedItem());
+    m_saver->save(std::move(kept));
+    m_saver.reset();
 }
 
 void DownloadList::downloadAll()
@@ -209,7 +226,7 @@ void DownloadList::saveNow()
     QList<SavedList::Item> items;
     items.reserve(m_items.size());
     for (const Item &item : std::as_const(m_items))
-        items.append(savedItem(*item));
+        items.append(item->savedItem());
     m_saver->save(std::move(items));
 }
 

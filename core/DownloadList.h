@@ -35,7 +35,7 @@ public:
     using Items = QList<Item>;
 
     explicit DownloadList(YoutubeProgramPreferences &preferences, QObject *parent = nullptr);
-    // Removes every item (see removeAll()).
+    // Closes the list (see close()).
     ~DownloadList() override;
 
     const Items &items() const { return m_items; }
@@ -46,6 +46,12 @@ public:
     // connections, deletes their partial files and takes them out.
     void remove(const Items &items);
     void removeAll();
+    // Quitting: stops every item within a few seconds like removeAll(), but
+    // keeps the partial files, and the list as it was, for the next run.
+    void close();
+    // The items an earlier run kept, after those already listed, each in the
+    // status its files on disk allow; pages that had not loaded load again.
+    void restore(const QList<SavedList::Item> &saved);
 
     void downloadAll();
     void pauseAll();
@@ -79,6 +85,7 @@ private:
     void takeRowChange(YoutubeDownloader &item);
     // The list's thread.
     void forget(YoutubeDownloader &item);
+    const Item &enlist(Item item);
 
     struct Entry
     {

@@ -131,12 +131,14 @@ void MediaConversion::onFinished()
 
 void MediaConversion::finish(YoutubeDownloader &item)
 {
-    if (item.preferences().deleteInputFileAfterConvert())
-        QFile::remove(m_job.videoPath);
     item.setRealyDownloadedFilePath(m_job.outputPath);
     if (const auto views = item.rowViews())
         views->setProgressValue(100);
     item.setStatusNote(writeTags(item));
+    // Only once the output is whole: a program ended while tagging finds
+    // the video and converts again.
+    if (item.preferences().deleteInputFileAfterConvert() && item.youtubeStatus() != StatusRemoved)
+        QFile::remove(m_job.videoPath);
     if (!item.changeYoutubeStatus(StatusConverting, StatusFinished))
         item.changeYoutubeStatus(StatusConvertPaused, StatusFinished);
 }

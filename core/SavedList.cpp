@@ -16,6 +16,7 @@ QJsonObject toJson(const Item &item)
             {u"title"_s, item.title},
             {u"description"_s, item.description},
             {u"duration"_s, item.durationSeconds},
+            {u"streamType"_s, item.streamType},
             {u"streamQuality"_s, item.streamQuality},
             {u"streamURL"_s, item.streamURL},
             {u"streamBytes"_s, item.streamBytes},
@@ -24,7 +25,10 @@ QJsonObject toJson(const Item &item)
             {u"folder"_s, item.folder},
             {u"file"_s, item.file},
             {u"partialFile"_s, item.partialFile},
-            {u"bytesHeld"_s, item.bytesHeld}};
+            {u"bytesHeld"_s, item.bytesHeld},
+            {u"downloadSeconds"_s, item.downloadSeconds},
+            {u"format"_s, item.format},
+            {u"output"_s, item.output}};
 }
 
 // Null when the line holds no item: without its link nothing can be done.
@@ -40,6 +44,7 @@ std::optional<Item> fromJson(const QByteArray &line)
                 .title = object.value(u"title"_s).toString(),
                 .description = object.value(u"description"_s).toString(),
                 .durationSeconds = object.value(u"duration"_s).toInt(),
+                .streamType = object.value(u"streamType"_s).toInt(),
                 .streamQuality = object.value(u"streamQuality"_s).toInt(),
                 .streamURL = object.value(u"streamURL"_s).toString(),
                 .streamBytes = object.value(u"streamBytes"_s).toInteger(),
@@ -48,7 +53,10 @@ std::optional<Item> fromJson(const QByteArray &line)
                 .folder = object.value(u"folder"_s).toString(),
                 .file = object.value(u"file"_s).toString(),
                 .partialFile = object.value(u"partialFile"_s).toString(),
-                .bytesHeld = std::max<qint64>(0, object.value(u"bytesHeld"_s).toInteger())};
+                .bytesHeld = std::max<qint64>(0, object.value(u"bytesHeld"_s).toInteger()),
+                .downloadSeconds = std::max(0.0, object.value(u"downloadSeconds"_s).toDouble()),
+                .format = object.value(u"format"_s).toInt(-1),
+                .output = object.value(u"output"_s).toString()};
 }
 
 } // namespace

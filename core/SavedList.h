@@ -18,15 +18,22 @@ struct Item
     QString title{};
     QString description{};
     qint32 durationSeconds = 0;
+    qint32 streamType = 0;
     qint32 streamQuality = 0;
     QString streamURL{};
     qint64 streamBytes = 0;
     QString status{};
     QString note{};
     QString folder{};
+    // The downloaded video, or once converted the output file.
     QString file{};
     QString partialFile{};
     qint64 bytesHeld = 0;
+    double downloadSeconds = 0;
+    // The conversion's, when one began: the output format's stored number
+    // and the file it writes; -1 and empty otherwise.
+    qint32 format = -1;
+    QString output{};
 
     bool operator==(const Item &) const = default;
 };

@@ -38,8 +38,12 @@ VideoDownload::VideoDownload(YoutubeDownloader &item, WorkerThread &thread, cons
 
 VideoDownload::~VideoDownload()
 {
-    // The file goes with it, unless it was put in place.
-    if (m_file)
+    if (!m_file)
+        return;
+    // The file goes with it, unless it was put in place or the program quits.
+    if (m_item.keepsPartialFile())
+        m_file->keep();
+    else
         m_item.setPartialFilePath({});
 }
 
@@ -53,6 +57,7 @@ void VideoDownload::run()
     if (!m_item.changeYoutubeStatus(StatusReady, StatusDownloading) && status != StatusDownloading
         && status != StatusDownloadPaused)
         return;
+    adoptPartialFile();
     try {
         while (!m_thread.isCancelled() && step()) {
         }
@@ -62,6 +67,28 @@ void VideoDownload::run()
         giveUp(StringUtils::langStr(301).arg(QString::fromLocal8Bit(error.what())));
     }
     endRequest();
+}
+
+// The bytes an earlier run left are kept, unless they cannot be the start
+// of this stream.
+void VideoDownload::adoptPartialFile()
+{
+    const QString partial = m_item.partialFilePath();
+    if (partial.isEmpty())
+        return;
+    auto file = std::make_unique<AtomicFile>(m_path);
+    if (!file->adopt(partial)) {
+        m_item.setPartialFilePath({});
+        return;
+    }
+    m_file = std::move(file);
+    m_received = m_file->file().size();
+    if (m_expected > 0 && m_received > m_expected)
+        restartFile();
+    // Every byte may be there already: the run before ended as it was
+    // putting the file in place.
+    m_complete = m_expected > 0 && m_received == m_expected;
+    showProgress();
 }
 
 // One look at the state of things; false ends the download.
@@ -97,6 +124,10 @@ bool VideoDownload::step()
         waitForTurn();
         return true;
     }
+    if (m_refusedReason) {
+        readStreamAgain();
+        return true;
+    }
     if (m_retryAt && !m_retryAt->hasExpired()) {
         EventLoopStep::run(int(std::min<qint64>(PollIntervalMs, m_retryAt->remainingTime())));
         return true;
@@ -121,15 +152,10 @@ void VideoDownload::waitForTurn()
 bool VideoDownload::startRequest()
 {
     m_retryAt.reset();
-    if (!m_client) {
-        m_client = std::make_unique<HttpClient>(
-            [this] { return m_thread.isCancelled() || m_item.youtubeStatus() == StatusRemoved; },
-            m_policy.transferTimeout);
-    }
     // A range even from the start: its answer tells the stream's length, so a
     // connection that drops early is noticed when no Content-Length came.
     m_requestOffset = m_received;
-    m_connection = m_client->open(m_url, m_requestOffset, {
+    m_connection = client().open(m_url, m_requestOffset, {
         .response = [this](const HttpConnection::Response &response) { onResponse(response); },
         .data = [this](QIODevice &body) { onData(body); },
         .finished = [this] { onFinished(); },
@@ -142,6 +168,16 @@ bool VideoDownload::startRequest()
     if (!m_viewTimer.isActive())
         m_viewTimer.start(ViewTimerMs);
     return true;
+}
+
+HttpClient &VideoDownload::client()
+{
+    if (!m_client) {
+        m_client = std::make_unique<HttpClient>(
+            [this] { return m_thread.isCancelled() || m_item.youtubeStatus() == StatusRemoved; },
+            m_policy.transferTimeout);
+    }
+    return *m_client;
 }
 
 void VideoDownload::endRequest()
@@ -228,6 +264,11 @@ void VideoDownload::onFailed(const QString &reason)
 {
     m_connectionEnded = true;
     m_viewTimer.stop();
+    if (!m_streamReadAgain && addressRefused()) {
+        m_streamReadAgain = true;
+        m_refusedReason = reason;
+        return;
+    }
     m_failedAt = std::max(m_failedAt, m_received);
     if (++m_failures > m_policy.attempts) {
         giveUp(StringUtils::langStr(301).arg(reason));
@@ -241,6 +282,30 @@ void VideoDownload::onFailed(const QString &reason)
                              .arg(std::chrono::duration<double>(delay).count(), 0, 'f', 0)
                              .arg(m_failures)
                              .arg(m_policy.attempts));
+}
+
+bool VideoDownload::addressRefused() const
+{
+    const int status = m_connection ? m_connection->errorStatus() : 0;
+    return status == 403 || status == 410;
+}
+
+// Addresses of streams expire: one kept from an earlier run, or through a
+// long pause, is refused. The same stream under a fresh address goes on
+// from the bytes held; another length means other bytes, so it starts over.
+void VideoDownload::readStreamAgain()
+{
+    const QString reason = *std::exchange(m_refusedReason, std::nullopt);
+    const YoutubeQualityPtr fresh = m_item.readStreamAgain(*m_client);
+    if (!fresh) {
+        onFailed(reason);
+        return;
+    }
+    m_url = QUrl(fresh->videoURL());
+    if (fresh->fileContentSize() > 0 && m_expected > 0 && fresh->fileContentSize() != m_expected) {
+        restartFile();
+        m_expected = fresh->fileContentSize();
+    }
 }
 
 void VideoDownload::giveUp(const QString &note)

@@ -20,13 +20,16 @@ class YoutubeDownloader;
 // requests, resuming with "Range" after a pause or a broken connection. What
 // arrives goes straight to a temporary file beside the video file, which is
 // renamed into place when every byte is there; a pause keeps it, a removal
-// deletes it. Memory use does not grow with the stream.
+// deletes it, quitting keeps it for the next run, which writes on where it
+// ended. Memory use does not grow with the stream.
 //
 // The stream's address and size are taken once, at the start. The loop looks
 // at cancellation and at the item's status at least ten times a second, so a
 // hanging connection never holds up a pause or a removal; a paused download
 // sleeps until it is woken. Failed requests
-// are retried a few times with growing delays; then the download pauses and
+// are retried a few times with growing delays; an address the server refuses
+// may have expired, and the watch page is read once for a fresh one before
+// that. After the retries the download pauses and
 // the user can resume it. A write that fails (a full disk) pauses it with the
 // reason; Resume continues from the last byte written.
 class VideoDownload final
@@ -47,7 +50,11 @@ public:
 
 private:
     bool step();
+    void adoptPartialFile();
+    bool addressRefused() const;
+    void readStreamAgain();
     void waitForTurn();
+    HttpClient &client();
     bool startRequest();
     void endRequest();
     void onResponse(const HttpConnection::Response &response);
@@ -64,7 +71,7 @@ private:
 
     YoutubeDownloader &m_item;
     WorkerThread &m_thread;
-    const QUrl m_url;
+    QUrl m_url;
     const YoutubeVideoType m_type;
     const DownloadPolicy m_policy;
     qint64 m_expected; // the whole stream's bytes; 0 or less when unknown
@@ -81,5 +88,8 @@ private:
     qint64 m_failedAt = 0; // the most bytes the file held at a failure
     std::optional<QDeadlineTimer> m_retryAt;
     bool m_noteShown = false;
+    // The failure that asked for a fresh stream address, once per run.
+    std::optional<QString> m_refusedReason;
+    bool m_streamReadAgain = false;
     bool m_complete = false;
 };

@@ -13,6 +13,7 @@
 #include "YoutubeProgramPreferences.h"
 #include "YoutubeRowViews.h"
 
+#include <QFile>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -249,21 +250,13 @@ void YoutubeDownloader::doLoadYoutubeContent(WorkerThread &thread)
 {
     if (!changeYoutubeStatus(StatusNew, StatusLoadingInfo) && youtubeStatus() != StatusLoadingInfo)
         return;
-    const QString url = youtubeURL();
-    const QString code = parseYoutubeCodeFromURL(url);
+    const QString code = parseYoutubeCodeFromURL(youtubeURL());
     const QString coverURL = WatchPage::coverURL(code);
 
     HttpClient client([this, &thread] { return thread.isCancelled() || youtubeStatus() == StatusRemoved; });
-    const std::optional<QString> page = decodeUtf8(client.fetch(QUrl(url), MaxPageBytes));
-    const QString content = page.value_or(QString());
-    const QString title = WatchPage::parseYoutubeTitleFromMainContent(content);
-    const QString configuration = WatchPage::parseYoutubeObjectFromMainContent(content);
-    const qint32 duration = WatchPage::parseYoutubeVideoDurationFromObjectContent(configuration);
-    const QString description = WatchPage::parseYoutubeDescriptionFromObjectContent(content);
-    const YoutubeQualityList qualities = YoutubeQuality::youtubeQualityListFromObjectContent(
-        configuration, [&client](const QString &streamURL) { return client.probeSize(QUrl(streamURL)); });
+    const PageReading page = readPage(client);
     const YoutubeQualityPtr chosen = YoutubeQuality::findMorePreferedQualityInList(
-        qualities, VideoTypeMP4, YoutubeVideoQuality(m_preferences.preferedQuality()));
+        page.qualities, VideoTypeMP4, YoutubeVideoQuality(m_preferences.preferedQuality()));
 
     {
         // A removed item keeps nothing of a page that arrives late.
@@ -272,18 +265,53 @@ void YoutubeDownloader::doLoadYoutubeContent(WorkerThread &thread)
             return;
         m_youtubeCode = code;
         m_youtubeCoverURL = coverURL;
-        m_youtubeContent = content;
-        m_youtubeTitle = title;
-        m_objectContent = configuration;
-        m_description = description;
-        m_qualityList = qualities;
+        m_youtubeContent = page.content;
+        m_youtubeTitle = page.title;
+        m_objectContent = page.configuration;
+        m_description = page.description;
+        m_qualityList = page.qualities;
         m_currentQuality = chosen;
-        m_durationInSeconds = duration;
+        m_durationInSeconds = page.duration;
     }
-    const bool failed = content.isEmpty() || code.isEmpty() || title.isEmpty() || configuration.isEmpty();
+    const bool failed = page.content.isEmpty() || code.isEmpty() || page.title.isEmpty() || page.configuration.isEmpty();
     changeYoutubeStatus(StatusLoadingInfo, failed ? StatusInfoFailed : chosen ? StatusReady : StatusNoStream);
     if (const auto views = rowViews())
         views->setCoverURL(coverURL);
+}
+
+YoutubeDownloader::PageReading YoutubeDownloader::readPage(HttpClient &client) const
+{
+    PageReading page;
+    page.content = decodeUtf8(client.fetch(QUrl(youtubeURL()), MaxPageBytes)).value_or(QString());
+    page.title = WatchPage::parseYoutubeTitleFromMainContent(page.content);
+    page.configuration = WatchPage::parseYoutubeObjectFromMainContent(page.content);
+    page.duration = WatchPage::parseYoutubeVideoDurationFromObjectContent(page.configuration);
+    page.description = WatchPage::parseYoutubeDescriptionFromObjectContent(page.content);
+    page.qualities = YoutubeQuality::youtubeQualityListFromObjectContent(
+        page.configuration, [&client](const QString &streamURL) { return client.probeSize(QUrl(streamURL)); });
+    return page;
+}
+
+YoutubeQualityPtr YoutubeDownloader::readStreamAgain(HttpClient &client)
+{
+    const YoutubeQualityPtr old = currentQuality();
+    if (!old)
+        return nullptr;
+    const PageReading page = readPage(client);
+    const auto same = std::find_if(page.qualities.cbegin(), page.qualities.cend(), [&old](const YoutubeQualityPtr &stream) {
+        return stream->youtubeVideoType() == old->youtubeVideoType()
+            && stream->youtubeVideoQuality() == old->youtubeVideoQuality();
+    });
+    if (same == page.qualities.cend())
+        return nullptr;
+    std::lock_guard lock(m_mutex);
+    if (youtubeStatus() == StatusRemoved)
+        return nullptr;
+    m_youtubeContent = page.content;
+    m_objectContent = page.configuration;
+    m_qualityList = page.qualities;
+    m_currentQuality = *same;
+    return *same;
 }
 
 // ---- download
@@ -403,13 +431,18 @@ void YoutubeDownloader::notificationDownloadThreadWillExit()
     if (youtubeStatus() != StatusDownloaded)
         return;
     const OutputFormat format = m_preferences.outputFormat();
+    convertVideo(format, filePathForSaving(format));
+}
+
+void YoutubeDownloader::convertVideo(OutputFormat format, const QString &outputPath)
+{
     if (format != OutputFormat::Mp3 && format != OutputFormat::Wav) {
         changeYoutubeStatus(StatusDownloaded, StatusFinished);
         return;
     }
     startConversion({.outputFormat = format,
                      .videoPath = filePathForDownloading(),
-                     .outputPath = filePathForSaving(format),
+                     .outputPath = outputPath,
                      .coverURL = highQualityCoverURL(),
                      .bitrate = m_preferences.bitrate(),
                      .frequency = m_preferences.frequency(),
@@ -449,20 +482,27 @@ void YoutubeDownloader::removeObject()
     removeAll({shared_from_this()});
 }
 
-void YoutubeDownloader::removeAll(const QList<std::shared_ptr<YoutubeDownloader>> &all)
+void YoutubeDownloader::removeAll(const QList<std::shared_ptr<YoutubeDownloader>> &all, PartialFiles partialFiles)
 {
     QList<std::shared_ptr<YoutubeDownloader>> items;
     for (const auto &item : all) {
-        if (!item->m_removing.exchange(true))
-            items.append(item);
+        if (item->m_removing.exchange(true))
+            continue;
+        item->m_keepPartialFile = partialFiles == PartialFiles::Keep;
+        items.append(item);
     }
     for (const auto &item : items)
         item->stopThreads();
     const auto deadline = std::chrono::steady_clock::now() + RemovalTimeLimit;
     for (const auto &item : items)
         item->waitForThreads(deadline);
-    for (const auto &item : items)
+    for (const auto &item : items) {
+        // A restored download that was never resumed has no thread to
+        // delete its partial file.
+        if (partialFiles == PartialFiles::Delete && !item->partialFilePath().isEmpty())
+            QFile::remove(item->partialFilePath());
         item->leaveList();
+    }
 }
 
 void YoutubeDownloader::stopThreads()
@@ -472,7 +512,7 @@ void YoutubeDownloader::stopThreads()
     // so that a page load storing its fields either finishes first or sees it.
     {
         std::lock_guard lock(m_mutex);
-        m_status = StatusRemoved;
+        m_statusBeforeRemoval = m_status.exchange(StatusRemoved);
     }
     for (WorkerThread *thread : {m_pageThread.get(), m_downloadThread.get()}) {
         if (thread)

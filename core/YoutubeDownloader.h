@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MediaConversion.h"
+#include "SavedList.h"
 #include "StyledText.h"
 #include "VideoDownload.h"
 #include "YoutubeQuality.h"
@@ -16,6 +17,7 @@
 #include <memory>
 #include <mutex>
 
+class HttpClient;
 class WorkerThread;
 class YoutubeDownloaderOwner;
 class YoutubeProgramPreferences;
@@ -37,6 +39,18 @@ public:
     static std::shared_ptr<YoutubeDownloader> create(const QString &youtubeURL,
                                                      std::weak_ptr<YoutubeDownloaderOwner> owner,
                                                      YoutubeProgramPreferences &preferences);
+    // An item as an earlier run kept it, in the status that fits what is on
+    // disk now: a download comes back paused with the bytes of its partial
+    // file, a finished one whose file is gone says so. Nothing starts until
+    // continueRestored().
+    static std::shared_ptr<YoutubeDownloader> restore(const SavedList::Item &saved,
+                                                      std::weak_ptr<YoutubeDownloaderOwner> owner,
+                                                      YoutubeProgramPreferences &preferences);
+    // Takes up the restored item's work: a page that had not loaded loads
+    // again, a conversion converts again; the row gets its cover and bar.
+    void continueRestored();
+    // The item as the saved list keeps it; a removed item as it was before.
+    SavedList::Item savedItem() const;
     ~YoutubeDownloader();
     YoutubeDownloader(const YoutubeDownloader &) = delete;
     YoutubeDownloader &operator=(const YoutubeDownloader &) = delete;
@@ -101,8 +115,17 @@ public:
     // Stops the item's threads (within about a second even when a connection
     // hangs), announces StatusRemoved and leaves the list.
     void removeObject();
-    // The same for many items at once, sharing one time limit: for quitting.
-    static void removeAll(const QList<std::shared_ptr<YoutubeDownloader>> &items);
+    // The same for many items at once, sharing one time limit. Quitting
+    // keeps the partial downloads for the next run.
+    enum class PartialFiles { Delete, Keep };
+    static void removeAll(const QList<std::shared_ptr<YoutubeDownloader>> &items,
+                          PartialFiles partialFiles = PartialFiles::Delete);
+    bool keepsPartialFile() const { return m_keepPartialFile; }
+
+    // On a download thread whose stream address no longer answers: reads
+    // the watch page again and takes the same stream's fresh address. Null
+    // when the page or the stream is gone.
+    YoutubeQualityPtr readStreamAgain(HttpClient &client);
 
     // Fields.
     QString youtubeURL() const;
@@ -196,9 +219,26 @@ private:
     void stopThreads();
     bool waitForThreads(std::chrono::steady_clock::time_point deadline);
     void leaveList();
+    void convertVideo(OutputFormat format, const QString &outputPath);
     void startConversion(const MediaConversion::Job &job, YoutubeStatus from);
 
+    struct PageReading
+    {
+        QString content;
+        QString title;
+        QString configuration;
+        qint32 duration = 0;
+        QString description;
+        YoutubeQualityList qualities;
+    };
+    PageReading readPage(HttpClient &client) const;
+
+    void takeSaved(const SavedList::Item &saved);
+    YoutubeStatus restoredStatus(YoutubeStatus status, const SavedList::Item &saved);
+
     std::atomic<qint32> m_status = StatusNew;
+    std::atomic<qint32> m_statusBeforeRemoval = StatusNew;
+    std::atomic<bool> m_keepPartialFile = false;
     YoutubeProgramPreferences &m_preferences;
     std::atomic<qint32> m_durationInSeconds = 0;
     std::atomic<qint64> m_downloadedBytes = 0;
@@ -230,6 +270,9 @@ private:
     QString m_statusNote;
     std::shared_ptr<YoutubeRowViews> m_rowViews;
     std::shared_ptr<MediaConversion> m_conversion;
+    // The conversion a restored item was in, taken up by continueRestored().
+    OutputFormat m_restoredFormat = OutputFormat::Video;
+    QString m_restoredOutput;
 
     // Touched by the GUI thread only.
     VideoDownload::DownloadPolicy m_downloadPolicy;

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,7 +23,7 @@ QString randomSuffix()
 {
     static const QString Letters = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"_s;
     QString suffix;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < AtomicFile::RandomSuffixLength; ++i)
         suffix.append(Letters.at(QRandomGenerator::global()->bounded(int(Letters.size()))));
     return suffix;
 }
@@ -59,6 +60,41 @@ bool AtomicFile::open()
     }
     m_error = m_file.errorString();
     return false;
+}
+
+bool AtomicFile::adopt(const QString &temporaryPath)
+{
+    if (!isTemporaryOf(m_targetPath, temporaryPath))
+        return false;
+    m_file.setFileName(temporaryPath);
+    if (!QFileInfo(temporaryPath).isFile() || QFileInfo(temporaryPath).isSymLink()
+        || !m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) || !m_file.seek(m_file.size())) {
+        m_file.close();
+        return false;
+    }
+    m_pending = true;
+    return true;
+}
+
+bool AtomicFile::isTemporaryOf(const QString &targetPath, const QString &path)
+{
+    const QFileInfo target(targetPath);
+    const QFileInfo candidate(path);
+    return QDir::cleanPath(candidate.absolutePath()) == QDir::cleanPath(target.absolutePath())
+        && targetNameOf(candidate.fileName()) == target.fileName();
+}
+
+QStringView AtomicFile::targetNameOf(QStringView temporaryName)
+{
+    const qsizetype dot = temporaryName.size() - RandomSuffixLength - 1;
+    if (dot < 1 || temporaryName.at(dot) != u'.')
+        return {};
+    const QStringView suffix = temporaryName.sliced(dot + 1);
+    const bool random = std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9');
+    });
+    return random ? temporaryName.first(dot) : QStringView();
 }
 
 bool AtomicFile::appendCopyOf(const QString &path)
@@ -142,6 +178,12 @@ bool AtomicFile::commit(Replace replace)
     }
     m_pending = false;
     return true;
+}
+
+void AtomicFile::keep()
+{
+    m_file.close();
+    m_pending = false;
 }
 
 void AtomicFile::discard()

@@ -20,7 +20,18 @@ public:
     // Creates the folder if need be, and the temporary file, open for writing
     // without a buffer: what was written is in the file.
     bool open();
+    // Takes up a temporary file an earlier run left, to write on at its end:
+    // only one named as this target's own, beside it. False, with nothing
+    // taken up, for any other file or one that cannot be opened.
+    bool adopt(const QString &temporaryPath);
+    static bool isTemporaryOf(const QString &targetPath, const QString &path);
+    // The name of the file a temporary file of this name was to become;
+    // empty when the name is no temporary file's.
+    static QStringView targetNameOf(QStringView temporaryName);
     QFile &file() { return m_file; }
+    // The temporary file is named after the target plus "." and this many
+    // random characters from [A-Za-z0-9].
+    static constexpr int RandomSuffixLength = 6;
     // Writes all of `data`; false, with the reason in errorString(), when the
     // file system takes less.
     bool write(QByteArrayView data);
@@ -37,6 +48,9 @@ public:
     // target is kept and the new content dropped (still reported as success).
     bool commit(Replace replace = Replace::Always);
     void discard();
+    // Lets go of the temporary file without removing it, for a later run
+    // to adopt.
+    void keep();
 
     // Why the last step failed, the temporary file's own error included.
     QString errorString() const { return m_error.isEmpty() ? m_file.errorString() : m_error; }

@@ -54,6 +54,8 @@ public:
     void pump();
     void cancel();
     bool isDone() const { return m_done; }
+    // The error status (4xx/5xx) the server answered with; 0 when none.
+    int errorStatus() const { return m_errorStatus; }
 
 private:
     void takeHead();

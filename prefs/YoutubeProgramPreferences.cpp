@@ -24,6 +24,7 @@ const QString BitrateKey = u"values.Bitrate"_s;
 const QString ShowQuickOptionsKey = u"values.IsShowQuickOptions"_s;
 const QString FirstLaunchKey = u"values.IsFirstLaunch"_s;
 const QString ShowHintPanelKey = u"values.isShowHintPanel"_s;
+const QString RestoreListKey = u"values.RestoreListAtStart"_s;
 const QString SimultaneousDownloadsKey = u"values.SimultaneousDownloads"_s;
 
 bool isOutputFormat(qint32 value)
@@ -82,6 +83,7 @@ const YoutubeProgramPreferences::BoolSetting YoutubeProgramPreferences::boolSett
     {ShowQuickOptionsKey, &YoutubeProgramPreferences::m_isShowQuickOptions},
     {FirstLaunchKey, &YoutubeProgramPreferences::m_isFirstLaunch},
     {ShowHintPanelKey, &YoutubeProgramPreferences::m_isShowHintPanel},
+    {RestoreListKey, &YoutubeProgramPreferences::m_restoreListAtStart},
 };
 
 const YoutubeProgramPreferences::IntegerSetting YoutubeProgramPreferences::integerSettings[] = {
@@ -145,6 +147,7 @@ QVariantMap YoutubeProgramPreferences::doRegisterDefaults()
     addBoolValueToDictionary(defaults, true, ShowQuickOptionsKey);
     addBoolValueToDictionary(defaults, true, FirstLaunchKey);
     addBoolValueToDictionary(defaults, true, ShowHintPanelKey);
+    addBoolValueToDictionary(defaults, true, RestoreListKey);
     addIntegerValueToDictionary(defaults, 4, SimultaneousDownloadsKey);
     return defaults;
 }

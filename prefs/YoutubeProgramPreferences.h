@@ -13,7 +13,7 @@
 // until something it looks at changes.
 inline constexpr QStringView NOTIFICATION_AUTO_ADD_FROM_PASTEBOARD_CHANGED = u"AutoAddFromPasteboardChangedNotification";
 
-// The program's fourteen settings. Worker threads read them while the GUI
+// The program's fifteen settings. Worker threads read them while the GUI
 // thread edits them, so every field is atomic (the folder path is guarded).
 // Setters change memory only; saveValues() writes all settings to the store.
 class YoutubeProgramPreferences final : public ProgramPreferences
@@ -56,6 +56,8 @@ public:
     void setIsFirstLaunch(bool value) { m_isFirstLaunch = value; }
     bool isShowHintPanel() const { return m_isShowHintPanel; }
     void setIsShowHintPanel(bool value) { m_isShowHintPanel = value; }
+    bool restoreListAtStart() const { return m_restoreListAtStart; }
+    void setRestoreListAtStart(bool value) { m_restoreListAtStart = value; }
     // How many items download at once; the list reads it whenever it starts
     // downloads. The setter brings a value into the range; a stored one
     // outside it reads as the default, 4, as any damaged setting does.
@@ -89,5 +91,6 @@ private:
     std::atomic<bool> m_isShowQuickOptions = true;
     std::atomic<bool> m_isFirstLaunch = true;
     std::atomic<bool> m_isShowHintPanel = true;
+    std::atomic<bool> m_restoreListAtStart = true;
     std::atomic<qint32> m_simultaneousDownloads = 4;
 };

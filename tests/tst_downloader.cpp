@@ -6,6 +6,8 @@
 #include "SiteFixture.h"
 #include "TestRowViews.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 #include <QUrl>
 
@@ -609,7 +611,139 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(ProcessResources::openFiles(), files, 2000);
     }
 
+    // Quitting mid-download keeps the partial file; the next run resumes it
+    // with a range, reading the page again for an address that expired.
+    void quitAndRestoreAskForTheRest()
+    {
+        m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
+        addFaults(m_fixture->site, u"path=/videoplayback,throttle=2000000"_s);
+        const QString listPath = m_fixture->outputPath(u"state/list.json"_s);
+        QList<SavedList::Item> saved;
+        {
+            DownloadList list(m_fixture->preferences);
+            list.saveTo(listPath);
+            const auto item = list.add({watchLink(u"kept"_s)}, m_fixture->outputDir.path()).constFirst();
+            QVERIFY(waitForStatus(item, StatusReady));
+            item->downloadButtonSelector();
+            QTRY_VERIFY_WITH_TIMEOUT(item->downloadedBytes() > 300'000, 10'000);
+            list.close();
+            saved = SavedList::read(SiteFixture::fileBytes(listPath)).items;
+        }
+        QCOMPARE(saved.size(), 1);
+        QCOMPARE(saved[0].status, u"downloading"_s);
+        const QStringList partial = QDir(m_fixture->outputDir.path()).entryList({u"*.mp4.*"_s});
+        QCOMPARE(partial.size(), 1);
+        const qint64 held = QFileInfo(m_fixture->outputPath(partial[0])).size();
+        QVERIFY(held > 300'000 && held < PaddedStreamBytes);
+
+        m_fixture->site.clearFaults();
+        m_fixture->site.clearRequests();
+        addFaults(m_fixture->site, u"path=/videoplayback,times=1,status=403"_s);
+        DownloadList list(m_fixture->preferences);
+        list.restore(saved);
+        const auto item = list.items().constFirst();
+        QCOMPARE(item->youtubeStatus(), StatusDownloadPaused);
+        QCOMPARE(item->downloadedBytes(), held);
+        list.resumeAll();
+        QVERIFY(waitForStatus(item, StatusFinished));
+        QCOMPARE(m_fixture->site.requests(u"/watch"_s).size(), 1);
+        QCOMPARE(m_fixture->site.requests(u"/videoplayback"_s).last().header("range"), "bytes=" + QByteArray::number(held) + '-');
+        QCOMPARE(SiteFixture::fileBytes(item->realyDownloadedFilePath()), m_fixture->streamBytes(18));
+        QCOMPARE(m_fixture->outputEntries(), (QStringList{u"Midnight Lanterns \"Remastered\".mp4"_s, u"state"_s}));
+    }
+
+    void restoredStatuses_data()
+    {
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QStringList>("files"); // made beforehand, in the output folder; %1 is the title
+        QTest::addColumn<QString>("partialFile");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<int>("restored");
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<int>("finally"); // after what the restored item goes on to do
+
+        const QString video = u"%1.mp4"_s;
+        const QString partial = u"%1.mp4.kn23vd"_s;
+        const QString wav = u"%1.wav"_s;
+        const int paused = StatusDownloadPaused;
+        const int finished = StatusFinished;
+        QTest::newRow("finished") << u"finished"_s << QStringList{wav} << QString() << wav << wav << finished << 0LL
+                                  << QString() << finished;
+        QTest::newRow("finished, file gone")
+            << u"finished"_s << QStringList() << QString() << wav << wav << finished << 0LL
+            << u"File not found: "_s + m_fixture->outputPath(wav) << finished;
+        QTest::newRow("downloading") << u"downloading"_s << QStringList{partial} << partial << QString() << QString()
+                                     << paused << 5LL << QString() << paused;
+        QTest::newRow("partial file not its own")
+            << u"download-paused"_s << QStringList{u"notes.txt"_s} << u"notes.txt"_s << QString() << QString() << paused
+            << 0LL << QString() << paused;
+        QTest::newRow("partial file gone, video there")
+            << u"downloading"_s << QStringList{video} << partial << video << QString() << finished << 0LL << QString()
+            << finished;
+        QTest::newRow("converting") << u"converting"_s << QStringList{video} << QString() << video << wav
+                                    << int(StatusConverting) << 0LL << QString() << finished;
+        QTest::newRow("converted, video deleted")
+            << u"convert-paused"_s << QStringList{wav} << QString() << video << wav << finished << 0LL << QString()
+            << finished;
+        QTest::newRow("converting, every file gone")
+            << u"converting"_s << QStringList() << QString() << video << wav << paused << 0LL << QString() << paused;
+        QTest::newRow("loading") << u"loading"_s << QStringList() << QString() << QString() << QString()
+                                 << int(StatusLoadingInfo) << 0LL << QString() << int(StatusReady);
+    }
+
+    // The files on disk decide what a restored item comes back as; removing
+    // it afterwards leaves no temporary file.
+    void restoredStatuses()
+    {
+        QFETCH(QString, status);
+        QFETCH(QStringList, files);
+        QFETCH(QString, partialFile);
+        QFETCH(QString, file);
+        QFETCH(QString, output);
+        QFETCH(int, restored);
+        QFETCH(qint64, bytes);
+        QFETCH(QString, note);
+        QFETCH(int, finally);
+        SavedList::Item saved = readyItem(u"restored"_s);
+        const QByteArray video = m_fixture->streamBytes(18);
+        const auto inFolder = [&](const QString &name) {
+            return name.isEmpty() ? name : m_fixture->outputPath(name.arg(saved.title));
+        };
+        for (const QString &name : files)
+            QVERIFY(SiteFixture::writeFile(inFolder(name), name.endsWith(u".mp4"_s) ? video : "12345"));
+        note = note.arg(saved.title);
+        saved.status = status;
+        saved.partialFile = inFolder(partialFile);
+        saved.file = inFolder(file);
+        saved.format = output.isEmpty() ? -1 : int(OutputFormat::Wav);
+        saved.output = inFolder(output);
+        m_fixture->site.clearRequests();
+
+        DownloadList list(m_fixture->preferences);
+        list.restore({saved});
+        const auto item = list.items().constFirst();
+        QCOMPARE(int(item->youtubeStatus()), restored);
+        QCOMPARE(item->downloadedBytes(), bytes);
+        QCOMPARE(item->statusNote(), note);
+        QVERIFY(waitForStatus(item, YoutubeStatus(finally)));
+        QCOMPARE(m_fixture->site.requests(u"/watch"_s).size(), status == u"loading"_s ? 1 : 0);
+        list.removeAll();
+        QCOMPARE(QDir(m_fixture->outputDir.path()).entryList({u"*.mp4.*"_s}), QStringList());
+    }
+
 private:
+    // What the saved list holds of an item whose page was read.
+    SavedList::Item readyItem(const QString &code)
+    {
+        DownloadList list(m_fixture->preferences);
+        const auto item = list.add({watchLink(code)}, m_fixture->outputDir.path()).constFirst();
+        if (!waitForStatus(item, StatusReady))
+            return {};
+        return item->savedItem();
+    }
+
     std::shared_ptr<YoutubeDownloader> newItem(const QString &link)
     {
         auto item = YoutubeDownloader::create(link, m_owner, m_fixture->preferences);

@@ -36,8 +36,8 @@ private Q_SLOTS:
         QCOMPARE((QVariantList{p.autoAddFromPasteboard(), p.savedFolderPath(), int(p.outputFormat()), p.preferedQuality(),
                                p.deleteInputFileAfterConvert(), p.saveID3Tags(), p.writeDescrptionToID3Tags(), int(p.soundMode()),
                                p.frequency(), p.bitrate(), p.isShowQuickOptions(), p.isFirstLaunch(), p.isShowHintPanel(),
-                               p.simultaneousDownloads()}),
-                 (QVariantList{true, u"~/Movies/"_s, 0, 1, false, true, true, 0, 44100, 320, true, true, true, 4}));
+                               p.simultaneousDownloads(), p.restoreListAtStart()}),
+                 (QVariantList{true, u"~/Movies/"_s, 0, 1, false, true, true, 0, 44100, 320, true, true, true, 4, true}));
         // Defaults stay in memory: nothing is written by merely loading.
         QVERIFY(!QFile::exists(m_path));
     }
@@ -61,8 +61,9 @@ private Q_SLOTS:
                                     u"values.DeleteInputFileAfterConvert"_s, u"values.Frequency"_s,
                                     u"values.IsFirstLaunch"_s, u"values.IsShowQuickOptions"_s,
                                     u"values.LastSavedFolderPath"_s, u"values.OutputFormatItemIndex"_s,
-                                    u"values.PreferedQuality"_s, u"values.SaveID3Tags"_s, u"values.SimultaneousDownloads"_s,
-                                    u"values.SoundMode"_s, u"values.WriteDescrptionToID3Tags"_s, u"values.isShowHintPanel"_s}));
+                                    u"values.PreferedQuality"_s, u"values.RestoreListAtStart"_s, u"values.SaveID3Tags"_s,
+                                    u"values.SimultaneousDownloads"_s, u"values.SoundMode"_s,
+                                    u"values.WriteDescrptionToID3Tags"_s, u"values.isShowHintPanel"_s}));
         QCOMPARE(stored.value(u"values.Bitrate"_s).toInt(), 192);
         QCOMPARE(stored.value(u"values.LastSavedFolderPath"_s).toString(), u"/home/u/Music ü"_s);
         QCOMPARE(stored.value(u"values.isShowHintPanel"_s).toBool(), false);

@@ -1,8 +1,12 @@
+#include "LeftoverFiles.h"
+#include "ListKeeper.h"
 #include "ListSaver.h"
 #include "SavedList.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,9 +25,24 @@ const SavedList::Item First{.link = u"http://www.youtube.com/watch?v=Qw7ZnL0bV4c
                             .status = u"downloading"_s,
                             .folder = u"/home/u/Music/"_s,
                             .partialFile = u"/home/u/Music/Northern.mp4.kn23vd"_s,
-                            .bytesHeld = 4'294'967'296};
+                            .bytesHeld = 4'294'967'296,
+                            .downloadSeconds = 12.5,
+                            .format = 1,
+                            .output = u"/home/u/Music/Northern.mp3"_s};
 const SavedList::Item Second{.link = u"http://youtu.be/Hx5yTq8eRn2"_s, .status = u"finished"_s,
                              .file = u"/home/u/Music/Quiet.mp3"_s};
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 } // namespace
 
@@ -49,6 +68,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("damaged");
 
         const QByteArray whole = SavedList::write({First, Second});
+        QTest::newRow("whole") << whole << 2 << false;
         QTest::newRow("empty") << QByteArray() << 0 << false;
         QTest::newRow("cut in the last line") << whole.chopped(9) << 1 << true;
         QTest::newRow("cut after a line") << whole.left(whole.indexOf('\n', 20) + 1) << 1 << false;
@@ -57,15 +77,31 @@ private Q_SLOTS:
                                           << true;
         QTest::newRow("newer version") << QByteArray(whole).replace("{\"version\":1}", "{\"version\":2}") << 0 << true;
         QTest::newRow("not a list") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << 0 << true;
+        // A folder where the file should be: it cannot be read.
+        QTest::newRow("unreadable") << QByteArray("folder") << 0 << true;
     }
 
+    // What can be read comes back; a damaged file is moved aside whole.
     void damagedLists()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, items);
-        const SavedList::Contents contents = SavedList::read(bytes);
-        QCOMPARE(contents.items, (QList{First, Second}.first(items)));
-        QTEST(contents.damaged, "damaged");
+        QFETCH(bool, damaged);
+        const QTemporaryDir folder;
+        const QString path = folder.filePath(u"list.json"_s);
+        if (bytes == "folder")
+            QVERIFY(QDir().mkpath(path + u"/inside"_s));
+        else
+            QVERIFY(writeFile(path, bytes));
+        const ListKeeper::Reading reading = ListKeeper(folder.path()).read();
+        QCOMPARE(reading.items, (QList{First, Second}.first(items)));
+        const QStringList aside = QDir(folder.path()).entryList({u"list.json.damaged-*"_s});
+        QCOMPARE(aside.size(), damaged ? 1 : 0);
+        QCOMPARE(QFileInfo::exists(path), !damaged);
+        if (damaged) {
+            QCOMPARE(reading.damagedKeptAs, folder.filePath(aside[0]));
+            QVERIFY(bytes == "folder" || readFile(reading.damagedKeptAs) == bytes);
+        }
     }
 
     // Saves pile up while one is written; the file ends with the newest.
@@ -83,15 +119,74 @@ private Q_SLOTS:
             QVERIFY(saver.flush());
             SavedList::Item newest = Second;
             newest.note = u"199"_s;
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(SavedList::read(file.readAll()).items, (QList{First, newest}));
+            QCOMPARE(SavedList::read(readFile(path)).items, (QList{First, newest}));
             saver.save({Second});
         }
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(SavedList::read(file.readAll()).items, QList{Second});
+        QCOMPARE(SavedList::read(readFile(path)).items, QList{Second});
         QCOMPARE(QDir(folder.filePath(u"state"_s)).entryList(QDir::Files), QStringList{u"list"_s});
+    }
+
+    // What a crash left behind goes; claimed files, look-alikes, folders and
+    // links stay, and so does everything outside the folder swept.
+    void sweepLeftovers_data()
+    {
+        QTest::addColumn<QString>("folder"); // relative to the current folder
+        QTest::addColumn<QStringList>("finalNames");
+        QTest::addColumn<QStringList>("claimed");
+        QTest::addColumn<QStringList>("removed");
+
+        const QStringList media{u"*.mp4"_s, u"*.flv"_s, u"*.mp3"_s, u"*.wav"_s};
+        const QStringList unclaimed{u".Dot.wav.a1b2c3"_s, u"My Song.mp4.kn23vd"_s};
+        QTest::newRow("output folder") << u"out"_s << media
+                                       << QStringList{u"out//My Song.mp3.Q7xP0a"_s, u"out/./Gone.mp4.abcdef"_s} << unclaimed;
+        QTest::newRow("claimed through a link") << u"linked/"_s << media << QStringList{u"out/My Song.mp3.Q7xP0a"_s}
+                                                << unclaimed;
+        QTest::newRow("state folder") << u"out"_s << QStringList{u"list.json"_s} << QStringList() << QStringList{u"list.json.aB3dE9"_s};
+        QTest::newRow("no folder") << QString() << media << QStringList() << QStringList();
+    }
+
+    void sweepLeftovers()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QStringList, finalNames);
+        QFETCH(QStringList, claimed);
+        QFETCH(QStringList, removed);
+        const QTemporaryDir root;
+        const QDir dir(root.path());
+        QStringList left{u".Dot.wav.a1b2c3"_s,    u".mp4.abcdef"_s,        u"My Song.mp3.Q7xP0a"_s,
+                         u"My Song.mp4"_s,        u"My Song.mp4.abc-ef"_s, u"My Song.mp4.abcdefg"_s,
+                         u"My Song.mp4.kn23vd"_s, u"Old.MP4.abcdef"_s,     u"list.json.aB3dE9"_s,
+                         u"mylist.json.aB3dE9"_s, u"notes.txt.abcdef"_s};
+        QVERIFY(dir.mkpath(u"out/Folder.mp4.abcdef"_s));
+        for (const QString &name : left + QStringList{u"../Outside.mp4.abcdef"_s})
+            QVERIFY(QFile(dir.filePath(u"out/"_s + name)).open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(dir.filePath(u"Outside.mp4.abcdef"_s), dir.filePath(u"out/Link.mp4.abcdef"_s)));
+        QVERIFY(QFile::link(dir.filePath(u"out"_s), dir.filePath(u"linked"_s)));
+        left << u"Folder.mp4.abcdef"_s << u"Link.mp4.abcdef"_s;
+
+        // The current folder holds a matching file of its own, which only a
+        // sweep of the wrong folder would find.
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(root.path()));
+        const auto restore = qScopeGuard([&previous] { QDir::setCurrent(previous); });
+        QSet<QString> claims;
+        for (const QString &path : claimed)
+            claims.insert(root.path() + u'/' + path);
+        QStringList gone = LeftoverFiles::sweep(folder, finalNames, claims);
+
+        QStringList expected;
+        for (const QString &name : removed) {
+            left.removeOne(name);
+            expected.append(QDir::currentPath() + u'/' + QDir::cleanPath(folder) + u'/' + name);
+        }
+        gone.sort();
+        QCOMPARE(gone, expected);
+        QStringList found =
+            QDir(dir.filePath(u"out"_s)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        found.sort();
+        left.sort();
+        QCOMPARE(found, left);
+        QVERIFY(QFile::exists(dir.filePath(u"Outside.mp4.abcdef"_s)));
     }
 
     void saverSaysWhenItFails()

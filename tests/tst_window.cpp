@@ -605,6 +605,7 @@ private Q_SLOTS:
         QCOMPARE(ui.spinSimultaneousDownloads->value(), 4);
         QVERIFY(ui.checkAutoAddFromPasteboard->isChecked() && ui.checkInsertTags->isChecked());
         QVERIFY(ui.checkInsertDescriptionInTag->isChecked() && !ui.checkDeleteOriginal->isChecked());
+        QVERIFY(ui.checkRestoreListAtStart->isChecked());
         QVERIFY(ui.btnGeneralOptions->isChecked() && !ui.btnOutputFormatsOptions->isChecked());
 
         // A pick is stored at once.
@@ -647,6 +648,7 @@ private Q_SLOTS:
         Ui::Preferences &ui = window.ui();
         QTRY_VERIFY(window.isVisible());
         ui.checkAutoAddFromPasteboard->setChecked(false);
+        ui.checkRestoreListAtStart->setChecked(false);
         ui.savedFolderPath->chooseFolder(folder);
         pick(ui.preferedQuality, 3);
         pick(ui.outputFormat, 1);
@@ -675,8 +677,9 @@ private Q_SLOTS:
                                       u"values.DeleteInputFileAfterConvert=true"_s, u"values.Frequency=22050"_s,
                                       u"values.IsFirstLaunch=true"_s, u"values.IsShowQuickOptions=true"_s,
                                       u"values.LastSavedFolderPath="_s + folder, u"values.OutputFormatItemIndex=1"_s,
-                                      u"values.PreferedQuality=5"_s, u"values.SaveID3Tags=false"_s,
-                                      u"values.SimultaneousDownloads=7"_s, u"values.SoundMode=1"_s, u"values.WriteDescrptionToID3Tags=false"_s,
+                                      u"values.PreferedQuality=5"_s, u"values.RestoreListAtStart=false"_s,
+                                      u"values.SaveID3Tags=false"_s, u"values.SimultaneousDownloads=7"_s,
+                                      u"values.SoundMode=1"_s, u"values.WriteDescrptionToID3Tags=false"_s,
                                       u"values.isShowHintPanel=true"_s}));
     }
 

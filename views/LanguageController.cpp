@@ -81,6 +81,7 @@ void LanguageController::fillPreferencesWindowLanguageStrings()
         {u"tabPreferencesGeneralOptions", 85},
         {u"tabPreferencesFormatOptions", 87},
         {u"checkAutoAddFromPasteboard", 88},
+        {u"checkRestoreListAtStart", 255},
         {u"txtPreferencesWAVNoAdditionalSettings", 99},
         {u"txtPreferencesBitrate", 102},
         {u"txtPreferencesSoundMode", 101},

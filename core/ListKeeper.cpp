@@ -1,0 +1,80 @@
+#include "ListKeeper.h"
+
+#include "DownloadList.h"
+#include "LeftoverFiles.h"
+#include "OutputFileName.h"
+#include "YoutubeProgramPreferences.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+using namespace Qt::Literals::StringLiterals;
+
+QString ListKeeper::standardFolder()
+{
+    // Qt 6.4 has no StateLocation: the XDG rule, by hand.
+    QString base = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::homePath() + u"/.local/state"_s;
+    return base + u"/vantrel"_s;
+}
+
+ListKeeper::ListKeeper(const QString &folder)
+    : m_folder(folder), m_lock(folder + u"/list.lock"_s)
+{
+    // A lock whose program is gone (a crash) is taken over.
+    m_keeps = QDir().mkpath(folder) && m_lock.tryLock(0);
+}
+
+QString ListKeeper::listPath() const
+{
+    return m_folder + u"/list.json"_s;
+}
+
+ListKeeper::Reading ListKeeper::read() const
+{
+    Reading reading;
+    QFile file(listPath());
+    if (!file.exists())
+        return reading;
+    const bool opened = file.open(QIODevice::ReadOnly);
+    const SavedList::Contents contents = SavedList::read(opened ? file.readAll() : QByteArray());
+    reading.items = contents.items;
+    if (opened && file.error() == QFileDevice::NoError && !contents.damaged)
+        return reading;
+    file.close();
+    const QString aside = listPath() + u".damaged-"_s
+        + QDateTime::currentDateTime().toString(u"yyyyMMdd-HHmmss"_s);
+    reading.damagedKeptAs = QFile::rename(listPath(), aside) ? aside : listPath();
+    return reading;
+}
+
+QString ListKeeper::takeUp(DownloadList &list, const YoutubeProgramPreferences &preferences) const
+{
+    const Reading reading = read();
+    const bool restoring = preferences.restoreListAtStart();
+    removeLeftovers(reading.items, restoring, preferences.savedFolderPath());
+    if (restoring)
+        list.restore(reading.items);
+    list.saveTo(listPath());
+    return reading.damagedKeptAs;
+}
+
+// Before anything downloads: every temporary file of our kind found now is
+// from a run that ended.
+void ListKeeper::removeLeftovers(const QList<SavedList::Item> &items, bool claimed, const QString &defaultFolder) const
+{
+    QSet<QString> folders{OutputFileName::expandedFolder(defaultFolder)};
+    QSet<QString> partialFiles;
+    for (const SavedList::Item &item : items) {
+        folders.insert(OutputFileName::expandedFolder(item.folder.isEmpty() ? defaultFolder : item.folder));
+        if (claimed && !item.partialFile.isEmpty())
+            partialFiles.insert(item.partialFile);
+    }
+    for (const QString &folder : std::as_const(folders))
+        LeftoverFiles::sweep(folder, {u"*.mp4"_s, u"*.flv"_s, u"*.mp3"_s, u"*.wav"_s}, partialFiles);
+    LeftoverFiles::sweep(m_folder, {u"list.json"_s}, {});
+}

@@ -1,0 +1,141 @@
+// How an item goes into the saved list and comes back from it.
+
+#include "YoutubeDownloader.h"
+
+#include "AtomicFile.h"
+#include "StringUtils.h"
+#include "WatchPage.h"
+#include "YoutubeProgramPreferences.h"
+#include "YoutubeRowViews.h"
+
+#include <QFileInfo>
+
+namespace {
+
+bool isOutputFormat(qint32 format)
+{
+    return format >= qint32(OutputFormat::Video) && format <= qint32(OutputFormat::Wav);
+}
+
+} // namespace
+
+SavedList::Item YoutubeDownloader::savedItem() const
+{
+    const YoutubeQualityPtr stream = currentQuality();
+    const auto running = conversion();
+    const YoutubeStatus status = youtubeStatus();
+    return {.link = youtubeURL(),
+            .code = youtubeCode(),
+            .title = youtubeTitle(),
+            .description = descriptionText(),
+            .durationSeconds = durationInSeconds(),
+            .streamType = stream ? qint32(stream->youtubeVideoType()) : 0,
+            .streamQuality = stream ? qint32(stream->youtubeVideoQuality()) : 0,
+            .streamURL = stream ? stream->videoURL() : QString(),
+            .streamBytes = stream ? stream->fileContentSize() : 0,
+            .status = youtubeStatusName(status == StatusRemoved ? YoutubeStatus(m_statusBeforeRemoval.load()) : status),
+            .note = statusNote(),
+            .folder = savedFolderPath(),
+            .file = realyDownloadedFilePath(),
+            .partialFile = partialFilePath(),
+            .bytesHeld = downloadedBytes(),
+            .downloadSeconds = downloadTime(),
+            .format = running ? qint32(running->job().outputFormat) : -1,
+            .output = running ? running->job().outputPath : QString()};
+}
+
+std::shared_ptr<YoutubeDownloader> YoutubeDownloader::restore(const SavedList::Item &saved,
+                                                              std::weak_ptr<YoutubeDownloaderOwner> owner,
+                                                              YoutubeProgramPreferences &preferences)
+{
+    std::shared_ptr<YoutubeDownloader> item(new YoutubeDownloader(saved.link, std::move(owner), preferences));
+    item->takeSaved(saved);
+    return item;
+}
+
+// Before the item is shared: no lock, no announcement.
+void YoutubeDownloader::takeSaved(const SavedList::Item &saved)
+{
+    const YoutubeStatus status = youtubeStatusFromName(saved.status).value_or(StatusLoadingInfo);
+    m_savedFolderPath = saved.folder;
+    // Without what its page said, the item can only read it again.
+    const bool streamNeeded = status != StatusNoStream && status != StatusInfoFailed && status != StatusFinished;
+    if (status == StatusNew || status == StatusLoadingInfo || status == StatusInvalid || status == StatusRemoved
+        || saved.code.isEmpty() || saved.title.isEmpty() || (streamNeeded && saved.streamURL.isEmpty())) {
+        m_status = StatusLoadingInfo;
+        return;
+    }
+    m_wasContentDownloaded = true;
+    m_youtubeCode = saved.code;
+    m_youtubeCoverURL = WatchPage::coverURL(saved.code);
+    m_youtubeTitle = saved.title;
+    m_description = saved.description;
+    m_durationInSeconds = saved.durationSeconds;
+    if (!saved.streamURL.isEmpty()) {
+        m_currentQuality = std::make_shared<YoutubeQuality>(YoutubeVideoType(saved.streamType),
+                                                            YoutubeVideoQuality(saved.streamQuality), saved.streamURL,
+                                                            saved.streamBytes);
+        m_qualityList = {m_currentQuality};
+    }
+    m_statusNote = saved.note;
+    m_downloadTime = saved.downloadSeconds;
+    m_restoredFormat = isOutputFormat(saved.format) ? OutputFormat(saved.format) : m_preferences.outputFormat();
+    m_restoredOutput = saved.output;
+    m_status = restoredStatus(status, saved);
+}
+
+YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const SavedList::Item &saved)
+{
+    switch (status) {
+    case StatusNoStream:
+    case StatusInfoFailed:
+        return status;
+    case StatusFinished:
+        m_realyDownloadedFilePath = saved.file;
+        if (!QFileInfo(saved.file).isFile())
+            m_statusNote = StringUtils::langStr(257).arg(saved.file);
+        return status;
+    default:
+        break;
+    }
+    if (status == StatusReady)
+        return status;
+    // Downloading or after: the files on disk tell how far the work got.
+    const QString video = saved.file != saved.output ? saved.file : QString();
+    if (AtomicFile::isTemporaryOf(videoFilePath(m_currentQuality->youtubeVideoType()), saved.partialFile)
+        && QFileInfo(saved.partialFile).isFile()) {
+        m_partialFilePath = saved.partialFile;
+        m_downloadedBytes = QFileInfo(saved.partialFile).size();
+        return StatusDownloadPaused;
+    }
+    if (!video.isEmpty() && QFileInfo(video).isFile()) {
+        m_realyDownloadedFilePath = video;
+        return StatusDownloaded;
+    }
+    // The video goes only once the output is tagged.
+    if (!saved.output.isEmpty() && QFileInfo(saved.output).isFile()) {
+        m_realyDownloadedFilePath = saved.output;
+        return StatusFinished;
+    }
+    m_downloadTime = 0;
+    return StatusDownloadPaused;
+}
+
+void YoutubeDownloader::continueRestored()
+{
+    const YoutubeStatus status = youtubeStatus();
+    if (status == StatusLoadingInfo) {
+        loadYoutubeContent();
+        return;
+    }
+    if (const auto views = rowViews()) {
+        views->setCoverURL(youtubeCoverURL());
+        if (status == StatusDownloadPaused && downloadedBytes() > 0) {
+            views->initProgressIndicator(streamSize());
+            views->setProgressValue(downloadedBytes());
+        }
+    }
+    if (status == StatusDownloaded)
+        convertVideo(m_restoredFormat,
+                     m_restoredOutput.isEmpty() ? filePathForSaving(m_restoredFormat) : m_restoredOutput);
+}
