@@ -301,11 +301,17 @@ void CrashCell::check(QStringList problems)
 // The folder and the list as they were at a moment, for a cell that fails.
 void CrashCell::record(const QString &moment)
 {
+    const QJsonObject item = m_list.item(Link);
+    const auto name = [&item](const QString &field) { return QFileInfo(item.value(field).toString()).fileName(); };
+    const QString list = !m_list.exists() ? u"absent"_s
+        : item.isEmpty()                  ? u"without the item"_s
+                                          : u"status %1, bytesHeld %2, partialFile \"%3\", file \"%4\", output \"%5\""_s.arg(
+                                              item.value(u"status"_s).toString(),
+                                              QString::number(item.value(u"bytesHeld"_s).toInteger()), name(u"partialFile"_s),
+                                              name(u"file"_s), name(u"output"_s));
     const QStringList listParts = TemporaryFiles::of(m_home.stateFolder(), u"list.json"_s);
-    const QByteArray line = m_list.line(Link);
-    m_outcome.details.append(u"%1: folder [%2]; list %3%4"_s.arg(
-        moment, m_home.outputEntries().join(u", "_s),
-        !m_list.exists() ? u"absent"_s : line.isEmpty() ? u"without the item"_s : QString::fromUtf8(line),
+    m_outcome.details.append(u"%1: folder [%2]; list: %3%4"_s.arg(
+        moment, m_home.outputEntries().join(u", "_s), list,
         listParts.isEmpty() ? QString() : u"; beside it "_s + listParts.join(u", "_s)));
 }
 
