@@ -154,10 +154,7 @@ std::optional<QString> CrashCell::reachPoint(ProgramRun &program)
         break;
     }
     case CrashPoint::Converting:
-        reached = [this] {
-            const QStringList parts = TemporaryFiles::of(m_home.outputFolder(), m_title + u".mp3"_s);
-            return !parts.isEmpty() && QFileInfo(m_home.outputFolder() + u'/' + parts.constFirst()).size() > 0;
-        };
+        reached = [this] { return TemporaryFiles::sizeOf(m_home.outputFolder(), m_title + u".mp3"_s).value_or(0) > 0; };
         break;
     case CrashPoint::Tagging:
         reached = [this] { return siteWasAsked(u"/vi/%1/hqdefault.jpg"_s.arg(Code)); };
@@ -199,18 +196,16 @@ void CrashCell::describeKill()
                               .arg(partialState());
         break;
     case CrashPoint::Converting: {
-        const QStringList parts = TemporaryFiles::of(m_home.outputFolder(), m_title + u".mp3"_s);
-        m_outcome.where = parts.isEmpty() ? u"MP3 done already"_s
-                                          : u"MP3 at %1"_s.arg(bytes(QFileInfo(m_home.outputFolder() + u'/' + parts.constFirst()).size()));
+        const std::optional<qint64> written = TemporaryFiles::sizeOf(m_home.outputFolder(), m_title + u".mp3"_s);
+        m_outcome.where = written ? u"MP3 at "_s + bytes(*written) : u"MP3 done already"_s;
         break;
     }
     case CrashPoint::Tagging:
         m_outcome.where = u"cover asked"_s;
         break;
     case CrashPoint::ListWrite: {
-        const QStringList parts = TemporaryFiles::of(m_home.stateFolder(), u"list.json"_s);
-        m_outcome.where = parts.isEmpty() ? u"missed: the write had ended"_s
-                                          : u"hit: %1 left at %2"_s.arg(parts.constFirst(), bytes(QFileInfo(m_home.stateFolder() + u'/' + parts.constFirst()).size()));
+        const std::optional<qint64> written = TemporaryFiles::sizeOf(m_home.stateFolder(), u"list.json"_s);
+        m_outcome.where = written ? u"hit: list.json.XXXXXX left at "_s + bytes(*written) : u"missed: the write had ended"_s;
         break;
     }
     }
@@ -222,9 +217,8 @@ void CrashCell::describeKill()
 // What the program holds of the video on disk.
 QString CrashCell::partialState() const
 {
-    const QStringList parts = TemporaryFiles::of(m_home.outputFolder(), m_title + u".mp4"_s);
-    if (!parts.isEmpty())
-        return u"held %1"_s.arg(bytes(QFileInfo(m_home.outputFolder() + u'/' + parts.constFirst()).size()));
+    if (const std::optional<qint64> held = TemporaryFiles::sizeOf(m_home.outputFolder(), m_title + u".mp4"_s))
+        return u"held "_s + bytes(*held);
     return QFileInfo::exists(m_home.outputFolder() + u'/' + m_title + u".mp4"_s) ? u"video complete"_s : u"nothing held"_s;
 }
 

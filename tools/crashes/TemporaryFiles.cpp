@@ -1,30 +1,25 @@
 #include "TemporaryFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace TemporaryFiles {
 
-namespace {
-
-QStringList matching(const QString &folder, const QString &pattern)
+QStringList of(const QString &folder, const QString &targetName)
 {
-    const QRegularExpression name(u"^%1\\.[A-Za-z0-9]{6}$"_s.arg(pattern));
+    const QRegularExpression name(u"^%1\\.[A-Za-z0-9]{6}$"_s.arg(QRegularExpression::escape(targetName)));
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(name);
 }
 
-} // namespace
-
-QStringList of(const QString &folder, const QString &targetName)
+std::optional<qint64> sizeOf(const QString &folder, const QString &targetName)
 {
-    return matching(folder, QRegularExpression::escape(targetName));
-}
-
-QStringList all(const QString &folder)
-{
-    return matching(folder, u".+\\.(mp4|mp3|wav|json)"_s);
+    const QStringList names = of(folder, targetName);
+    if (names.isEmpty())
+        return std::nullopt;
+    return QFileInfo(folder + u'/' + names.constFirst()).size();
 }
 
 } // namespace TemporaryFiles
