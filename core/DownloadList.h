@@ -47,7 +47,8 @@ public:
     void remove(const Items &items);
     void removeAll();
     // Quitting: stops every item within a few seconds like removeAll(), but
-    // keeps the partial files, and the list as it was, for the next run.
+    // a kept list (see saveTo()) keeps the partial files, and the list as it
+    // was, for the next run.
     void close();
     // The items an earlier run kept, after those already listed, each in the
     // status its files on disk allow; pages that had not loaded load again.

@@ -405,6 +405,10 @@ void YoutubeDownloader::resume()
     if (changeYoutubeStatus(StatusDownloadPaused, StatusDownloading))
         return;
     const auto paused = conversion();
+    if (!paused && youtubeStatus() == StatusConvertPaused) {
+        convertRestored(StatusConvertPaused);
+        return;
+    }
     if (!paused || youtubeStatus() != StatusConvertPaused || paused->resumeIfRunning(*this))
         return;
     // A conversion that succeeded is finishing; one that failed is tried
@@ -431,13 +435,13 @@ void YoutubeDownloader::notificationDownloadThreadWillExit()
     if (youtubeStatus() != StatusDownloaded)
         return;
     const OutputFormat format = m_preferences.outputFormat();
-    convertVideo(format, filePathForSaving(format));
+    convertVideo(format, filePathForSaving(format), StatusDownloaded);
 }
 
-void YoutubeDownloader::convertVideo(OutputFormat format, const QString &outputPath)
+void YoutubeDownloader::convertVideo(OutputFormat format, const QString &outputPath, YoutubeStatus from)
 {
     if (format != OutputFormat::Mp3 && format != OutputFormat::Wav) {
-        changeYoutubeStatus(StatusDownloaded, StatusFinished);
+        changeYoutubeStatus(from, StatusFinished);
         return;
     }
     startConversion({.outputFormat = format,
@@ -447,7 +451,7 @@ void YoutubeDownloader::convertVideo(OutputFormat format, const QString &outputP
                      .bitrate = m_preferences.bitrate(),
                      .frequency = m_preferences.frequency(),
                      .soundMode = m_preferences.soundMode()},
-                    StatusDownloaded);
+                    from);
 }
 
 void YoutubeDownloader::startConversion(const MediaConversion::Job &job, YoutubeStatus from)

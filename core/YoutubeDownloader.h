@@ -219,7 +219,8 @@ private:
     void stopThreads();
     bool waitForThreads(std::chrono::steady_clock::time_point deadline);
     void leaveList();
-    void convertVideo(OutputFormat format, const QString &outputPath);
+    void convertVideo(OutputFormat format, const QString &outputPath, YoutubeStatus from);
+    void convertRestored(YoutubeStatus from);
     void startConversion(const MediaConversion::Job &job, YoutubeStatus from);
 
     struct PageReading

@@ -58,10 +58,13 @@ void YoutubeDownloader::takeSaved(const SavedList::Item &saved)
 {
     const YoutubeStatus status = youtubeStatusFromName(saved.status).value_or(StatusLoadingInfo);
     m_savedFolderPath = saved.folder;
-    // Without what its page said, the item can only read it again.
-    const bool streamNeeded = status != StatusNoStream && status != StatusInfoFailed && status != StatusFinished;
-    if (status == StatusNew || status == StatusLoadingInfo || status == StatusInvalid || status == StatusRemoved
-        || saved.code.isEmpty() || saved.title.isEmpty() || (streamNeeded && saved.streamURL.isEmpty())) {
+    // A page that failed stays failed; without what a page said, any other
+    // item can only read it again.
+    const bool failed = status == StatusNoStream || status == StatusInfoFailed;
+    if (!failed
+        && (status == StatusNew || status == StatusLoadingInfo || status == StatusInvalid || status == StatusRemoved
+            || saved.code.isEmpty() || saved.title.isEmpty()
+            || (status != StatusFinished && saved.streamURL.isEmpty()))) {
         m_status = StatusLoadingInfo;
         return;
     }
@@ -110,7 +113,8 @@ YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const Save
     }
     if (!video.isEmpty() && QFileInfo(video).isFile()) {
         m_realyDownloadedFilePath = video;
-        return StatusDownloaded;
+        // Paused by the user, it waits for Resume.
+        return status == StatusConvertPaused ? status : StatusDownloaded;
     }
     // The video goes only once the output is tagged.
     if (!saved.output.isEmpty() && QFileInfo(saved.output).isFile()) {
@@ -136,6 +140,11 @@ void YoutubeDownloader::continueRestored()
         }
     }
     if (status == StatusDownloaded)
-        convertVideo(m_restoredFormat,
-                     m_restoredOutput.isEmpty() ? filePathForSaving(m_restoredFormat) : m_restoredOutput);
+        convertRestored(StatusDownloaded);
+}
+
+void YoutubeDownloader::convertRestored(YoutubeStatus from)
+{
+    convertVideo(m_restoredFormat, m_restoredOutput.isEmpty() ? filePathForSaving(m_restoredFormat) : m_restoredOutput,
+                 from);
 }

@@ -28,7 +28,7 @@ values.IsFirstLaunch=false
 values.OutputFormatItemIndex=1
 values.LastSavedFolderPath=$music
 CONF
-export XDG_CONFIG_HOME=$work/config HOME=$work
+export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state HOME=$work
 
 "$build/tools/sample-site/vantrel-sample-site" --port 0 --media "$build/sample-media" > "$work/site.log" &
 site=$!

@@ -686,6 +686,8 @@ private Q_SLOTS:
             << finished;
         QTest::newRow("converting") << u"converting"_s << QStringList{video} << QString() << video << wav
                                     << int(StatusConverting) << 0LL << QString() << finished;
+        QTest::newRow("conversion paused") << u"convert-paused"_s << QStringList{video} << QString() << video << wav
+                                           << int(StatusConvertPaused) << 0LL << QString() << int(StatusConvertPaused);
         QTest::newRow("converted, video deleted")
             << u"convert-paused"_s << QStringList{wav} << QString() << video << wav << finished << 0LL << QString()
             << finished;

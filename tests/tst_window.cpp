@@ -1063,7 +1063,86 @@ private Q_SLOTS:
         QCOMPARE(m_fixture->outputEntries(), QStringList{QFileInfo(converting->filePathForDownloading()).fileName()});
     }
 
+    // Quitting with items in every state and starting again: the same rows
+    // in the same order, downloads back paused with their bytes, and Resume
+    // finishes every one.
+    void quitAndStartAgain()
+    {
+        const QTemporaryDir state;
+        controller().keepList(state.path());
+        m_fixture->preferences.setSimultaneousDownloads(2);
+        Item first = added(u"keptFinished"_s);
+        QVERIFY(startWhenReady(first));
+        QVERIFY(waitForStatus(first, StatusFinished));
+        // An encoder that never reads keeps conversions going.
+        const StandInProgram lame(u"lame"_s, "sleep 60");
+        qputenv("PATH", lame.searchPath());
+        m_fixture->preferences.setOutputFormat(OutputFormat::Mp3);
+        for (const QString &code : {u"keptConvert"_s, u"keptConvPause"_s}) {
+            QVERIFY(startWhenReady(added(code)));
+            QVERIFY(waitForStatus(list().constLast(), StatusConverting));
+        }
+        list().constLast()->pause();
+        throttleStreams();
+        for (const QString &code : {u"keptPaused"_s, u"keptLoading1"_s, u"keptLoading2"_s, u"keptWaiting"_s}) {
+            QVERIFY(startWhenReady(added(code)));
+            if (code != u"keptWaiting"_s)
+                QTRY_VERIFY(list().constLast()->downloadedBytes() > 0);
+            if (code == u"keptPaused"_s)
+                list().constLast()->pause();
+        }
+        QTRY_COMPARE(list().constLast()->placeInLine(), 0);
+        QVERIFY(waitForStatus(added(u"keptReady"_s), StatusReady));
+        m_fixture->site.setPage(u"keptBroken"_s, "no page");
+        QVERIFY(waitForStatus(added(u"keptBroken"_s), StatusInfoFailed));
+        m_fixture->site.addFault(SiteFault::parse(u"path=/watch,stall-after=0"_s).value());
+        added(u"keptPage"_s);
+        const QStringList before = links();
+
+        m_window.reset();
+        qputenv("PATH", m_path);
+        m_fixture->site.clearFaults();
+        m_fixture->site.clearRequests();
+        m_window = std::make_unique<MainWindow>(m_fixture->preferences);
+        controller().keepList(state.path());
+        m_window->show();
+        QCOMPARE(links(), before);
+        QList<YoutubeStatus> statuses;
+        for (const Item &item : list())
+            statuses.append(item->youtubeStatus());
+        const YoutubeStatus paused = StatusDownloadPaused;
+        QCOMPARE(statuses.mid(2, 7), (QList{StatusConvertPaused, paused, paused, paused, paused, StatusReady,
+                                            StatusInfoFailed}));
+        QCOMPARE(statuses[0], StatusFinished);
+        QVERIFY(QSet({StatusConverting, StatusFinished}).contains(statuses[1]));
+        QVERIFY(QSet({StatusLoadingInfo, StatusReady}).contains(statuses[9]));
+        QVERIFY(model().index(3, 0).data(RowModel::ProgressRole).toLongLong() > 0);
+
+        QVERIFY(waitForStatus(list()[1], StatusFinished));
+        m_window->ui().toolDownloadAll->trigger();
+        for (int row = 2; row < 7; ++row)
+            QVERIFY(waitForStatus(list()[row], StatusFinished));
+        // One request for each download; three had bytes, and asked only
+        // for the rest.
+        QByteArrayList ranges;
+        for (const SiteRequest &request : m_fixture->site.requests(u"/videoplayback"_s)) {
+            if (!request.header("range").isEmpty())
+                ranges.append(request.header("range"));
+        }
+        QCOMPARE(ranges.size(), 4);
+        QCOMPARE(ranges.count("bytes=0-"), 1);
+        QCOMPARE(m_fixture->outputEntries().filter(u".mp4."_s), QStringList());
+    }
+
 private:
+    bool startWhenReady(const Item &item)
+    {
+        if (!waitForStatus(item, StatusReady))
+            return false;
+        item->downloadButtonSelector();
+        return true;
+    }
+
     AppController &controller() { return m_window->controller(); }
     DownloadListModel &model() { return controller().model(); }
     const DownloadList::Items &list() { return controller().youtubeList(); }
