@@ -20,6 +20,7 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -228,8 +229,14 @@ void AppController::keepList(const QString &folder)
         tell(StringUtils::langStr(259));
         return;
     }
-    if (const QString damaged = m_listKeeper->takeUp(m_list, m_preferences); !damaged.isEmpty())
-        tell(StringUtils::langStr(258).arg(QDir::toNativeSeparators(damaged)));
+    const QString damaged = m_listKeeper->takeUp(m_list, m_preferences);
+    // As after adding links: the rows take the hint's place.
+    if (!m_list.items().isEmpty())
+        m_ui.animatedHelpView->setIsActive(false);
+    if (!damaged.isEmpty()) {
+        tell(StringUtils::langStr(258).arg(QFileInfo(damaged).fileName()));
+        m_ui.messageText->setToolTip(QDir::toNativeSeparators(damaged));
+    }
 }
 
 void AppController::applicationDidFinishLaunching()

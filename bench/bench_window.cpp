@@ -7,6 +7,7 @@
 #include "MainWindow.h"
 #include "PreferenceStore.h"
 #include "SampleSite.h"
+#include "StallMeter.h"
 #include "YoutubeDownloader.h"
 #include "YoutubeProgramPreferences.h"
 #include "ui_MainWindow.h"
@@ -25,33 +26,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values.at(values.size() / 2);
-}
-
-// The longest gap between ticks of a 5 ms timer, less the 5 ms: how long the
-// GUI thread went without serving its events.
-class StallMeter
-{
-public:
-    StallMeter()
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
-            m_longest = std::max(m_longest, m_clock.restart() - 5);
-        });
-        m_clock.start();
-        m_timer.start(5);
-    }
-    qint64 longest() const { return m_longest; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_longest = 0;
-};
 
 bool settled(const DownloadList::Items &items)
 {
@@ -111,7 +85,7 @@ int main(int argc, char **argv)
             controller.timerUpdateInterfaceSelector();
             ticks.append(tick.nsecsElapsed() / 1e6);
         }
-        std::printf("refresh tick with %d items %s: median %.3f ms, longest %.3f ms\n", count, state, median(ticks),
+        std::printf("refresh tick with %d items %s: median %.3f ms, longest %.3f ms\n", count, state, StallMeter::median(ticks),
                     *std::max_element(ticks.cbegin(), ticks.cend()));
     };
     const auto measureScrolling = [&](const char *state) {
@@ -125,7 +99,7 @@ int main(int argc, char **argv)
             frames.append(frame.nsecsElapsed() / 1e6);
         }
         std::printf("scrolling with %d items %s: %lld repaints of the list, median %.2f ms, longest %.2f ms\n", count,
-                    state, qint64(frames.size()), median(frames), *std::max_element(frames.cbegin(), frames.cend()));
+                    state, qint64(frames.size()), StallMeter::median(frames), *std::max_element(frames.cbegin(), frames.cend()));
     };
     measureTicks("ready");
     measureScrolling("ready");

@@ -47,10 +47,27 @@ void ListSaver::serve()
         m_writing = true;
         lock.unlock();
         AtomicFile file(m_path);
-        const bool written = file.open() && file.write(SavedList::write(items)) && file.file().flush() && file.commit();
+        const bool written = file.open() && file.write(contents(items)) && file.file().flush() && file.commit();
         lock.lock();
         m_writing = false;
         m_lastWriteFailed = !written;
         m_written.notify_all();
     }
+}
+
+// Most saves change one item, or the bytes of a few: serialising only those
+// keeps a long list cheap to save every second.
+QByteArray ListSaver::contents(const QList<SavedList::Item> &items)
+{
+    QHash<QString, Line> lines;
+    lines.reserve(items.size());
+    QByteArray bytes = SavedList::header();
+    for (const SavedList::Item &item : items) {
+        const auto known = m_lines.constFind(item.link);
+        const QByteArray line = known != m_lines.cend() && known->item == item ? known->bytes : SavedList::line(item);
+        bytes += line;
+        lines.insert(item.link, {item, line});
+    }
+    m_lines = std::move(lines);
+    return bytes;
 }

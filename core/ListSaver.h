@@ -2,6 +2,7 @@
 
 #include "SavedList.h"
 
+#include <QHash>
 #include <QString>
 
 #include <condition_variable>
@@ -29,6 +30,8 @@ public:
 
 private:
     void serve();
+    // The file's bytes; an item unchanged since the last save keeps its line.
+    QByteArray contents(const QList<SavedList::Item> &items);
 
     const QString m_path;
     std::mutex m_mutex;
@@ -38,5 +41,12 @@ private:
     bool m_writing = false;
     bool m_lastWriteFailed = false;
     bool m_stopping = false;
+    // The saver thread's own.
+    struct Line
+    {
+        SavedList::Item item;
+        QByteArray bytes;
+    };
+    QHash<QString, Line> m_lines;
     std::thread m_thread;
 };

@@ -61,11 +61,21 @@ std::optional<Item> fromJson(const QByteArray &line)
 
 } // namespace
 
+QByteArray header()
+{
+    return QJsonDocument(QJsonObject{{u"version"_s, Version}}).toJson(QJsonDocument::Compact) + '\n';
+}
+
+QByteArray line(const Item &item)
+{
+    return QJsonDocument(toJson(item)).toJson(QJsonDocument::Compact) + '\n';
+}
+
 QByteArray write(const QList<Item> &items)
 {
-    QByteArray bytes = QJsonDocument(QJsonObject{{u"version"_s, Version}}).toJson(QJsonDocument::Compact) + '\n';
+    QByteArray bytes = header();
     for (const Item &item : items)
-        bytes += QJsonDocument(toJson(item)).toJson(QJsonDocument::Compact) + '\n';
+        bytes += line(item);
     return bytes;
 }
 

@@ -47,6 +47,9 @@ struct Contents
 };
 
 QByteArray write(const QList<Item> &items);
+// The pieces of what write() gives: the first line, and each item's line.
+QByteArray header();
+QByteArray line(const Item &item);
 Contents read(const QByteArray &bytes);
 
 } // namespace SavedList

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QIODevice>
 
 #include <exception>
@@ -21,6 +22,17 @@ namespace {
 constexpr int PollIntervalMs = 100;
 constexpr int ViewTimerMs = 500;
 
+// A download taken up from an earlier run's partial file ends beside it,
+// where it began, as a paused one does when the output folder changes.
+QString downloadPath(const YoutubeDownloader &item, const YoutubeQuality &stream)
+{
+    const QFileInfo partial(item.partialFilePath());
+    const QString partialName = partial.fileName();
+    const QStringView target = AtomicFile::targetNameOf(partialName);
+    return target.isEmpty() ? item.videoFilePath(stream.youtubeVideoType())
+                            : partial.absolutePath() + u'/' + target.toString();
+}
+
 } // namespace
 
 VideoDownload::VideoDownload(YoutubeDownloader &item, WorkerThread &thread, const YoutubeQuality &stream,
@@ -31,7 +43,7 @@ VideoDownload::VideoDownload(YoutubeDownloader &item, WorkerThread &thread, cons
       m_type(stream.youtubeVideoType()),
       m_policy(policy),
       m_expected(stream.fileContentSize()),
-      m_path(item.videoFilePath(stream.youtubeVideoType()))
+      m_path(downloadPath(item, stream))
 {
     QObject::connect(&m_viewTimer, &QTimer::timeout, &m_viewTimer, [this] { onViewTimer(); });
 }

@@ -44,18 +44,24 @@ class Scene
 {
 public:
     Scene(SampleSite &site, QString folder, QSize size)
-        : m_site(site), m_folder(std::move(folder)), m_store(QDir(m_settings.path()).filePath(u"Vantrel.conf"_s)),
-          m_preferences(m_store)
+        : m_site(site), m_folder(std::move(folder)), m_size(size),
+          m_store(QDir(m_settings.path()).filePath(u"Vantrel.conf"_s)), m_preferences(m_store)
     {
         m_preferences.setSavedFolderPath(m_music.path());
         m_preferences.setOutputFormat(OutputFormat::Mp3);
-        m_window = std::make_unique<MainWindow>(m_preferences);
-        if (size.isValid())
-            m_window->resize(size);
-        m_window->show();
-        if (!QTest::qWaitForWindowExposed(m_window.get()))
-            std::fprintf(stderr, "screenshot: the window was not shown\n");
-        m_window->activateWindow();
+        open();
+    }
+
+    // Quits, and starts again with the list kept in `state`, after adding
+    // `damage` to the kept file.
+    void startAgain(const QString &state, const QByteArray &damage)
+    {
+        m_window.reset();
+        QFile list(QDir(state).filePath(u"list.json"_s));
+        if (!list.open(QIODevice::Append) || list.write(damage) != damage.size())
+            std::fprintf(stderr, "screenshot: cannot damage the kept list\n");
+        list.close();
+        open(state);
     }
 
     ~Scene()
@@ -149,8 +155,22 @@ public:
     }
 
 private:
+    void open(const QString &state = {})
+    {
+        m_window = std::make_unique<MainWindow>(m_preferences);
+        if (m_size.isValid())
+            m_window->resize(m_size);
+        if (!state.isEmpty())
+            m_window->controller().keepList(state);
+        m_window->show();
+        if (!QTest::qWaitForWindowExposed(m_window.get()))
+            std::fprintf(stderr, "screenshot: the window was not shown\n");
+        m_window->activateWindow();
+    }
+
     SampleSite &m_site;
     QString m_folder;
+    QSize m_size;
     QTemporaryDir m_settings;
     QTemporaryDir m_music;
     PreferenceStore m_store;
@@ -250,6 +270,37 @@ bool waitingRows(Scene &scene, const QString &language)
     return scene.save(u"waiting-rows-%1.png"_s.arg(language));
 }
 
+// The list kept at quitting, back at the next start: downloads paused with
+// their bars, a finished row whose file went, and the word about a kept
+// file that was damaged.
+bool keptList(Scene &scene, const QString &language)
+{
+    const QTemporaryDir state;
+    scene.window().controller().keepList(state.path());
+    const Item finished = scene.ready(u"kM3oRpS2tXw"_s);
+    const Item gone = scene.ready(u"Qw7ZnL0bV4c"_s);
+    if (!finished || !gone)
+        return false;
+    finished->downloadButtonSelector();
+    gone->downloadButtonSelector();
+    if (!scene.reach(finished, StatusFinished) || !scene.reach(gone, StatusFinished))
+        return false;
+    scene.slowStreams();
+    const Item paused = scene.ready(u"Bd4sWc9uJk1"_s);
+    const Item downloading = scene.ready(u"Hx5yTq8eRn2"_s);
+    if (!paused || !downloading || !scene.ready(u"Yp2mFv6gLa3"_s))
+        return false;
+    paused->downloadButtonSelector();
+    downloading->downloadButtonSelector();
+    if (!QTest::qWaitFor([&] { return paused->downloadedBytes() > 9'000'000; }, 60'000))
+        return false;
+    paused->pause();
+    QFile::remove(gone->realyDownloadedFilePath());
+    scene.startAgain(state.path(), "{\"link\":\"http://www.youtube.com/watch?v=Cut");
+    scene.select(1);
+    return scene.save(u"kept-list-%1.png"_s.arg(language));
+}
+
 // The add-links sheet, opened with two links and a line of prose copied, and
 // both pages of the preferences window.
 bool sheetAndPreferences(Scene &scene, const QString &language)
@@ -298,6 +349,7 @@ int main(int argc, char **argv)
     using Shot = std::function<bool(Scene &, const QString &)>;
     const std::pair<Shot, QSize> shots[] = {
         {firstStart, {}}, {failedRows, {}}, {hoveredRow, {}}, {listAtWork, {1000, 780}}, {waitingRows, {}},
+        {keptList, {}},
         {sheetAndPreferences, {}},
     };
     for (const auto &[shot, size] : shots) {

@@ -1,0 +1,168 @@
+// The kept list with 1,000 items: saving it (the writing on the saver's
+// thread, the first time and with one item changed, beside a plain atomic
+// write of the same bytes), starting the window with it (until the rows are painted, beside
+// starting with no list), and the longest stall of the GUI thread while
+// rows are removed one after another, each removal saving the list.
+// Prints milliseconds, medians of five runs.
+
+#include "AppController.h"
+#include "ListKeeper.h"
+#include "ListSaver.h"
+#include "MainWindow.h"
+#include "PreferenceStore.h"
+#include "SampleSite.h"
+#include "StallMeter.h"
+#include "YoutubeDownloader.h"
+#include "YoutubeProgramPreferences.h"
+#include "ui_MainWindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int Runs = 5;
+
+// Items as a long-used list holds them: finished ones with their files, a
+// few paused with partial files; descriptions as long as watch pages have.
+QList<SavedList::Item> longList(int count, const QString &music)
+{
+    QList<SavedList::Item> items;
+    const QString description = u"Recorded live. Tracks & credits:\n"_s.repeated(40);
+    for (int i = 0; i < count; ++i) {
+        const QString code = u"keep%1"_s.arg(i, 7, 10, QChar(u'0'));
+        const QString title = u"Northern Gardens \"Remastered\" %1"_s.arg(i);
+        const bool paused = i % 10 == 0;
+        const QString video = music + u'/' + title + u".mp4"_s;
+        SavedList::Item item{.link = u"http://www.youtube.com/watch?v="_s + code, .code = code, .title = title,
+                             .description = description, .durationSeconds = 446, .streamType = 2,
+                             .streamQuality = 1,
+                             .streamURL = u"http://o-o.preferred.sample.v1.lscache1.c.youtube.com/videoplayback?id="_s
+                                 + code + u"&itag=18&signature=0123456789ABCDEF0123456789ABCDEF"_s,
+                             .streamBytes = 5'000'000, .status = paused ? u"download-paused"_s : u"finished"_s,
+                             .folder = music, .file = paused ? QString() : music + u'/' + title + u".mp3"_s};
+        if (paused) {
+            item.partialFile = video + u".kn23vd"_s;
+            item.bytesHeld = 1000;
+        }
+        QFile file(paused ? item.partialFile : item.file);
+        if (!file.open(QIODevice::WriteOnly) || file.write(QByteArray(1000, 'x')) != 1000)
+            return {};
+        items.append(item);
+    }
+    return items;
+}
+
+template<typename Work>
+double milliseconds(Work work)
+{
+    QElapsedTimer clock;
+    clock.start();
+    work();
+    return clock.nsecsElapsed() / 1e6;
+}
+
+// From the window's making to the list painted with every row in the model.
+double startWindow(YoutubeProgramPreferences &preferences, const QString &state, int expectedRows)
+{
+    QElapsedTimer clock;
+    clock.start();
+    MainWindow window(preferences);
+    window.resize(1000, 700);
+    window.controller().keepList(state);
+    window.show();
+    window.ui().tableView->viewport()->repaint();
+    const double ms = clock.nsecsElapsed() / 1e6;
+    if (window.controller().youtubeList().size() != expectedRows)
+        return -1;
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_keep MEDIA-FOLDER [ITEMS]\n");
+        return 2;
+    }
+    const int count = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 1000;
+    QTemporaryDir settings;
+    QTemporaryDir music;
+    QTemporaryDir state;
+    QTemporaryDir empty;
+    // Covers come from the sample site, never from elsewhere.
+    SampleSite site({.mediaDirectory = QString::fromLocal8Bit(argv[1]), .pagesDirectory = {}});
+    if (!site.start())
+        return 1;
+    qunsetenv("no_proxy");
+    qputenv("http_proxy", site.proxyUrl().toUtf8());
+    PreferenceStore store(QDir(settings.path()).filePath(u"Vantrel.conf"_s));
+    YoutubeProgramPreferences preferences(store);
+    preferences.setSavedFolderPath(music.path());
+    const QList<SavedList::Item> items = longList(count, music.path());
+    if (items.isEmpty())
+        return 1;
+
+    QList<double> firstWrites, writes, plainWrites;
+    const QString listPath = state.filePath(u"list.json"_s);
+    const QByteArray bytes = SavedList::write(items);
+    for (int run = 0; run < Runs; ++run) {
+        ListSaver saver(listPath);
+        firstWrites.append(milliseconds([&] {
+            saver.save(items);
+            saver.flush();
+        }));
+        // As while a download runs: one item's bytes change between saves.
+        QList<SavedList::Item> next = items;
+        next[0].bytesHeld += run + 1;
+        writes.append(milliseconds([&] {
+            saver.save(next);
+            saver.flush();
+        }));
+        plainWrites.append(milliseconds([&] {
+            QSaveFile file(state.filePath(u"plain.json"_s));
+            file.open(QIODevice::WriteOnly);
+            file.write(bytes);
+            file.commit();
+        }));
+    }
+    std::printf("saving %d items (%lld bytes) on the saver's thread: first save %.2f ms, a save with one item changed "
+                "%.2f ms; the same bytes written by QSaveFile: %.2f ms\n",
+                count, qint64(QFileInfo(listPath).size()), StallMeter::median(firstWrites), StallMeter::median(writes),
+                StallMeter::median(plainWrites));
+
+    QList<double> starts, emptyStarts;
+    for (int run = 0; run < Runs; ++run) {
+        starts.append(startWindow(preferences, state.path(), count));
+        emptyStarts.append(startWindow(preferences, empty.path(), 0));
+    }
+    std::printf("window up with %d kept rows painted: %.1f ms; with none: %.1f ms\n", count,
+                StallMeter::median(starts), StallMeter::median(emptyStarts));
+
+    MainWindow window(preferences);
+    window.controller().keepList(state.path());
+    window.show();
+    DownloadList &list = window.controller().list();
+    QList<double> snapshots;
+    StallMeter stalls;
+    for (int removal = 0; removal < 50; ++removal) {
+        list.remove({list.items().constLast()});
+        // The save follows in the same turn of the event loop.
+        snapshots.append(milliseconds([] { QCoreApplication::processEvents(); }));
+        QTest::qWait(20);
+    }
+    std::printf("removing 50 of %d rows one by one, each saving the list: GUI thread %.2f ms per save (median), "
+                "longest stall %lld ms\n",
+                count, StallMeter::median(snapshots), stalls.longest());
+    return 0;
+}
