@@ -279,6 +279,8 @@ QString CrashCell::windowMissing(const ProgramRun &program)
 void CrashCell::check(QStringList problems)
 {
     problems += OutputCheck(m_home.outputFolder(), m_title, m_source).problems();
+    if (const QStringList left = TemporaryFiles::of(m_home.stateFolder(), u"list.json"_s); !left.isEmpty())
+        problems.append(u"the state folder still holds %1"_s.arg(left.join(u", "_s)));
     const qint64 allowed = m_streamBytes + SampleSiteConnection::BlockBytes;
     // A video that is the stream came from the site whole: a smaller count
     // would be the site's miscounting, and the bound below no check at all.

@@ -116,8 +116,8 @@ void CrashMatrix::printLegend()
              "healthy, Ctrl+D is pressed while the saved list shows the item waiting, and once the list says finished\n"
              "it is quit with Ctrl+Q. ok: the folder holds only <Title>.mp4 and <Title>.mp3; the video is the stream\n"
              "byte for byte; ffprobe finds the MP3 as long as the stream's sound (within 0.1 s); TagLib reads the\n"
-             "title and a picture from its ID3v2 tag; and the site sent no more of the stream, both runs together,\n"
-             "than its size and one block (256 KiB).\n"_s;
+             "title and a picture from its ID3v2 tag; no temporary list is left beside list.json; and the site sent\n"
+             "no more of the stream, both runs together, than its size and one block (256 KiB).\n"_s;
     m_out << u"\nPoints:\n"_s;
     for (const CrashPoint &point : std::as_const(m_points))
         m_out << u"  %1%2\n"_s.arg(point.name.leftJustified(14), point.description);
