@@ -1,5 +1,6 @@
 #include "FaultMatrix.h"
 
+#include "MatrixText.h"
 #include "UserAction.h"
 
 #include <QCoreApplication>
@@ -52,11 +53,7 @@ bool FaultMatrix::run()
         printTable(format);
     printLegend();
     const auto failures = std::count_if(m_cells.cbegin(), m_cells.cend(), [](const Cell &cell) { return !cell.ok; });
-    m_out << u"\n%1 cells: %2 ok, %3 failed, in %4 s.\n"_s.arg(m_cells.size())
-                 .arg(m_cells.size() - failures)
-                 .arg(failures)
-                 .arg(clock.elapsed() / 1000);
-    m_out.flush();
+    MatrixText::printSummary(m_out, m_cells.size(), failures, clock.elapsed());
     return failures == 0;
 }
 
@@ -149,18 +146,8 @@ void FaultMatrix::printTable(const QString &format)
         }
         table.append(line);
     }
-    QList<qsizetype> widths(table[0].size(), 0);
-    for (const QStringList &line : std::as_const(table)) {
-        for (qsizetype column = 0; column < line.size(); ++column)
-            widths[column] = std::max(widths[column], line[column].size());
-    }
     m_out << u"\n%1 output\n\n"_s.arg(format.toUpper());
-    for (const QStringList &line : std::as_const(table)) {
-        QString text;
-        for (qsizetype column = 0; column < line.size(); ++column)
-            text += padded(line[column], widths[column]);
-        m_out << text.trimmed() << '\n';
-    }
+    MatrixText::printTable(m_out, table);
 }
 
 // "ok Finished", "ok Paused [2]", "FAIL [3]": the note or the failure's

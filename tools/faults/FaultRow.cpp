@@ -1,5 +1,7 @@
 #include "FaultRow.h"
 
+#include "NamedEntries.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 const QList<FaultRow> &FaultRow::all()
@@ -47,21 +49,12 @@ const QList<FaultRow> &FaultRow::all()
 
 QList<FaultRow> FaultRow::matching(const QStringList &names)
 {
-    QList<FaultRow> rows;
-    for (const FaultRow &row : all()) {
-        const bool wanted = names.isEmpty() || std::any_of(names.cbegin(), names.cend(), [&row](const QString &name) {
-            return row.name.startsWith(name, Qt::CaseInsensitive);
-        });
-        if (wanted)
-            rows.append(row);
-    }
-    return rows;
+    return NamedEntries::matching(all(), names);
 }
 
 const FaultRow *FaultRow::find(const QString &name)
 {
-    const auto found = std::find_if(all().cbegin(), all().cend(), [&name](const FaultRow &row) { return row.name == name; });
-    return found == all().cend() ? nullptr : &*found;
+    return NamedEntries::find(all(), name);
 }
 
 QStringList FaultRow::armedFaults(qint64 streamBytes) const

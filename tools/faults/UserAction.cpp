@@ -1,5 +1,7 @@
 #include "UserAction.h"
 
+#include "NamedEntries.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 const QList<UserAction> &UserAction::all()
@@ -16,8 +18,5 @@ const QList<UserAction> &UserAction::all()
 
 const UserAction *UserAction::find(const QString &name)
 {
-    const auto found = std::find_if(all().cbegin(), all().cend(), [&name](const UserAction &action) {
-        return action.name == name;
-    });
-    return found == all().cend() ? nullptr : &*found;
+    return NamedEntries::find(all(), name);
 }

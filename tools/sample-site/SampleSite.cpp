@@ -96,13 +96,23 @@ QList<SiteRequest> SampleSite::requests(const QString &pathPrefix) const
 void SampleSite::clearRequests()
 {
     std::lock_guard lock(m_mutex);
+    m_requestsCleared += m_requests.size();
     m_requests.clear();
 }
 
-void SampleSite::record(const SiteRequest &request)
+qsizetype SampleSite::record(const SiteRequest &request)
 {
     std::lock_guard lock(m_mutex);
     m_requests.append(request);
+    return m_requestsCleared + m_requests.size() - 1;
+}
+
+void SampleSite::countBodyBytes(qsizetype ticket, qint64 bytes)
+{
+    std::lock_guard lock(m_mutex);
+    const qsizetype index = ticket - m_requestsCleared;
+    if (index >= 0 && index < m_requests.size())
+        m_requests[index].bodyBytesSent += bytes;
 }
 
 std::optional<SiteFault> SampleSite::takeFault(const QString &path)

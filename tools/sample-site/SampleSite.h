@@ -48,8 +48,10 @@ public:
     QList<SiteRequest> requests(const QString &pathPrefix) const;
     void clearRequests();
 
-    // Used by the connections, on the server's thread.
-    void record(const SiteRequest &request);
+    // Used by the connections, on the server's thread. A request is recorded
+    // under a ticket that its answer's body bytes are counted against.
+    qsizetype record(const SiteRequest &request);
+    void countBodyBytes(qsizetype ticket, qint64 bytes);
     std::optional<SiteFault> takeFault(const QString &path);
     std::optional<QByteArray> page(const QString &code) const;
 
@@ -63,4 +65,6 @@ private:
     QList<SiteFault> m_faults;
     QHash<QString, QByteArray> m_pages;
     QList<SiteRequest> m_requests;
+    // Requests cleared so far: tickets stay valid across a clearing.
+    qsizetype m_requestsCleared = 0;
 };

@@ -15,7 +15,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr qint64 ChunkBytes = 256 * 1024;
 constexpr qint64 SocketBacklogBytes = 1024 * 1024;
 constexpr int ThrottleTicksPerSecond = 20;
 
@@ -70,7 +69,8 @@ SampleSiteConnection::SampleSiteConnection(QTcpSocket *socket, SampleSite &site)
         m_input.append(m_socket->readAll());
         handleNextRequest();
     });
-    connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+    connect(socket, &QTcpSocket::bytesWritten, this, [this](qint64 bytes) {
+        countSent(bytes);
         if (m_resetPending && m_socket->bytesToWrite() == 0)
             m_socket->abort();
         else
@@ -114,7 +114,7 @@ void SampleSiteConnection::handleNextRequest()
         return;
     if (std::optional<SiteRequest> request = takeRequest()) {
         m_busy = true;
-        m_site.record(*request);
+        m_ticket = m_site.record(*request);
         respond(*request);
     }
 }
@@ -207,8 +207,9 @@ void SampleSiteConnection::sendHead(int status, QList<QByteArray> headers, qint6
     if (!omitLength)
         headers.append("Content-Length: " + QByteArray::number(contentLength + lengthDelta));
     headers.append(m_keepAlive ? "Connection: keep-alive" : "Connection: close");
-    m_socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n"
-                    + headers.join("\r\n") + "\r\n\r\n");
+    send("HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n" + headers.join("\r\n")
+             + "\r\n\r\n",
+         NoTicket);
 }
 
 void SampleSiteConnection::startBody(std::unique_ptr<QIODevice> body, qint64 length)
@@ -224,7 +225,7 @@ void SampleSiteConnection::startBody(std::unique_ptr<QIODevice> body, qint64 len
 
 qint64 SampleSiteConnection::chunkAllowed(qint64 wanted)
 {
-    qint64 chunk = std::min(wanted, ChunkBytes);
+    qint64 chunk = std::min(wanted, BlockBytes);
     if (!m_fault)
         return chunk;
     if (m_fault->stallAfter >= 0)
@@ -255,13 +256,35 @@ void SampleSiteConnection::pump()
             m_socket->abort();
             return;
         }
-        m_socket->write(data);
+        send(data, m_ticket);
         m_sent += data.size();
         m_remaining -= data.size();
         m_budget -= data.size();
     }
     if (m_remaining == 0)
         finishResponse();
+}
+
+void SampleSiteConnection::send(const QByteArray &data, qsizetype ticket)
+{
+    m_socket->write(data);
+    m_unsent.push_back({ticket, data.size()});
+}
+
+// The socket hands its bytes on in the order they were written: the oldest
+// pieces are the ones gone.
+void SampleSiteConnection::countSent(qint64 bytes)
+{
+    while (bytes > 0 && !m_unsent.empty()) {
+        Piece &piece = m_unsent.front();
+        const qint64 gone = std::min(bytes, piece.bytes);
+        if (piece.ticket != NoTicket)
+            m_site.countBodyBytes(piece.ticket, gone);
+        piece.bytes -= gone;
+        bytes -= gone;
+        if (piece.bytes == 0)
+            m_unsent.pop_front();
+    }
 }
 
 void SampleSiteConnection::finishResponse()

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <deque>
 #include <memory>
 #include <optional>
 
@@ -20,9 +21,22 @@ class SampleSite;
 class SampleSiteConnection final : public QObject
 {
 public:
+    // The most of a body written to the socket at once.
+    static constexpr qint64 BlockBytes = 256 * 1024;
+
     SampleSiteConnection(QTcpSocket *socket, SampleSite &site);
 
 private:
+    static constexpr qsizetype NoTicket = -1;
+
+    // Bytes written to the socket and not yet handed on by it, and the
+    // request whose body they belong to (NoTicket: a head).
+    struct Piece
+    {
+        qsizetype ticket;
+        qint64 bytes;
+    };
+
     void handleNextRequest();
     std::optional<SiteRequest> takeRequest();
     void respond(const SiteRequest &request);
@@ -34,6 +48,8 @@ private:
     void sendHead(int status, QList<QByteArray> headers, qint64 contentLength);
     void startBody(std::unique_ptr<QIODevice> body, qint64 length);
     void pump();
+    void send(const QByteArray &data, qsizetype ticket);
+    void countSent(qint64 bytes);
     void finishResponse();
     qint64 chunkAllowed(qint64 wanted);
 
@@ -42,6 +58,8 @@ private:
     QByteArray m_input;
 
     bool m_busy = false;
+    qsizetype m_ticket = NoTicket;
+    std::deque<Piece> m_unsent;
     bool m_headOnly = false;
     bool m_keepAlive = true;
     std::optional<SiteFault> m_fault;

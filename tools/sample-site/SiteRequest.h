@@ -14,6 +14,9 @@ struct SiteRequest
     QString path;
     QUrlQuery query;
     QHash<QByteArray, QByteArray> headers; // names in lower case
+    // Of the answer's body, as far as the socket has handed it to the system:
+    // what a client that went away may or may not have read.
+    qint64 bodyBytesSent = 0;
 
     QByteArray header(const QByteArray &name) const { return headers.value(name.toLower()); }
 };
