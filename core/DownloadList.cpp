@@ -166,6 +166,11 @@ void DownloadList::takeRowChange(YoutubeDownloader &item)
     scheduleBatch();
 }
 
+void DownloadList::takeFilesChange()
+{
+    m_handOff.post([this] { saveSoon(0); });
+}
+
 void DownloadList::scheduleBatch()
 {
     std::lock_guard lock(m_changesMutex);

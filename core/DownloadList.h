@@ -84,6 +84,7 @@ private:
     // Any thread, under the inbox's lock.
     void takeStatusChange(YoutubeDownloader &item);
     void takeRowChange(YoutubeDownloader &item);
+    void takeFilesChange();
     // The list's thread.
     void forget(YoutubeDownloader &item);
     const Item &enlist(Item item);

@@ -27,6 +27,13 @@ void DownloadListInbox::downloaderNeedsRedraw(YoutubeDownloader &downloader)
         m_list->takeRowChange(downloader);
 }
 
+void DownloadListInbox::downloaderFilesChanged(YoutubeDownloader &)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_list)
+        m_list->takeFilesChange();
+}
+
 void DownloadListInbox::removeDownloader(YoutubeDownloader &downloader)
 {
     // The list's own thread cannot destroy the list meanwhile; holding the

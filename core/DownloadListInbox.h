@@ -20,6 +20,7 @@ public:
 
     void downloaderStatusChanged(YoutubeDownloader &downloader) override;
     void downloaderNeedsRedraw(YoutubeDownloader &downloader) override;
+    void downloaderFilesChanged(YoutubeDownloader &downloader) override;
     // On the list's thread.
     void removeDownloader(YoutubeDownloader &downloader) override;
 

@@ -644,6 +644,8 @@ QString YoutubeDownloader::partialFilePath() const
 void YoutubeDownloader::setPartialFilePath(const QString &path)
 {
     setLocked(m_partialFilePath, path);
+    if (const auto listOwner = owner())
+        listOwner->downloaderFilesChanged(*this);
 }
 
 QString YoutubeDownloader::realyDownloadedFilePath() const

@@ -2,8 +2,8 @@
 
 class YoutubeDownloader;
 
-// The download list and its table, as an item sees them. The first two are
-// called from any thread (an implementation hands them to the GUI thread);
+// The download list and its table, as an item sees them. All but the last
+// are called from any thread (an implementation hands them to the GUI thread);
 // removeDownloader() only from the thread that removes the item. The owner
 // outlives the worker threads of its items.
 class YoutubeDownloaderOwner
@@ -15,6 +15,9 @@ public:
     virtual void downloaderStatusChanged(YoutubeDownloader &downloader) = 0;
     // The item's row needs drawing again (speed and remaining time).
     virtual void downloaderNeedsRedraw(YoutubeDownloader &downloader) = 0;
+    // The item's files changed (a partial file came or went): a kept list
+    // must know before the next crash could leave the file unclaimed.
+    virtual void downloaderFilesChanged(YoutubeDownloader &) {}
     // Take the item out of the list.
     virtual void removeDownloader(YoutubeDownloader &downloader) = 0;
 };

@@ -104,13 +104,18 @@ YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const Save
     if (status == StatusReady)
         return status;
     // Downloading or after: the files on disk tell how far the work got.
-    const QString video = saved.file != saved.output ? saved.file : QString();
-    if (AtomicFile::isTemporaryOf(videoFilePath(m_currentQuality->youtubeVideoType()), saved.partialFile)
-        && QFileInfo(saved.partialFile).isFile()) {
+    const QString target = videoFilePath(m_currentQuality->youtubeVideoType());
+    const bool ownPartialFile = AtomicFile::isTemporaryOf(target, saved.partialFile);
+    if (ownPartialFile && QFileInfo(saved.partialFile).isFile()) {
         m_partialFilePath = saved.partialFile;
         m_downloadedBytes = QFileInfo(saved.partialFile).size();
         return StatusDownloadPaused;
     }
+    QString video = saved.file != saved.output ? saved.file : QString();
+    // The partial file went into place just before the run ended, too late
+    // for the list to hear of it: the video is there, whole.
+    if (video.isEmpty() && ownPartialFile && saved.streamBytes > 0 && QFileInfo(target).size() == saved.streamBytes)
+        video = target;
     if (!video.isEmpty() && QFileInfo(video).isFile()) {
         m_realyDownloadedFilePath = video;
         // Paused by the user, it waits for Resume.

@@ -684,6 +684,9 @@ private Q_SLOTS:
         QTest::newRow("partial file gone, video there")
             << u"downloading"_s << QStringList{video} << partial << video << QString() << finished << 0LL << QString()
             << finished;
+        QTest::newRow("partial file put in place unsaved")
+            << u"downloading"_s << QStringList{video} << partial << QString() << QString() << finished << 0LL
+            << QString() << finished;
         QTest::newRow("converting") << u"converting"_s << QStringList{video} << QString() << video << wav
                                     << int(StatusConverting) << 0LL << QString() << finished;
         QTest::newRow("conversion paused") << u"convert-paused"_s << QStringList{video} << QString() << video << wav
