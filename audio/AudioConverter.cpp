@@ -71,8 +71,10 @@ bool AudioConverter::convertToFile(const QString &outputPath)
     return true;
 }
 
-void AudioConverter::cancel()
+void AudioConverter::cancel(Converted converted)
 {
+    if (converted == Converted::Drop)
+        m_dropConverted = true;
     {
         std::lock_guard lock(m_mutex);
         if (m_thread)
@@ -187,7 +189,7 @@ void AudioConverter::convertData(WorkerThread &thread)
     if (thread.isCancelled()) {
         // What was converted before a removal is kept, but never in place of
         // a file that was already there.
-        if (finished)
+        if (finished && !m_dropConverted)
             output.commit(AtomicFile::Replace::OnlyIfAbsent);
         return;
     }

@@ -43,7 +43,10 @@ public:
     // Cancels the run and waits for its thread up to `timeout`; true when it
     // has ended. Not from the converter's own notifications.
     bool stopConverting(std::chrono::milliseconds timeout = std::chrono::seconds(30));
-    void cancel();
+    // What a cancelled run converted is kept where no file stood before,
+    // unless dropped: a program that quits converts again at its next start.
+    enum class Converted { Keep, Drop };
+    void cancel(Converted converted = Converted::Keep);
 
     // Paused, the conversion leaves its place among those running at once.
     void setThreadPaused(bool paused);
@@ -84,6 +87,7 @@ private:
     std::mutex m_pauseMutex;
     std::condition_variable m_pauseChanged;
     std::atomic<bool> m_wasFullyConverted = false;
+    std::atomic<bool> m_dropConverted = false;
     mutable std::mutex m_mutex;
     QString m_savedFilePath;
     QString m_failureReason;

@@ -49,7 +49,7 @@ QList<SavedList::Item> longList(int count, const QString &music)
                              .streamBytes = 5'000'000, .status = paused ? u"download-paused"_s : u"finished"_s,
                              .folder = music, .file = paused ? QString() : music + u'/' + title + u".mp3"_s};
         if (paused) {
-            item.partialFile = video + u".kn23vd"_s;
+            item.partialFile = video + u".vantrel-kn23vd"_s;
             item.bytesHeld = 1000;
         }
         QFile file(paused ? item.partialFile : item.file);

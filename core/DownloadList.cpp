@@ -97,7 +97,9 @@ void DownloadList::close()
         return;
     m_saveTimer.stop();
     const Items items = m_items;
-    YoutubeDownloader::removeAll(items, YoutubeDownloader::PartialFiles::Keep);
+    // A list nobody keeps leaves no partial file for nobody to claim.
+    YoutubeDownloader::removeAll(items, m_saver ? YoutubeDownloader::PartialFiles::Keep
+                                                : YoutubeDownloader::PartialFiles::Delete);
     if (!m_saver)
         return;
     // Taken once the items have stopped, so that no file changes after.

@@ -50,7 +50,7 @@ QStringList LeftoverFiles::sweep(const QString &folder, const QStringList &final
     // cannot match; the exact check follows.
     QStringList filters;
     for (const QString &finalName : finalNames)
-        filters.append(finalName + u'.' + QString(AtomicFile::RandomSuffixLength, u'?'));
+        filters.append(finalName + AtomicFile::TemporaryMark.toString() + QString(AtomicFile::RandomSuffixLength, u'?'));
     const QDir dir(folder);
     const QStringList candidates = dir.entryList(
         filters, QDir::Files | QDir::NoSymLinks | QDir::Hidden | QDir::CaseSensitive, QDir::Unsorted);
@@ -64,7 +64,8 @@ QStringList LeftoverFiles::sweep(const QString &folder, const QStringList &final
         if (!isTemporaryName(name, finalNames) || kept.contains(QDir::cleanPath(resolvedFolder + u'/' + name)))
             continue;
         const QString path = QDir::cleanPath(dir.absoluteFilePath(name));
-        if (QFile::remove(path))
+        // Still written by a program that runs (vantrel-cli, say): not left over.
+        if (!AtomicFile::isInUse(path) && QFile::remove(path))
             removed.append(path);
     }
     return removed;

@@ -56,7 +56,10 @@ QString ListKeeper::takeUp(DownloadList &list, const YoutubeProgramPreferences &
 {
     const Reading reading = read();
     const bool restoring = preferences.restoreListAtStart();
-    removeLeftovers(reading.items, restoring, preferences.savedFolderPath());
+    // Lines that could not be read may claim partial files: none goes.
+    if (reading.damagedKeptAs.isEmpty())
+        removeLeftovers(reading.items, restoring, preferences.savedFolderPath());
+    LeftoverFiles::sweep(m_folder, {u"list.json"_s}, {});
     if (restoring)
         list.restore(reading.items);
     list.saveTo(listPath());
@@ -71,10 +74,13 @@ void ListKeeper::removeLeftovers(const QList<SavedList::Item> &items, bool claim
     QSet<QString> partialFiles;
     for (const SavedList::Item &item : items) {
         folders.insert(OutputFileName::expandedFolder(item.folder.isEmpty() ? defaultFolder : item.folder));
-        if (claimed && !item.partialFile.isEmpty())
-            partialFiles.insert(item.partialFile);
+        if (!item.partialFile.isEmpty()) {
+            // A download stays in the folder it began in.
+            folders.insert(QFileInfo(item.partialFile).absolutePath());
+            if (claimed)
+                partialFiles.insert(item.partialFile);
+        }
     }
     for (const QString &folder : std::as_const(folders))
         LeftoverFiles::sweep(folder, {u"*.mp4"_s, u"*.flv"_s, u"*.mp3"_s, u"*.wav"_s}, partialFiles);
-    LeftoverFiles::sweep(m_folder, {u"list.json"_s}, {});
 }

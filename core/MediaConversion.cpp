@@ -88,6 +88,11 @@ void MediaConversion::cancel()
     m_converter->cancel();
 }
 
+void MediaConversion::abandon()
+{
+    m_converter->cancel(AudioConverter::Converted::Drop);
+}
+
 bool MediaConversion::stop(std::chrono::milliseconds timeout)
 {
     return m_converter->stopConverting(timeout);
@@ -131,13 +136,16 @@ void MediaConversion::onFinished()
 
 void MediaConversion::finish(YoutubeDownloader &item)
 {
-    item.setRealyDownloadedFilePath(m_job.outputPath);
     if (const auto views = item.rowViews())
         views->setProgressValue(100);
-    item.setStatusNote(writeTags(item));
-    // Only once the output is whole: a program ended while tagging finds
-    // the video and converts again.
-    if (item.preferences().deleteInputFileAfterConvert() && item.youtubeStatus() != StatusRemoved)
+    const QString note = writeTags(item);
+    // A program that quits or ends while tagging finds the video, and
+    // converts again at its next start.
+    if (item.youtubeStatus() == StatusRemoved)
+        return;
+    item.setRealyDownloadedFilePath(m_job.outputPath);
+    item.setStatusNote(note);
+    if (item.preferences().deleteInputFileAfterConvert())
         QFile::remove(m_job.videoPath);
     if (!item.changeYoutubeStatus(StatusConverting, StatusFinished))
         item.changeYoutubeStatus(StatusConvertPaused, StatusFinished);

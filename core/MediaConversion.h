@@ -51,6 +51,9 @@ public:
     // The run is over and failed (its failure is already on the item).
     bool hasFailed() const;
     void cancel();
+    // Cancels and keeps nothing of what was converted: the program quits,
+    // and converts again at its next start.
+    void abandon();
     bool stop(std::chrono::milliseconds timeout);
 
 private:

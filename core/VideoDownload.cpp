@@ -248,6 +248,8 @@ void VideoDownload::onData(QIODevice &body)
     // time, must not be retried for ever.
     if (m_received > m_failedAt)
         m_failures = 0;
+    // An address that worked may expire again, during a long pause.
+    m_streamReadAgain = false;
     if (m_noteShown) {
         m_noteShown = false;
         m_item.setStatusNote({});
@@ -308,7 +310,7 @@ bool VideoDownload::addressRefused() const
 void VideoDownload::readStreamAgain()
 {
     const QString reason = *std::exchange(m_refusedReason, std::nullopt);
-    const YoutubeQualityPtr fresh = m_item.readStreamAgain(*m_client);
+    const YoutubeQualityPtr fresh = m_item.readStreamAgain(client());
     if (!fresh) {
         onFailed(reason);
         return;
@@ -348,12 +350,15 @@ bool VideoDownload::save()
         && !m_item.changeYoutubeStatus(StatusDownloadPaused, StatusDownloaded))
         return false;
     const std::unique_ptr<AtomicFile> file = std::move(m_file);
-    m_item.setPartialFilePath({});
+    // The kept list hears of the video before it forgets the partial file:
+    // at no moment does it know of neither.
     if (file->commit()) {
         m_item.setRealyDownloadedFilePath(m_path);
+        m_item.setPartialFilePath({});
         m_item.setStatusNote({});
         return true;
     }
+    m_item.setPartialFilePath({});
     // The data went with the failed rename: Resume fetches it again, and
     // every byte counts as progress once more.
     m_complete = false;

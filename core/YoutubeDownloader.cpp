@@ -524,7 +524,7 @@ void YoutubeDownloader::stopThreads()
     }
     wakeDownload();
     if (const auto running = conversion())
-        running->cancel();
+        m_keepPartialFile ? running->abandon() : running->cancel();
 }
 
 bool YoutubeDownloader::waitForThreads(std::chrono::steady_clock::time_point deadline)
@@ -538,7 +538,7 @@ bool YoutubeDownloader::waitForThreads(std::chrono::steady_clock::time_point dea
     }
     // The download thread may have started a conversion before it ended.
     if (const auto running = conversion()) {
-        running->cancel();
+        m_keepPartialFile ? running->abandon() : running->cancel();
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         ended = running->stop(std::max(left, 0ms)) && ended;
     }

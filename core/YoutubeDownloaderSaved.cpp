@@ -3,6 +3,7 @@
 #include "YoutubeDownloader.h"
 
 #include "AtomicFile.h"
+#include "OutputFileName.h"
 #include "StringUtils.h"
 #include "WatchPage.h"
 #include "YoutubeProgramPreferences.h"
@@ -10,11 +11,21 @@
 
 #include <QFileInfo>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 bool isOutputFormat(qint32 format)
 {
     return format >= qint32(OutputFormat::Video) && format <= qint32(OutputFormat::Wav);
+}
+
+// The output of a conversion of `video`: beside it, with its name.
+bool isOutputOf(const QString &output, const QString &video)
+{
+    return !video.isEmpty()
+        && (output == OutputFileName::replaceExtension(video, u".mp3"_s)
+            || output == OutputFileName::replaceExtension(video, u".wav"_s));
 }
 
 } // namespace
@@ -40,8 +51,10 @@ SavedList::Item YoutubeDownloader::savedItem() const
             .partialFile = partialFilePath(),
             .bytesHeld = downloadedBytes(),
             .downloadSeconds = downloadTime(),
-            .format = running ? qint32(running->job().outputFormat) : -1,
-            .output = running ? running->job().outputPath : QString()};
+            // A restored conversion that has not run again keeps its own.
+            .format = running ? qint32(running->job().outputFormat)
+                              : m_restoredOutput.isEmpty() ? -1 : qint32(m_restoredFormat),
+            .output = running ? running->job().outputPath : m_restoredOutput};
 }
 
 std::shared_ptr<YoutubeDownloader> YoutubeDownloader::restore(const SavedList::Item &saved,
@@ -83,7 +96,6 @@ void YoutubeDownloader::takeSaved(const SavedList::Item &saved)
     m_statusNote = saved.note;
     m_downloadTime = saved.downloadSeconds;
     m_restoredFormat = isOutputFormat(saved.format) ? OutputFormat(saved.format) : m_preferences.outputFormat();
-    m_restoredOutput = saved.output;
     m_status = restoredStatus(status, saved);
 }
 
@@ -104,26 +116,34 @@ YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const Save
     if (status == StatusReady)
         return status;
     // Downloading or after: the files on disk tell how far the work got.
-    const QString target = videoFilePath(m_currentQuality->youtubeVideoType());
-    const bool ownPartialFile = AtomicFile::isTemporaryOf(target, saved.partialFile);
-    if (ownPartialFile && QFileInfo(saved.partialFile).isFile()) {
+    // Only files named as this item's own are taken: the list is a file
+    // anybody could edit, and the work writes and deletes what it names.
+    const QString videoName = QFileInfo(videoFilePath(m_currentQuality->youtubeVideoType())).fileName();
+    const QFileInfo partial(saved.partialFile);
+    const QString partialName = partial.fileName();
+    // A paused download stays in the folder it began in.
+    const bool ownPartialFile = !partialName.isEmpty() && AtomicFile::targetNameOf(partialName) == videoName;
+    if (ownPartialFile && partial.isFile() && !partial.isSymLink()) {
         m_partialFilePath = saved.partialFile;
-        m_downloadedBytes = QFileInfo(saved.partialFile).size();
+        m_downloadedBytes = partial.size();
         return StatusDownloadPaused;
     }
-    QString video = saved.file != saved.output ? saved.file : QString();
+    QString video = QFileInfo(saved.file).fileName() == videoName ? saved.file : QString();
     // The partial file went into place just before the run ended, too late
     // for the list to hear of it: the video is there, whole.
-    if (video.isEmpty() && ownPartialFile && saved.streamBytes > 0 && QFileInfo(target).size() == saved.streamBytes)
-        video = target;
+    const QString begunAs = partial.absolutePath() + u'/' + videoName;
+    if (video.isEmpty() && ownPartialFile && saved.streamBytes > 0 && QFileInfo(begunAs).size() == saved.streamBytes)
+        video = begunAs;
+    const QString output = isOutputOf(saved.output, video.isEmpty() ? saved.file : video) ? saved.output : QString();
+    m_restoredOutput = output;
     if (!video.isEmpty() && QFileInfo(video).isFile()) {
         m_realyDownloadedFilePath = video;
         // Paused by the user, it waits for Resume.
         return status == StatusConvertPaused ? status : StatusDownloaded;
     }
     // The video goes only once the output is tagged.
-    if (!saved.output.isEmpty() && QFileInfo(saved.output).isFile()) {
-        m_realyDownloadedFilePath = saved.output;
+    if (!output.isEmpty() && QFileInfo(output).isFile()) {
+        m_realyDownloadedFilePath = output;
         return StatusFinished;
     }
     m_downloadTime = 0;

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -50,8 +52,9 @@ bool AtomicFile::open()
     // NewOnly creates the file with the usual permissions (0666 less the
     // umask), as the file would have if written directly.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        m_file.setFileName(target.absolutePath() + u'/' + target.fileName() + u'.' + randomSuffix());
+        m_file.setFileName(target.absolutePath() + u'/' + target.fileName() + TemporaryMark.toString() + randomSuffix());
         if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+            ::flock(m_file.handle(), LOCK_EX | LOCK_NB);
             m_pending = true;
             return true;
         }
@@ -68,7 +71,8 @@ bool AtomicFile::adopt(const QString &temporaryPath)
         return false;
     m_file.setFileName(temporaryPath);
     if (!QFileInfo(temporaryPath).isFile() || QFileInfo(temporaryPath).isSymLink()
-        || !m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) || !m_file.seek(m_file.size())) {
+        || !m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)
+        || ::flock(m_file.handle(), LOCK_EX | LOCK_NB) != 0 || !m_file.seek(m_file.size())) {
         m_file.close();
         return false;
     }
@@ -86,15 +90,25 @@ bool AtomicFile::isTemporaryOf(const QString &targetPath, const QString &path)
 
 QStringView AtomicFile::targetNameOf(QStringView temporaryName)
 {
-    const qsizetype dot = temporaryName.size() - RandomSuffixLength - 1;
-    if (dot < 1 || temporaryName.at(dot) != u'.')
+    const qsizetype mark = temporaryName.size() - RandomSuffixLength - TemporaryMark.size();
+    if (mark < 1 || temporaryName.sliced(mark, TemporaryMark.size()) != TemporaryMark)
         return {};
-    const QStringView suffix = temporaryName.sliced(dot + 1);
+    const QStringView suffix = temporaryName.sliced(mark + TemporaryMark.size());
     const bool random = std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
         const char16_t u = c.unicode();
         return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9');
     });
-    return random ? temporaryName.first(dot) : QStringView();
+    return random ? temporaryName.first(mark) : QStringView();
+}
+
+bool AtomicFile::isInUse(const QString &temporaryPath)
+{
+    const int handle = ::open(QFile::encodeName(temporaryPath).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (handle < 0)
+        return false;
+    const bool locked = ::flock(handle, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(handle);
+    return locked;
 }
 
 bool AtomicFile::appendCopyOf(const QString &path)

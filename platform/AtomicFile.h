@@ -29,9 +29,14 @@ public:
     // empty when the name is no temporary file's.
     static QStringView targetNameOf(QStringView temporaryName);
     QFile &file() { return m_file; }
-    // The temporary file is named after the target plus "." and this many
-    // random characters from [A-Za-z0-9].
+    // The temporary file is named after the target, this mark and as many
+    // random characters from [A-Za-z0-9]: a name nobody else gives a file,
+    // so that one a crash left can be told for ours.
+    static constexpr QStringView TemporaryMark = u".vantrel-";
     static constexpr int RandomSuffixLength = 6;
+    // Another process, alive, holds the temporary file open (each holds a
+    // lock on its own while it writes; the lock goes with the process).
+    static bool isInUse(const QString &temporaryPath);
     // Writes all of `data`; false, with the reason in errorString(), when the
     // file system takes less.
     bool write(QByteArrayView data);

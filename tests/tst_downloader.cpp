@@ -667,7 +667,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("finally"); // after what the restored item goes on to do
 
         const QString video = u"%1.mp4"_s;
-        const QString partial = u"%1.mp4.kn23vd"_s;
+        const QString partial = u"%1.mp4.vantrel-kn23vd"_s;
         const QString wav = u"%1.wav"_s;
         const int paused = StatusDownloadPaused;
         const int finished = StatusFinished;
@@ -678,6 +678,11 @@ private Q_SLOTS:
             << u"File not found: "_s + m_fixture->outputPath(wav) << finished;
         QTest::newRow("downloading") << u"downloading"_s << QStringList{partial} << partial << QString() << QString()
                                      << paused << 5LL << QString() << paused;
+        QTest::newRow("partial file where the download began")
+            << u"downloading"_s << QStringList{u"before/"_s + partial} << u"before/"_s + partial << QString()
+            << QString() << paused << 5LL << QString() << paused;
+        QTest::newRow("video not its own") << u"downloaded"_s << QStringList{u"Other.mp4"_s} << QString()
+                                           << u"Other.mp4"_s << QString() << paused << 0LL << QString() << paused;
         QTest::newRow("partial file not its own")
             << u"download-paused"_s << QStringList{u"notes.txt"_s} << u"notes.txt"_s << QString() << QString() << paused
             << 0LL << QString() << paused;
@@ -718,8 +723,10 @@ private Q_SLOTS:
         const auto inFolder = [&](const QString &name) {
             return name.isEmpty() ? name : m_fixture->outputPath(name.arg(saved.title));
         };
-        for (const QString &name : files)
+        for (const QString &name : files) {
+            QVERIFY(QDir().mkpath(QFileInfo(inFolder(name)).absolutePath()));
             QVERIFY(SiteFixture::writeFile(inFolder(name), name.endsWith(u".mp4"_s) ? video : "12345"));
+        }
         note = note.arg(saved.title);
         saved.status = status;
         saved.partialFile = inFolder(partialFile);

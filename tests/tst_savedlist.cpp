@@ -1,3 +1,4 @@
+#include "AtomicFile.h"
 #include "LeftoverFiles.h"
 #include "ListKeeper.h"
 #include "ListSaver.h"
@@ -24,7 +25,7 @@ const SavedList::Item First{.link = u"http://www.youtube.com/watch?v=Qw7ZnL0bV4c
                             .streamBytes = 5'000'000'000,
                             .status = u"downloading"_s,
                             .folder = u"/home/u/Music/"_s,
-                            .partialFile = u"/home/u/Music/Northern.mp4.kn23vd"_s,
+                            .partialFile = u"/home/u/Music/Northern.mp4.vantrel-kn23vd"_s,
                             .bytesHeld = 4'294'967'296,
                             .downloadSeconds = 12.5,
                             .format = 1,
@@ -136,12 +137,12 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("removed");
 
         const QStringList media{u"*.mp4"_s, u"*.flv"_s, u"*.mp3"_s, u"*.wav"_s};
-        const QStringList unclaimed{u".Dot.wav.a1b2c3"_s, u"My Song.mp4.kn23vd"_s};
+        const QStringList unclaimed{u".Dot.wav.vantrel-a1b2c3"_s, u"My Song.mp4.vantrel-kn23vd"_s};
         QTest::newRow("output folder") << u"out"_s << media
-                                       << QStringList{u"out//My Song.mp3.Q7xP0a"_s, u"out/./Gone.mp4.abcdef"_s} << unclaimed;
-        QTest::newRow("claimed through a link") << u"linked/"_s << media << QStringList{u"out/My Song.mp3.Q7xP0a"_s}
+                                       << QStringList{u"out//My Song.mp3.vantrel-Q7xP0a"_s, u"out/./Gone.mp4.vantrel-abcdef"_s} << unclaimed;
+        QTest::newRow("claimed through a link") << u"linked/"_s << media << QStringList{u"out/My Song.mp3.vantrel-Q7xP0a"_s}
                                                 << unclaimed;
-        QTest::newRow("state folder") << u"out"_s << QStringList{u"list.json"_s} << QStringList() << QStringList{u"list.json.aB3dE9"_s};
+        QTest::newRow("state folder") << u"out"_s << QStringList{u"list.json"_s} << QStringList() << QStringList{u"list.json.vantrel-aB3dE9"_s};
         QTest::newRow("no folder") << QString() << media << QStringList() << QStringList();
     }
 
@@ -153,16 +154,20 @@ private Q_SLOTS:
         QFETCH(QStringList, removed);
         const QTemporaryDir root;
         const QDir dir(root.path());
-        QStringList left{u".Dot.wav.a1b2c3"_s,    u".mp4.abcdef"_s,        u"My Song.mp3.Q7xP0a"_s,
-                         u"My Song.mp4"_s,        u"My Song.mp4.abc-ef"_s, u"My Song.mp4.abcdefg"_s,
-                         u"My Song.mp4.kn23vd"_s, u"Old.MP4.abcdef"_s,     u"list.json.aB3dE9"_s,
-                         u"mylist.json.aB3dE9"_s, u"notes.txt.abcdef"_s};
-        QVERIFY(dir.mkpath(u"out/Folder.mp4.abcdef"_s));
-        for (const QString &name : left + QStringList{u"../Outside.mp4.abcdef"_s})
+        QStringList left{u".Dot.wav.vantrel-a1b2c3"_s,    u".mp4.vantrel-abcdef"_s,        u"My Song.mp3.vantrel-Q7xP0a"_s,
+                         u"My Song.mp4"_s,        u"My Song.mp4.vantrel-abc-ef"_s, u"My Song.mp4.vantrel-abcdefg"_s,
+                         u"My Song.mp4.vantrel-kn23vd"_s, u"Old.MP4.vantrel-abcdef"_s,     u"list.json.vantrel-aB3dE9"_s,
+                         u"mylist.json.vantrel-aB3dE9"_s, u"notes.txt.vantrel-abcdef"_s, u"Interview.wav.backup"_s};
+        QVERIFY(dir.mkpath(u"out/Folder.mp4.vantrel-abcdef"_s));
+        for (const QString &name : left + QStringList{u"../Outside.mp4.vantrel-abcdef"_s})
             QVERIFY(QFile(dir.filePath(u"out/"_s + name)).open(QIODevice::WriteOnly));
-        QVERIFY(QFile::link(dir.filePath(u"Outside.mp4.abcdef"_s), dir.filePath(u"out/Link.mp4.abcdef"_s)));
+        QVERIFY(QFile::link(dir.filePath(u"Outside.mp4.vantrel-abcdef"_s), dir.filePath(u"out/Link.mp4.vantrel-abcdef"_s)));
         QVERIFY(QFile::link(dir.filePath(u"out"_s), dir.filePath(u"linked"_s)));
-        left << u"Folder.mp4.abcdef"_s << u"Link.mp4.abcdef"_s;
+        left << u"Folder.mp4.vantrel-abcdef"_s << u"Link.mp4.vantrel-abcdef"_s;
+        // One still being written, as by a program that runs meanwhile.
+        AtomicFile written(dir.filePath(u"out/Busy.mp3"_s));
+        QVERIFY(written.open());
+        left << QFileInfo(written.temporaryPath()).fileName();
 
         // The current folder holds a matching file of its own, which only a
         // sweep of the wrong folder would find.
@@ -186,7 +191,7 @@ private Q_SLOTS:
         found.sort();
         left.sort();
         QCOMPARE(found, left);
-        QVERIFY(QFile::exists(dir.filePath(u"Outside.mp4.abcdef"_s)));
+        QVERIFY(QFile::exists(dir.filePath(u"Outside.mp4.vantrel-abcdef"_s)));
     }
 
     void saverSaysWhenItFails()

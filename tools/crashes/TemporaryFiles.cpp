@@ -10,7 +10,7 @@ namespace TemporaryFiles {
 
 QStringList of(const QString &folder, const QString &targetName)
 {
-    const QRegularExpression name(u"^%1\\.[A-Za-z0-9]{6}$"_s.arg(QRegularExpression::escape(targetName)));
+    const QRegularExpression name(u"^%1\\.vantrel-[A-Za-z0-9]{6}$"_s.arg(QRegularExpression::escape(targetName)));
     return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(name);
 }
 
