@@ -80,7 +80,9 @@ void SampleSite::setPage(const QString &code, const QByteArray &html)
 QList<SiteRequest> SampleSite::requests() const
 {
     std::lock_guard lock(m_mutex);
-    return m_requests;
+    // A list of its own, not one shared with the records: the server goes on
+    // counting bytes into those, and must never find them shared.
+    return QList<SiteRequest>(m_requests.cbegin(), m_requests.cend());
 }
 
 QList<SiteRequest> SampleSite::requests(const QString &pathPrefix) const
