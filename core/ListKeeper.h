@@ -20,7 +20,6 @@ public:
     explicit ListKeeper(const QString &folder);
 
     bool keepsList() const { return m_keeps; }
-    QString folder() const { return m_folder; }
     QString listPath() const;
 
     struct Reading

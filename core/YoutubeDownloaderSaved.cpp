@@ -15,11 +15,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-bool isOutputFormat(qint32 format)
-{
-    return format >= qint32(OutputFormat::Video) && format <= qint32(OutputFormat::Wav);
-}
-
 // The output of a conversion of `video`: beside it, with its name.
 bool isOutputOf(const QString &output, const QString &video)
 {

@@ -10,6 +10,12 @@ enum class OutputFormat {
     Wav = 2,
 };
 
+// A stored number that names an output format.
+inline bool isOutputFormat(int value)
+{
+    return value >= int(OutputFormat::Video) && value <= int(OutputFormat::Wav);
+}
+
 // How lame encodes an MP3.
 enum class SoundMode {
     Stereo = 0,

@@ -27,11 +27,6 @@ const QString ShowHintPanelKey = u"values.isShowHintPanel"_s;
 const QString RestoreListKey = u"values.RestoreListAtStart"_s;
 const QString SimultaneousDownloadsKey = u"values.SimultaneousDownloads"_s;
 
-bool isOutputFormat(qint32 value)
-{
-    return value >= qint32(OutputFormat::Video) && value <= qint32(OutputFormat::Wav);
-}
-
 // The picture qualities 240p to 4K.
 bool isQuality(qint32 value)
 {
