@@ -71,10 +71,8 @@ bool AudioConverter::convertToFile(const QString &outputPath)
     return true;
 }
 
-void AudioConverter::cancel(Converted converted)
+void AudioConverter::cancel()
 {
-    if (converted == Converted::Drop)
-        m_dropConverted = true;
     {
         std::lock_guard lock(m_mutex);
         if (m_thread)
@@ -186,22 +184,29 @@ void AudioConverter::convertData(WorkerThread &thread)
     }
     const bool fed = doConvertData(thread, decoder, output, error);
     const bool finished = doOnFinishConverting(output, error) && fed;
-    if (thread.isCancelled()) {
-        // What was converted before a removal is kept, but never in place of
-        // a file that was already there.
-        if (finished && !m_dropConverted)
-            output.commit(AtomicFile::Replace::OnlyIfAbsent);
+    // What a cancelled run converted is cut short: it never stands under
+    // the final name.
+    if (thread.isCancelled())
         return;
-    }
     if (!finished || !decoder.endedNormally()) {
         setFailure(!finished ? error : decoder.errorString().isEmpty() ? StringUtils::langStr(316) : decoder.errorString());
         return;
     }
-    if (!output.commit()) {
-        setFailure(output.errorString());
+    if (!deliver(output, error)) {
+        setFailure(error);
         return;
     }
     m_wasFullyConverted = true;
+}
+
+bool AudioConverter::deliver(AtomicFile &output, QString &error)
+{
+    if (m_delivery)
+        return m_delivery(output, error);
+    if (output.commit(AtomicFile::Replace::Never))
+        return true;
+    error = output.errorString();
+    return false;
 }
 
 bool AudioConverter::doConvertData(WorkerThread &thread, AudioDecoder &decoder, AtomicFile &output, QString &error)

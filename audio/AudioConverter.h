@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -22,9 +23,9 @@ inline constexpr QStringView NOTIFICATION_AUDIO_CONVERTER_FINISHED = u"Notificat
 // its own, block by block, with pause and cancellation. Progress and the end
 // are posted as notifications (object: the converter) on that thread; the end
 // is posted after every run, and wasFullyConverted() tells whether the result
-// is complete. The output is written under a temporary name and renamed into
-// place only when complete; a cancelled run keeps what it has only where no
-// file stood before. No more converters run at once than the machine has
+// is complete. The output is written under a temporary name and put in place
+// only when complete, never over another file; a cancelled or failed run
+// leaves nothing. No more converters run at once than the machine has
 // cores; the others wait in line, counted as running. A cancel takes one out
 // of the line at once, and it never runs nor posts its end. Subclasses
 // replace the output stage.
@@ -43,10 +44,14 @@ public:
     // Cancels the run and waits for its thread up to `timeout`; true when it
     // has ended. Not from the converter's own notifications.
     bool stopConverting(std::chrono::milliseconds timeout = std::chrono::seconds(30));
-    // What a cancelled run converted is kept where no file stood before,
-    // unless dropped: a program that quits converts again at its next start.
-    enum class Converted { Keep, Drop };
-    void cancel(Converted converted = Converted::Keep);
+    void cancel();
+    // On the converter's thread, once the output is complete under its
+    // temporary name: puts it in place (tagged, under a name of its own).
+    // True when it did; otherwise the reason is in `error`, and the
+    // temporary file goes. Without one, the output is renamed to the path
+    // given, unless a file stands there. Set before the run starts.
+    using Delivery = std::function<bool(AtomicFile &output, QString &error)>;
+    void setDelivery(Delivery delivery) { m_delivery = std::move(delivery); }
 
     // Paused, the conversion leaves its place among those running at once.
     void setThreadPaused(bool paused);
@@ -78,6 +83,7 @@ protected:
 private:
     void convertData(WorkerThread &thread);
     bool doConvertData(WorkerThread &thread, AudioDecoder &decoder, AtomicFile &output, QString &error);
+    bool deliver(AtomicFile &output, QString &error);
     void waitWhilePaused(const WorkerThread &thread);
     void postProgress(const AudioDecoder &decoder);
     void setFailure(const QString &reason);
@@ -87,7 +93,7 @@ private:
     std::mutex m_pauseMutex;
     std::condition_variable m_pauseChanged;
     std::atomic<bool> m_wasFullyConverted = false;
-    std::atomic<bool> m_dropConverted = false;
+    Delivery m_delivery;
     mutable std::mutex m_mutex;
     QString m_savedFilePath;
     QString m_failureReason;

@@ -250,6 +250,7 @@ void DownloadList::forget(YoutubeDownloader &item)
     });
     m_entries.erase(found);
     m_links.remove(item.youtubeURL());
+    m_names.release(&item);
     // Kept until the signal is out: the list may hold the last reference.
     const Item removedItem = *at;
     m_items.erase(at);

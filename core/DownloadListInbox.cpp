@@ -34,6 +34,19 @@ void DownloadListInbox::downloaderFilesChanged(YoutubeDownloader &)
         m_list->takeFilesChange();
 }
 
+QString DownloadListInbox::claimFileName(YoutubeDownloader &downloader, const QString &folder, const QString &title)
+{
+    std::lock_guard lock(m_mutex);
+    return m_list ? m_list->m_names.claim(&downloader, folder, title) : OutputNames::firstFreeOnDisk(folder, title);
+}
+
+void DownloadListInbox::claimFileNameAgain(YoutubeDownloader &downloader, const QString &folder, const QString &baseName)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_list)
+        m_list->m_names.claimAgain(&downloader, folder, baseName);
+}
+
 void DownloadListInbox::removeDownloader(YoutubeDownloader &downloader)
 {
     // The list's own thread cannot destroy the list meanwhile; holding the

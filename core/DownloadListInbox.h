@@ -21,6 +21,8 @@ public:
     void downloaderStatusChanged(YoutubeDownloader &downloader) override;
     void downloaderNeedsRedraw(YoutubeDownloader &downloader) override;
     void downloaderFilesChanged(YoutubeDownloader &downloader) override;
+    QString claimFileName(YoutubeDownloader &downloader, const QString &folder, const QString &title) override;
+    void claimFileNameAgain(YoutubeDownloader &downloader, const QString &folder, const QString &baseName) override;
     // On the list's thread.
     void removeDownloader(YoutubeDownloader &downloader) override;
 

@@ -47,7 +47,7 @@ void ListSaver::serve()
         m_writing = true;
         lock.unlock();
         AtomicFile file(m_path);
-        const bool written = file.open() && file.write(contents(items)) && file.file().flush() && file.commit();
+        const bool written = file.open() && file.write(contents(items)) && file.file().flush() && file.commit(AtomicFile::Replace::Always);
         lock.lock();
         m_writing = false;
         m_lastWriteFailed = !written;
@@ -61,7 +61,7 @@ QByteArray ListSaver::contents(const QList<SavedList::Item> &items)
 {
     QHash<QString, Line> lines;
     lines.reserve(items.size());
-    QByteArray bytes = SavedList::header();
+    QByteArray bytes = SavedList::header(items.size());
     for (const SavedList::Item &item : items) {
         const auto known = m_lines.constFind(item.link);
         const QByteArray line = known != m_lines.cend() && known->item == item ? known->bytes : SavedList::line(item);

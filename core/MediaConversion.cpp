@@ -1,5 +1,6 @@
 #include "MediaConversion.h"
 
+#include "AtomicFile.h"
 #include "AudioConverter.h"
 #include "AudioMp3Converter.h"
 #include "ID3V1Tag.h"
@@ -38,6 +39,9 @@ MediaConversion::MediaConversion(std::weak_ptr<YoutubeDownloader> item, Job job)
                        [this](const Notification &n) { onProgress(n); });
     center.addObserver(this, NOTIFICATION_AUDIO_CONVERTER_FINISHED.toString(), m_converter.get(),
                        [this](const Notification &) { onFinished(); });
+    m_converter->setDelivery([item = m_item, job = m_job, delivered = m_delivered](AtomicFile &output, QString &error) {
+        return deliver(item, job, *delivered, output, error);
+    });
 }
 
 MediaConversion::~MediaConversion()
@@ -88,11 +92,6 @@ void MediaConversion::cancel()
     m_converter->cancel();
 }
 
-void MediaConversion::abandon()
-{
-    m_converter->cancel(AudioConverter::Converted::Drop);
-}
-
 bool MediaConversion::stop(std::chrono::milliseconds timeout)
 {
     return m_converter->stopConverting(timeout);
@@ -136,43 +135,67 @@ void MediaConversion::onFinished()
 
 void MediaConversion::finish(YoutubeDownloader &item)
 {
-    if (const auto views = item.rowViews())
-        views->setProgressValue(100);
-    const QString note = writeTags(item);
-    // A program that quits or ends while tagging finds the video, and
-    // converts again at its next start.
-    if (item.youtubeStatus() == StatusRemoved)
-        return;
-    item.setRealyDownloadedFilePath(m_job.outputPath);
-    item.setStatusNote(note);
+    {
+        std::lock_guard lock(m_delivered->mutex);
+        item.setRealyDownloadedFilePath(m_delivered->path);
+        item.setStatusNote(m_delivered->note);
+    }
     if (item.preferences().deleteInputFileAfterConvert())
         QFile::remove(m_job.videoPath);
     if (!item.changeYoutubeStatus(StatusConverting, StatusFinished))
         item.changeYoutubeStatus(StatusConvertPaused, StatusFinished);
 }
 
-// The ID3v2 tag first, since it rewrites the file with itself in front; then
-// ID3v1 at the end. Returns a note for the row when that failed.
-QString MediaConversion::writeTags(YoutubeDownloader &item) const
+// On the converter's thread. An item removed meanwhile, or a program that
+// quits while the cover comes, puts nothing in place: the temporary files go,
+// and the next start converts again from the video.
+bool MediaConversion::deliver(const std::weak_ptr<YoutubeDownloader> &weak, const Job &job, Delivered &delivered,
+                              AtomicFile &converted, QString &error)
+{
+    const auto item = weak.lock();
+    if (!item || item->youtubeStatus() == StatusRemoved)
+        return false;
+    if (const auto views = item->rowViews())
+        views->setProgressValue(100);
+    QString note;
+    AtomicFile tagged(converted.targetPath());
+    AtomicFile &result = writeTagged(*item, job, converted, tagged, note) ? tagged : converted;
+    if (item->youtubeStatus() == StatusRemoved)
+        return false;
+    const QString path = item->commitFile(result);
+    if (path.isEmpty()) {
+        error = result.errorString();
+        return false;
+    }
+    std::lock_guard lock(delivered.mutex);
+    delivered.path = path;
+    delivered.note = note;
+    return true;
+}
+
+// The ID3v2 tag, the sound, then the ID3v1 tag, into a file of their own:
+// false when the MP3 is not to be tagged, or could not be (the reason in
+// `note`, and the MP3 goes in place untagged).
+bool MediaConversion::writeTagged(YoutubeDownloader &item, const Job &job, AtomicFile &converted, AtomicFile &tagged,
+                                  QString &note)
 {
     const YoutubeProgramPreferences &preferences = item.preferences();
-    if (!preferences.saveID3Tags() || m_job.outputFormat != OutputFormat::Mp3)
-        return {};
+    if (!preferences.saveID3Tags() || job.outputFormat != OutputFormat::Mp3)
+        return false;
     const QString comment =
         preferences.writeDescrptionToID3Tags() ? item.descriptionText() : NOTIFICATION_YOUTUBE_TARNWICK.toString();
-    ID3V2Tag tag(m_job.outputPath);
+    ID3V2Tag tag(job.outputPath);
     tag.setTitle(item.youtubeTitle());
     tag.setURL(item.youtubeURL());
     tag.setComment(comment);
-    tag.addImageByURL(m_job.coverURL, [&item] { return item.youtubeStatus() == StatusRemoved; });
-    if (item.youtubeStatus() == StatusRemoved)
-        return {};
-    ID3V1Tag trailer(m_job.outputPath);
+    tag.addImageByURL(job.coverURL, [&item] { return item.youtubeStatus() == StatusRemoved; });
+    ID3V1Tag trailer(job.outputPath);
     trailer.setTitle(item.youtubeTitle());
     trailer.setComment(comment);
-    if (!tag.saveTags())
-        return StringUtils::langStr(304).arg(tag.errorString());
-    if (!trailer.saveTags())
-        return StringUtils::langStr(304).arg(StringUtils::langStr(315).arg(trailer.errorString()));
-    return {};
+    if (tagged.open() && tagged.write(tag.buidTagData()) && tagged.appendCopyOf(converted.temporaryPath())
+        && tagged.write(trailer.createDataForWriteToFile()))
+        return true;
+    note = StringUtils::langStr(304).arg(tagged.errorString());
+    tagged.discard();
+    return false;
 }

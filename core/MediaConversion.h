@@ -8,13 +8,14 @@
 #include <memory>
 #include <mutex>
 
+class AtomicFile;
 class AudioConverter;
 class YoutubeDownloader;
 struct Notification;
 
 // The last stage of an item's work: converting its downloaded video to MP3 or
-// WAV, then deleting the video if asked, tagging an MP3 and finishing the
-// item. Everything it decides on was fixed when it began (format, paths,
+// WAV, tagging an MP3 before it is put in place under the item's name, then
+// deleting the video if asked and finishing the item. Everything it decides on was fixed when it began (format, paths,
 // encoder settings), so a change of preferences meanwhile cannot point the
 // item at a file that was never made.
 class MediaConversion final
@@ -51,20 +52,29 @@ public:
     // The run is over and failed (its failure is already on the item).
     bool hasFailed() const;
     void cancel();
-    // Cancels and keeps nothing of what was converted: the program quits,
-    // and converts again at its next start.
-    void abandon();
     bool stop(std::chrono::milliseconds timeout);
 
 private:
+    // What the converter's thread put in place, and a note for the row.
+    struct Delivered
+    {
+        std::mutex mutex;
+        QString path;
+        QString note;
+    };
+    static bool deliver(const std::weak_ptr<YoutubeDownloader> &weak, const Job &job, Delivered &delivered,
+                        AtomicFile &converted, QString &error);
+    static bool writeTagged(YoutubeDownloader &item, const Job &job, AtomicFile &converted, AtomicFile &tagged,
+                            QString &note);
     void onProgress(const Notification &notification);
     void onFinished();
     void finish(YoutubeDownloader &item);
-    QString writeTags(YoutubeDownloader &item) const;
 
     std::weak_ptr<YoutubeDownloader> m_item;
     const Job m_job;
     std::shared_ptr<AudioConverter> m_converter;
+    // Shared with the converter's thread, which may outlive this.
+    std::shared_ptr<Delivered> m_delivered = std::make_shared<Delivered>();
 
     enum class End { Running, Succeeded, Failed };
     mutable std::mutex m_endMutex;

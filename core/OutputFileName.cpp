@@ -27,8 +27,9 @@ bool reordersText(QChar c)
 
 } // namespace
 
-QString OutputFileName::fileName(const QString &title, const QString &extension)
+QString OutputFileName::baseName(const QString &title, int number)
 {
+    const QString numbered = number > 1 ? u" (%1)"_s.arg(number) : QString();
     QString name;
     name.reserve(title.size());
     for (QChar c : title) {
@@ -36,7 +37,7 @@ QString OutputFileName::fileName(const QString &title, const QString &extension)
             name.append(c.unicode() < 0x20 || c.unicode() == 0x7F || c == u'/' ? QChar(u'_') : c);
     }
 
-    const qsizetype budget = MaxNameBytes - TemporarySuffixBytes - extension.toUtf8().size();
+    const qsizetype budget = MaxNameBytes - TemporarySuffixBytes - ExtensionBytes - numbered.size();
     qsizetype bytes = 0;
     qsizetype end = 0;
     while (end < name.size()) {
@@ -48,7 +49,7 @@ QString OutputFileName::fileName(const QString &title, const QString &extension)
         bytes += size;
         end += units;
     }
-    return name.left(end) + extension;
+    return name.left(end) + numbered;
 }
 
 QString OutputFileName::replaceExtension(const QString &path, const QString &extension)

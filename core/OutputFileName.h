@@ -14,12 +14,16 @@ public:
     // Room left in a name for the suffix of a temporary file beside it.
     static constexpr int TemporarySuffixBytes = 16;
     static constexpr int MaxNameBytes = 255;
+    // Every file an item writes ends in one of ".mp4", ".flv", ".mp3", ".wav".
+    static constexpr int ExtensionBytes = 4;
 
     // The folder as a path ending in "/": a leading "~" expanded, empty
     // meaning the default output folder.
     static QString expandedFolder(const QString &folder);
-    // The title with the extension, within the file system's limit.
-    static QString fileName(const QString &title, const QString &extension);
+    // The name, without extension, of an item's files: the title, and from
+    // the second `number` on " (2)", " (3)", ...; cut so that any of the
+    // item's extensions still fits the file system's limit.
+    static QString baseName(const QString &title, int number = 1);
     // The path with its last extension replaced ("Take 5.2.mp4" gives
     // "Take 5.2.mp3").
     static QString replaceExtension(const QString &path, const QString &extension);

@@ -23,6 +23,7 @@ QJsonObject toJson(const Item &item)
             {u"status"_s, item.status},
             {u"note"_s, item.note},
             {u"folder"_s, item.folder},
+            {u"name"_s, item.name},
             {u"file"_s, item.file},
             {u"partialFile"_s, item.partialFile},
             {u"bytesHeld"_s, item.bytesHeld},
@@ -51,6 +52,7 @@ std::optional<Item> fromJson(const QByteArray &line)
                 .status = object.value(u"status"_s).toString(),
                 .note = object.value(u"note"_s).toString(),
                 .folder = object.value(u"folder"_s).toString(),
+                .name = object.value(u"name"_s).toString(),
                 .file = object.value(u"file"_s).toString(),
                 .partialFile = object.value(u"partialFile"_s).toString(),
                 .bytesHeld = std::max<qint64>(0, object.value(u"bytesHeld"_s).toInteger()),
@@ -61,9 +63,10 @@ std::optional<Item> fromJson(const QByteArray &line)
 
 } // namespace
 
-QByteArray header()
+QByteArray header(qsizetype itemCount)
 {
-    return QJsonDocument(QJsonObject{{u"version"_s, Version}}).toJson(QJsonDocument::Compact) + '\n';
+    return QJsonDocument(QJsonObject{{u"version"_s, Version}, {u"items"_s, itemCount}}).toJson(QJsonDocument::Compact)
+        + '\n';
 }
 
 QByteArray line(const Item &item)
@@ -73,7 +76,7 @@ QByteArray line(const Item &item)
 
 QByteArray write(const QList<Item> &items)
 {
-    QByteArray bytes = header();
+    QByteArray bytes = header(items.size());
     for (const Item &item : items)
         bytes += line(item);
     return bytes;
@@ -87,15 +90,21 @@ Contents read(const QByteArray &bytes)
     // stopped.
     contents.damaged = !lines.takeLast().isEmpty();
     const QJsonObject header = lines.isEmpty() ? QJsonObject() : QJsonDocument::fromJson(lines.takeFirst()).object();
-    // A newer program's list may mean other things by the same words.
+    // A newer program's list may mean other things by the same words. Even
+    // an empty list has its header: an empty file was cut short.
     if (header.value(u"version"_s).toInt() != Version)
-        return {{}, !bytes.isEmpty()};
+        return {{}, true};
     for (const QByteArray &line : std::as_const(lines)) {
         if (const std::optional<Item> item = fromJson(line))
             contents.items.append(*item);
         else
             contents.damaged = true;
     }
+    // Cut at a line break, the lines still read whole: only the count tells.
+    // Lists from before the count was written have none to check.
+    const QJsonValue count = header.value(u"items"_s);
+    if (!count.isUndefined() && count.toInteger(-1) != lines.size())
+        contents.damaged = true;
     return contents;
 }
 

@@ -4,9 +4,10 @@
 #include <QList>
 #include <QString>
 
-// The download list as it is kept between runs: one header line, then one
-// line per item, each a JSON object. A file cut short or damaged in places
-// loses only the lines it cannot read; the rest come back.
+// The download list as it is kept between runs: one header line that says
+// how many items follow, then one line per item, each a JSON object. A file
+// cut short at any byte, or damaged in places, tells so; it loses only the
+// lines it cannot read, and the rest come back.
 namespace SavedList {
 
 inline constexpr int Version = 1;
@@ -25,6 +26,8 @@ struct Item
     QString status{};
     QString note{};
     QString folder{};
+    // The name the item's files share, without folder or extension.
+    QString name{};
     // The downloaded video, or once converted the output file.
     QString file{};
     QString partialFile{};
@@ -41,14 +44,15 @@ struct Item
 struct Contents
 {
     QList<Item> items;
-    // Some of it could not be read: a newer version, lines cut short or
-    // garbled. The file should be kept aside for a look.
+    // Some of it could not be read, or is missing: a newer version, an empty
+    // file, lines cut short, garbled or fewer than the header says. The file
+    // should be kept aside for a look.
     bool damaged = false;
 };
 
 QByteArray write(const QList<Item> &items);
 // The pieces of what write() gives: the first line, and each item's line.
-QByteArray header();
+QByteArray header(qsizetype itemCount);
 QByteArray line(const Item &item);
 Contents read(const QByteArray &bytes);
 

@@ -352,8 +352,8 @@ bool VideoDownload::save()
     const std::unique_ptr<AtomicFile> file = std::move(m_file);
     // The kept list hears of the video before it forgets the partial file:
     // at no moment does it know of neither.
-    if (file->commit()) {
-        m_item.setRealyDownloadedFilePath(m_path);
+    if (const QString path = m_item.commitFile(*file); !path.isEmpty()) {
+        m_item.setRealyDownloadedFilePath(path);
         m_item.setPartialFilePath({});
         m_item.setStatusNote({});
         return true;

@@ -1,5 +1,6 @@
 #include "YoutubeDownloader.h"
 
+#include "AtomicFile.h"
 #include "HttpClient.h"
 #include "NotificationCenter.h"
 #include "OutputFileName.h"
@@ -14,6 +15,7 @@
 #include "YoutubeRowViews.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QUrl>
 
@@ -273,6 +275,8 @@ void YoutubeDownloader::doLoadYoutubeContent(WorkerThread &thread)
         m_currentQuality = chosen;
         m_durationInSeconds = page.duration;
     }
+    if (!page.title.isEmpty())
+        claimFileName(outputFolder());
     const bool failed = page.content.isEmpty() || code.isEmpty() || page.title.isEmpty() || page.configuration.isEmpty();
     changeYoutubeStatus(StatusLoadingInfo, failed ? StatusInfoFailed : chosen ? StatusReady : StatusNoStream);
     if (const auto views = rowViews())
@@ -524,7 +528,7 @@ void YoutubeDownloader::stopThreads()
     }
     wakeDownload();
     if (const auto running = conversion())
-        m_keepPartialFile ? running->abandon() : running->cancel();
+        running->cancel();
 }
 
 bool YoutubeDownloader::waitForThreads(std::chrono::steady_clock::time_point deadline)
@@ -538,7 +542,7 @@ bool YoutubeDownloader::waitForThreads(std::chrono::steady_clock::time_point dea
     }
     // The download thread may have started a conversion before it ended.
     if (const auto running = conversion()) {
-        m_keepPartialFile ? running->abandon() : running->cancel();
+        running->cancel();
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         ended = running->stop(std::max(left, 0ms)) && ended;
     }
@@ -685,7 +689,40 @@ QString YoutubeDownloader::filePathForDownloading() const
 
 QString YoutubeDownloader::videoFilePath(YoutubeVideoType type) const
 {
-    return outputFolder() + OutputFileName::fileName(youtubeTitle(), type == VideoTypeMP4 ? u".mp4"_s : u".flv"_s);
+    return outputFolder() + fileBaseName() + (type == VideoTypeMP4 ? u".mp4"_s : u".flv"_s);
+}
+
+QString YoutubeDownloader::fileBaseName() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_fileBaseName.isEmpty() ? OutputFileName::baseName(m_youtubeTitle) : m_fileBaseName;
+}
+
+QString YoutubeDownloader::claimFileName(const QString &folder)
+{
+    const QString title = youtubeTitle();
+    const auto listOwner = owner();
+    QString name = listOwner ? listOwner->claimFileName(*this, folder, title) : OutputNames::firstFreeOnDisk(folder, title);
+    setLocked(m_fileBaseName, name);
+    return name;
+}
+
+QString YoutubeDownloader::commitFile(AtomicFile &file)
+{
+    const QFileInfo target(file.targetPath());
+    const QString extension = u'.' + target.suffix();
+    const QString folder = target.absolutePath() + u'/';
+    // Each name found taken is claimed past, so this ends; the bound only
+    // guards against a folder that fills as fast as we look.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (file.commit(AtomicFile::Replace::Never))
+            return file.targetPath();
+        if (!file.targetTaken())
+            return {};
+        file.setTargetName(claimFileName(folder) + extension);
+    }
+    file.discard();
+    return {};
 }
 
 QString YoutubeDownloader::filePathForSaving(OutputFormat outputFormat) const

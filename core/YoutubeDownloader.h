@@ -17,6 +17,7 @@
 #include <memory>
 #include <mutex>
 
+class AtomicFile;
 class HttpClient;
 class WorkerThread;
 class YoutubeDownloaderOwner;
@@ -173,7 +174,14 @@ public:
     static float downloadSpeed(qint64 bytes, double seconds);
     static float remainingTime(qint64 streamBytes, qint64 bytes, double seconds);
 
-    // File names.
+    // File names. The item's files share one name, without folder or
+    // extension, given by its list once the title is known: never the name
+    // of a file that stands on disk or of another item's.
+    QString fileBaseName() const;
+    // Puts a file of the item's in place, never over another file: when its
+    // name was taken meanwhile, the item moves to the next free name. The
+    // path it got, or empty when it failed (the reason in the file).
+    QString commitFile(AtomicFile &file);
     QString outputFolder() const;
     QString filePathForDownloading() const;
     QString videoFilePath(YoutubeVideoType type) const;
@@ -234,7 +242,9 @@ private:
     };
     PageReading readPage(HttpClient &client) const;
 
+    QString claimFileName(const QString &folder);
     void takeSaved(const SavedList::Item &saved);
+    void takeFileName(const QString &name);
     YoutubeStatus restoredStatus(YoutubeStatus status, const SavedList::Item &saved);
 
     std::atomic<qint32> m_status = StatusNew;
@@ -268,6 +278,7 @@ private:
     QString m_savedFolderPath;
     QString m_realyDownloadedFilePath;
     QString m_partialFilePath;
+    QString m_fileBaseName;
     QString m_statusNote;
     std::shared_ptr<YoutubeRowViews> m_rowViews;
     std::shared_ptr<MediaConversion> m_conversion;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "OutputNames.h"
+
 class YoutubeDownloader;
 
 // The download list and its table, as an item sees them. All but the last
@@ -18,6 +20,14 @@ public:
     // The item's files changed (a partial file came or went): a kept list
     // must know before the next crash could leave the file unclaimed.
     virtual void downloaderFilesChanged(YoutubeDownloader &) {}
+    // The name the item's files get in `folder` (see OutputNames): free on
+    // disk, and among the owner's items where it has several.
+    virtual QString claimFileName(YoutubeDownloader &, const QString &folder, const QString &title)
+    {
+        return OutputNames::firstFreeOnDisk(folder, title);
+    }
+    // A name an earlier run gave the item stays its own.
+    virtual void claimFileNameAgain(YoutubeDownloader &, const QString & /*folder*/, const QString & /*baseName*/) {}
     // Take the item out of the list.
     virtual void removeDownloader(YoutubeDownloader &downloader) = 0;
 };

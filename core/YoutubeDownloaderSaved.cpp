@@ -6,6 +6,7 @@
 #include "OutputFileName.h"
 #include "StringUtils.h"
 #include "WatchPage.h"
+#include "YoutubeDownloaderOwner.h"
 #include "YoutubeProgramPreferences.h"
 #include "YoutubeRowViews.h"
 
@@ -42,6 +43,7 @@ SavedList::Item YoutubeDownloader::savedItem() const
             .status = youtubeStatusName(status == StatusRemoved ? YoutubeStatus(m_statusBeforeRemoval.load()) : status),
             .note = statusNote(),
             .folder = savedFolderPath(),
+            .name = locked(m_fileBaseName),
             .file = realyDownloadedFilePath(),
             .partialFile = partialFilePath(),
             .bytesHeld = downloadedBytes(),
@@ -80,6 +82,7 @@ void YoutubeDownloader::takeSaved(const SavedList::Item &saved)
     m_youtubeCode = saved.code;
     m_youtubeCoverURL = WatchPage::coverURL(saved.code);
     m_youtubeTitle = saved.title;
+    takeFileName(saved.name);
     m_description = saved.description;
     m_durationInSeconds = saved.durationSeconds;
     if (!saved.streamURL.isEmpty()) {
@@ -92,6 +95,17 @@ void YoutubeDownloader::takeSaved(const SavedList::Item &saved)
     m_downloadTime = saved.downloadSeconds;
     m_restoredFormat = isOutputFormat(saved.format) ? OutputFormat(saved.format) : m_preferences.outputFormat();
     m_status = restoredStatus(status, saved);
+}
+
+// The list is a file anybody could edit: a name is taken only as the item
+// would have made it. A list from before names were kept names the files
+// after the title alone.
+void YoutubeDownloader::takeFileName(const QString &name)
+{
+    const bool madeByUs = !name.isEmpty() && OutputFileName::baseName(name) == name;
+    m_fileBaseName = madeByUs ? name : OutputFileName::baseName(m_youtubeTitle);
+    if (const auto listOwner = owner())
+        listOwner->claimFileNameAgain(*this, outputFolder(), m_fileBaseName);
 }
 
 YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const SavedList::Item &saved)

@@ -30,6 +30,43 @@ QString randomSuffix()
     return suffix;
 }
 
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// A file's or a folder's content on disk, not only in the page cache.
+bool syncToDisk(const QString &path)
+{
+    const int handle = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (handle < 0)
+        return false;
+    const bool synced = ::fsync(handle) == 0;
+    const int error = errno;
+    ::close(handle);
+    errno = error;
+    return synced;
+}
+
+// rename(2) replaces a target in one step, which QFile::rename won't;
+// renameat2 refuses to. Where the file system cannot refuse, a hard link
+// does the same, since link(2) never replaces either.
+bool moveIntoPlace(const QString &from, const QString &to, AtomicFile::Replace replace)
+{
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (replace == AtomicFile::Replace::Always)
+        return std::rename(source.constData(), target.constData()) == 0;
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    if (::link(source.constData(), target.constData()) != 0)
+        return false;
+    ::unlink(source.constData());
+    return true;
+}
+
 } // namespace
 
 AtomicFile::AtomicFile(QString targetPath)
@@ -174,24 +211,32 @@ bool AtomicFile::commit(Replace replace)
 {
     if (!m_pending)
         return false;
+    m_targetTaken = false;
     m_file.close();
-    if (m_file.error() != QFileDevice::NoError) {
-        m_error = m_file.errorString();
+    if (m_file.error() != QFileDevice::NoError || !syncToDisk(m_file.fileName())) {
+        m_error = m_file.error() != QFileDevice::NoError ? m_file.errorString() : systemError();
         discard();
         return false;
     }
-    if (replace == Replace::OnlyIfAbsent && QFileInfo::exists(m_targetPath)) {
-        discard();
-        return true;
-    }
-    // rename(2) replaces the target in one step, which QFile::rename won't.
-    if (std::rename(QFile::encodeName(m_file.fileName()).constData(), QFile::encodeName(m_targetPath).constData()) != 0) {
-        m_error = QString::fromLocal8Bit(std::strerror(errno));
+    if (!moveIntoPlace(m_file.fileName(), m_targetPath, replace)) {
+        const bool taken = errno == EEXIST;
+        m_error = systemError();
+        if (taken) {
+            m_targetTaken = true;
+            return false;
+        }
         discard();
         return false;
     }
     m_pending = false;
+    // The rename itself is on disk only once the folder is.
+    syncToDisk(QFileInfo(m_targetPath).absolutePath());
     return true;
+}
+
+void AtomicFile::setTargetName(const QString &fileName)
+{
+    m_targetPath = QFileInfo(m_targetPath).absolutePath() + u'/' + fileName;
 }
 
 void AtomicFile::keep()

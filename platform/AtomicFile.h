@@ -3,11 +3,11 @@
 #include <QFile>
 #include <QString>
 
-// A file replaced in one step: written under a temporary name in the target's
-// folder (so the rename stays on one file system), then renamed over the
-// target. A crash, a full disk or a failure at any point leaves the target as
-// it was. Not synced to disk: like cp and curl, the rename relies on the file
-// system's handling of replace-by-rename for durability.
+// A file put in place in one step: written under a temporary name in the
+// target's folder (so the rename stays on one file system), flushed to disk,
+// then renamed to the target and the folder flushed too. A crash, a power cut,
+// a full disk or a failure at any point leaves the target as it was: either
+// the old file or the whole new one.
 class AtomicFile final
 {
 public:
@@ -48,10 +48,16 @@ public:
     // a failed write forgotten.
     bool truncate(qint64 size);
 
-    enum class Replace { Always, OnlyIfAbsent };
-    // Moves the temporary file into place. With OnlyIfAbsent an existing
-    // target is kept and the new content dropped (still reported as success).
-    bool commit(Replace replace = Replace::Always);
+    enum class Replace { Always, Never };
+    // Moves the temporary file into place. With Never a file standing under
+    // the target's name is left alone: the commit fails, targetTaken() says
+    // so, and the temporary file stays, to be committed under another name.
+    // Any other failure drops the temporary file.
+    bool commit(Replace replace);
+    bool targetTaken() const { return m_targetTaken; }
+    QString targetPath() const { return m_targetPath; }
+    // Another name in the same folder, for a target found taken.
+    void setTargetName(const QString &fileName);
     void discard();
     // Lets go of the temporary file without removing it, for a later run
     // to adopt.
@@ -65,4 +71,5 @@ private:
     QFile m_file;
     QString m_error;
     bool m_pending = false;
+    bool m_targetTaken = false;
 };

@@ -108,7 +108,7 @@ bool ID3V2Tag::saveTags() const
     }
     AtomicFile target(m_filePath);
     const QByteArray tag = buidTagData();
-    if (target.open() && target.write(tag) && target.appendCopyOf(m_filePath) && target.commit())
+    if (target.open() && target.write(tag) && target.appendCopyOf(m_filePath) && target.commit(AtomicFile::Replace::Always))
         return true;
     m_error = target.errorString();
     return false;

@@ -390,8 +390,8 @@ private Q_SLOTS:
         // What arrived waits beside it for Resume.
         const QStringList entries = m_fixture->outputEntries();
         QCOMPARE(entries.size(), 2);
-        QVERIFY(entries.at(1).startsWith(u"Full.mp4."_s));
-        QVERIFY(QFileInfo(m_fixture->outputPath(entries.at(1))).size() <= PaddedStreamBytes / 2);
+        QVERIFY(entries.at(0).startsWith(u"Full (2).mp4.vantrel-"_s));
+        QVERIFY(QFileInfo(m_fixture->outputPath(entries.at(0))).size() <= PaddedStreamBytes / 2);
         QVERIFY(!m_owner->statuses().contains(StatusFinished));
         // Paused, the item does nothing: its time stands still, its row too.
         const double time = item->downloadTime();
@@ -402,50 +402,56 @@ private Q_SLOTS:
 
         item->resume();
         QVERIFY(waitForStatus(item, StatusFinished));
-        QCOMPARE(SiteFixture::fileBytes(path), m_fixture->streamBytes(18));
-        QCOMPARE(m_fixture->outputEntries(), QStringList{u"Full.mp4"_s});
+        QCOMPARE(SiteFixture::fileBytes(m_fixture->outputPath(u"Full (2).mp4"_s)), m_fixture->streamBytes(18));
+        QCOMPARE(SiteFixture::fileBytes(path), "the old file");
+        QCOMPARE(m_fixture->outputEntries(), (QStringList{u"Full (2).mp4"_s, u"Full.mp4"_s}));
         QVERIFY(item->statusNote().isEmpty());
     }
 
     void renameIntoPlaceFails_data()
     {
-        QTest::addColumn<bool>("folderGoes"); // else a folder has the video's name
-        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("folderGoes"); // else a file takes the video's name
+        QTest::addColumn<QString>("saved");
 
-        QTest::newRow("a folder under the video's name") << false << u"Is a directory"_s;
-        QTest::newRow("the output folder deleted meanwhile") << true << u"No such file or directory"_s;
+        QTest::newRow("a file takes the name meanwhile") << false << u"Taken (2).mp4"_s;
+        QTest::newRow("the output folder deleted meanwhile") << true << u"Taken.mp4"_s;
     }
 
-    // Every byte is in, but the file cannot take its name: the item pauses
-    // with the reason rather than finish without a file, and once the
-    // obstacle is gone Resume ends with the whole video.
+    // Every byte is in, but the file cannot take its name. One taken
+    // meanwhile stays as it is, and the video takes the next free name; a
+    // folder gone pauses the item with the reason rather than finish without
+    // a file, and once the folder is back Resume ends with the whole video.
     void renameIntoPlaceFails()
     {
         QFETCH(bool, folderGoes);
-        QFETCH(QString, reason);
+        QFETCH(QString, saved);
         const QString folder = m_fixture->outputPath(u"videos"_s);
         const QString path = folder + u"/Taken.mp4"_s;
-        QVERIFY(QDir().mkpath(folderGoes ? folder : path));
+        QVERIFY(QDir().mkpath(folder));
         m_fixture->preferences.setSavedFolderPath(folder);
         m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
         m_fixture->site.setPage(u"taken"_s, customPage(u"Taken"_s, u"http://s.youtube.com/videoplayback?itag=18"_s));
         addFaults(m_fixture->site, u"path=/videoplayback,throttle=2000000"_s);
         auto item = newItem(watchLink(u"taken"_s));
         QVERIFY(startWhenReady(item));
+        QTRY_VERIFY(item->downloadedBytes() > 0);
         if (folderGoes) {
-            QTRY_VERIFY(item->downloadedBytes() > 0);
             QVERIFY(QDir(folder).removeRecursively());
+            QVERIFY(waitForStatus(item, StatusDownloadPaused));
+            QCOMPARE(item->statusNote(),
+                     u"Could not save the video file: No such file or directory. Press Resume to try again."_s);
+            QVERIFY(QDir().mkpath(folder));
+            item->resume();
+        } else {
+            QVERIFY(SiteFixture::writeFile(path, "the user's own"));
         }
-        QVERIFY(waitForStatus(item, StatusDownloadPaused));
-        QCOMPARE(item->statusNote(), u"Could not save the video file: %1. Press Resume to try again."_s.arg(reason));
-        QVERIFY(!QFileInfo(path).isFile());
-
-        if (!folderGoes)
-            QVERIFY(QDir().rmdir(path));
-        item->resume();
         QVERIFY(waitForStatus(item, StatusFinished));
-        QCOMPARE(SiteFixture::entries(folder), QStringList{u"Taken.mp4"_s});
-        QCOMPARE(SiteFixture::fileBytes(path), m_fixture->streamBytes(18));
+        QCOMPARE(SiteFixture::fileBytes(folder + u'/' + saved), m_fixture->streamBytes(18));
+        QCOMPARE(item->filePathForDownloading(), folder + u'/' + saved);
+        if (!folderGoes) {
+            QCOMPARE(SiteFixture::entries(folder), (QStringList{u"Taken (2).mp4"_s, u"Taken.mp4"_s}));
+            QCOMPARE(SiteFixture::fileBytes(path), "the user's own");
+        }
     }
 
     // A stream said to be beyond 2 GiB: its size is shown as it is, and when

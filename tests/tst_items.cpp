@@ -381,20 +381,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("video");
         QTest::addColumn<QString>("mp3");
+        QTest::addColumn<int>("number");
 
-        QTest::newRow("inner point kept") << u"Take 5.2"_s << u"Take 5.2.mp4"_s << u"Take 5.2.mp3"_s;
-        QTest::newRow("leading dot") << u".hidden"_s << u".hidden.mp4"_s << u".hidden.mp3"_s;
-        QTest::newRow("unicode stays") << u"Ünïcödé ☺"_s << u"Ünïcödé ☺.mp4"_s << u"Ünïcödé ☺.mp3"_s;
-        QTest::newRow("controls and slash") << u"a\u0000b\u001Fc\u007Fd/e"_s << u"a_b_c_d_e.mp4"_s << u"a_b_c_d_e.mp3"_s;
+        QTest::newRow("inner point kept") << u"Take 5.2"_s << u"Take 5.2.mp4"_s << u"Take 5.2.mp3"_s << 1;
+        QTest::newRow("second of a name") << u"Take 5.2"_s << u"Take 5.2 (2).mp4"_s << u"Take 5.2 (2).mp3"_s << 2;
+        // The number stays whole; the title gives way to it.
+        QTest::newRow("numbered and cut") << QString(300, u'x') << QString(230, u'x') + u" (12).mp4"_s
+                                          << QString(230, u'x') + u" (12).mp3"_s << 12;
+        QTest::newRow("leading dot") << u".hidden"_s << u".hidden.mp4"_s << u".hidden.mp3"_s << 1;
+        QTest::newRow("unicode stays") << u"Ünïcödé ☺"_s << u"Ünïcödé ☺.mp4"_s << u"Ünïcödé ☺.mp3"_s << 1;
+        QTest::newRow("controls and slash") << u"a\u0000b\u001Fc\u007Fd/e"_s << u"a_b_c_d_e.mp4"_s << u"a_b_c_d_e.mp3"_s << 1;
         QTest::newRow("direction overrides dropped") << u"Song\u202Egpj.exe\u2066\u2069 \u200F"_s
-                                                     << u"Songgpj.exe \u200F.mp4"_s << u"Songgpj.exe \u200F.mp3"_s;
+                                                     << u"Songgpj.exe \u200F.mp4"_s << u"Songgpj.exe \u200F.mp3"_s << 1;
         // Room is left for the temporary suffix: 255 - 16 bytes with ".mp4".
-        QTest::newRow("ascii cut") << QString(300, u'x') << QString(235, u'x') + u".mp4"_s << QString(235, u'x') + u".mp3"_s;
+        QTest::newRow("ascii cut") << QString(300, u'x') << QString(235, u'x') + u".mp4"_s << QString(235, u'x') + u".mp3"_s << 1;
         QTest::newRow("three-byte characters cut whole") << QString(100, u'あ') << QString(78, u'あ') + u".mp4"_s
-                                                         << QString(78, u'あ') + u".mp3"_s;
+                                                         << QString(78, u'あ') + u".mp3"_s << 1;
         QTest::newRow("pairs never split") << u"x"_s + u"\U0001F600"_s.repeated(100)
                                            << u"x"_s + u"\U0001F600"_s.repeated(58) + u".mp4"_s
-                                           << u"x"_s + u"\U0001F600"_s.repeated(58) + u".mp3"_s;
+                                           << u"x"_s + u"\U0001F600"_s.repeated(58) + u".mp3"_s << 1;
     }
 
     void fileName()
@@ -402,7 +407,8 @@ private Q_SLOTS:
         QFETCH(QString, title);
         QFETCH(QString, video);
         QFETCH(QString, mp3);
-        QCOMPARE(OutputFileName::fileName(title, u".mp4"_s), video);
+        QFETCH(int, number);
+        QCOMPARE(OutputFileName::baseName(title, number) + u".mp4"_s, video);
         QCOMPARE(OutputFileName::replaceExtension(u"/a.b/"_s + video, u".mp3"_s), u"/a.b/"_s + mp3);
         QCOMPARE(OutputFileName::replaceExtension(u"/a.b/noext"_s, u".wav"_s), u"/a.b/noext.wav"_s);
     }

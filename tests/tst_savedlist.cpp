@@ -1,8 +1,11 @@
 #include "AtomicFile.h"
+#include "DownloadList.h"
 #include "LeftoverFiles.h"
 #include "ListKeeper.h"
 #include "ListSaver.h"
+#include "PreferenceStore.h"
 #include "SavedList.h"
+#include "YoutubeProgramPreferences.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,7 +58,7 @@ private Q_SLOTS:
     void roundTrip()
     {
         const QByteArray bytes = SavedList::write({First, Second});
-        QVERIFY(bytes.startsWith("{\"version\":1}\n"));
+        QVERIFY(bytes.startsWith("{\"items\":2,\"version\":1}\n"));
         QCOMPARE(bytes.count('\n'), 3);
         const SavedList::Contents contents = SavedList::read(bytes);
         QCOMPARE(contents.items, (QList{First, Second}));
@@ -70,13 +73,16 @@ private Q_SLOTS:
 
         const QByteArray whole = SavedList::write({First, Second});
         QTest::newRow("whole") << whole << 2 << false;
-        QTest::newRow("empty") << QByteArray() << 0 << false;
+        QTest::newRow("empty") << QByteArray() << 0 << true;
         QTest::newRow("cut in the last line") << whole.chopped(9) << 1 << true;
-        QTest::newRow("cut after a line") << whole.left(whole.indexOf('\n', 20) + 1) << 1 << false;
+        QTest::newRow("cut after a line") << whole.left(whole.indexOf('\n', 30) + 1) << 1 << true;
+        QTest::newRow("more lines than counted") << QByteArray(whole).replace("\"items\":2", "\"items\":1") << 2 << true;
+        // As the program wrote it before it counted.
+        QTest::newRow("without a count") << QByteArray(whole).replace("\"items\":2,", "") << 2 << false;
         QTest::newRow("garbled line") << QByteArray(whole).insert(whole.indexOf('\n') + 1, "{\"li\xff\n") << 2 << true;
         QTest::newRow("item without link") << QByteArray(whole).insert(whole.indexOf('\n') + 1, "{\"title\":\"x\"}\n") << 2
                                           << true;
-        QTest::newRow("newer version") << QByteArray(whole).replace("{\"version\":1}", "{\"version\":2}") << 0 << true;
+        QTest::newRow("newer version") << QByteArray(whole).replace("\"version\":1}", "\"version\":2}") << 0 << true;
         QTest::newRow("not a list") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << 0 << true;
         // A folder where the file should be: it cannot be read.
         QTest::newRow("unreadable") << QByteArray("folder") << 0 << true;
@@ -103,6 +109,50 @@ private Q_SLOTS:
             QCOMPARE(reading.damagedKeptAs, folder.filePath(aside[0]));
             QVERIFY(bytes == "folder" || readFile(reading.damagedKeptAs) == bytes);
         }
+    }
+
+    // A power cut may leave any first part of the file: every one tells.
+    void cutAtAnyByte()
+    {
+        const QByteArray whole = SavedList::write({First, Second});
+        for (qsizetype size = 0; size < whole.size(); ++size) {
+            if (!SavedList::read(whole.first(size)).damaged)
+                QFAIL(qPrintable(u"A list cut to %1 of %2 bytes reads as whole"_s.arg(size).arg(whole.size())));
+        }
+    }
+
+    // Partial downloads a damaged list may have named are never taken for
+    // leftovers.
+    void sweepOnlyAfterAWholeList_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("swept");
+
+        const QByteArray whole = SavedList::write({First, Second});
+        QTest::newRow("whole") << whole << true;
+        QTest::newRow("cut after a line") << whole.left(whole.indexOf('\n', 30) + 1) << false;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+
+    void sweepOnlyAfterAWholeList()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, swept);
+        const QTemporaryDir home;
+        const QDir dir(home.path());
+        QVERIFY(dir.mkpath(u"state"_s) && dir.mkpath(u"out"_s));
+        QVERIFY(writeFile(dir.filePath(u"state/list.json"_s), bytes));
+        const QString partial = dir.filePath(u"out/Southern.mp4.vantrel-kn23vd"_s);
+        QVERIFY(writeFile(partial, "bytes of a stream"));
+        PreferenceStore store(dir.filePath(u"Vantrel.conf"_s));
+        YoutubeProgramPreferences preferences(store);
+        preferences.setSavedFolderPath(dir.filePath(u"out"_s));
+        preferences.setRestoreListAtStart(false);
+        DownloadList list(preferences);
+        const ListKeeper keeper(dir.filePath(u"state"_s));
+        const QString damaged = keeper.takeUp(list, preferences);
+        QCOMPARE(damaged.isEmpty(), swept);
+        QCOMPARE(QFileInfo::exists(partial), !swept);
     }
 
     // Saves pile up while one is written; the file ends with the newest.
