@@ -31,11 +31,14 @@ private Q_SLOTS:
     {
         m_fixture = std::make_unique<SiteFixture>();
         QVERIFY(m_fixture->isReady());
+        QVERIFY(TestMedia::makeMp4(m_twoSeconds, 2, 44100, 2));
+        QVERIFY(TestMedia::makeMp4(m_fourSeconds, 4, 22050, 1));
     }
 
     void cleanup()
     {
         m_fixture->site.media().setStreamFile(18, {});
+        m_fixture->site.media().setStreamFile(22, {});
         m_fixture->clearOutput();
     }
 
@@ -88,6 +91,69 @@ private Q_SLOTS:
         QString cleaned = title;
         cleaned.replace(u'\\', u'-').replace(u'/', u'-');
         QVERIFY2(QFile::exists(m_fixture->outputPath(cleaned + u".mp3"_s)), qPrintable(m_fixture->outputEntries().join(u", "_s)));
+    }
+
+    void sameTitle_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<bool>("together"); // else one run after the other
+        QTest::addColumn<bool>("userFile"); // a file of that name was there
+
+        for (const QString &format : {u"video"_s, u"mp3"_s, u"wav"_s}) {
+            for (const bool together : {true, false}) {
+                for (const bool userFile : {false, true}) {
+                    QTest::addRow("%s, %s%s", qPrintable(format), together ? "together" : "one after the other",
+                                  userFile ? ", the user's file there" : "")
+                        << format << together << userFile;
+                }
+            }
+        }
+    }
+
+    // Two videos of one title: each gets a name of its own, with its own
+    // sound in it, and the user's file of that name stays as it was.
+    void sameTitle()
+    {
+        QFETCH(QString, format);
+        QFETCH(bool, together);
+        QFETCH(bool, userFile);
+        const QString extension = format == u"video" ? u".mp4"_s : u'.' + format;
+        m_fixture->site.media().setStreamFile(18, m_twoSeconds);
+        m_fixture->site.media().setStreamFile(22, m_fourSeconds);
+        for (const int itag : {18, 22}) {
+            m_fixture->site.setPage(u"same%1"_s.arg(itag),
+                                    "<title>Same Title</title><script>'PLAYER_CONFIG': {\"url_encoded_fmt_stream_map\": "
+                                    "\"url=http%3A%2F%2Fs.youtube.com%2Fvideoplayback%3Fitag%3D"
+                                        + QByteArray::number(itag) + "\\u0026quality=medium\\u0026type=video%2Fmp4%3B\"}</script>");
+        }
+        const QByteArray users = "the user's own";
+        if (userFile)
+            QVERIFY(SiteFixture::writeFile(m_fixture->outputPath(u"Same Title"_s + extension), users));
+        const QStringList options{u"--format"_s, format, u"--jobs"_s, u"2"_s, u"--json"_s};
+        const QStringList links{SiteFixture::watchLink(u"same18"_s), SiteFixture::watchLink(u"same22"_s)};
+        QList<QJsonObject> ends;
+        for (const QStringList &run : together ? QList<QStringList>{links} : QList<QStringList>{{links[0]}, {links[1]}}) {
+            const CliResult result = runCli(options + run);
+            QCOMPARE(result.exitCode, 0);
+            for (const QJsonObject &line : result.lines) {
+                if (line.value(u"status"_s).toString() == u"finished")
+                    ends.append(line);
+            }
+        }
+        QCOMPARE(ends.size(), 2);
+        QStringList names;
+        for (const QJsonObject &end : std::as_const(ends)) {
+            const QString file = end.value(u"file"_s).toString();
+            names.append(QFileInfo(file).fileName());
+            const double seconds = TestMedia::probe(file, u"format=duration"_s).toDouble();
+            QCOMPARE(qRound(seconds), end.value(u"link"_s).toString().endsWith(u"18"_s) ? 2 : 4);
+        }
+        names.sort();
+        const QStringList expected = userFile ? QStringList{u"Same Title (2)"_s + extension, u"Same Title (3)"_s + extension}
+                                              : QStringList{u"Same Title (2)"_s + extension, u"Same Title"_s + extension};
+        QCOMPARE(names, expected);
+        if (userFile)
+            QCOMPARE(SiteFixture::fileBytes(m_fixture->outputPath(u"Same Title"_s + extension)), users);
     }
 
     void exitCodes_data()
@@ -179,6 +245,8 @@ private:
 
     std::unique_ptr<SiteFixture> m_fixture;
     QTemporaryDir m_home;
+    const QString m_twoSeconds = m_home.filePath(u"two seconds.mp4"_s);
+    const QString m_fourSeconds = m_home.filePath(u"four seconds.mp4"_s);
 };
 
 QTEST_GUILESS_MAIN(TestCli)
