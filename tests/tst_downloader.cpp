@@ -328,6 +328,20 @@ private Q_SLOTS:
         QCOMPARE(m_fixture->site.requests().size(), fault.isEmpty() ? 0 : 1);
     }
 
+    // The site's own count of what it sent: each probe cost it a head and a
+    // byte, not the stream.
+    void pageLoadProbesCostAFewBytes()
+    {
+        m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
+        auto item = newItem(watchLink(u"probe-cost"_s));
+        QVERIFY(waitForStatus(item, StatusReady));
+        QCOMPARE(item->currentQuality()->fileContentSize(), PaddedStreamBytes);
+        const QList<SiteRequest> probes = m_fixture->site.requests(u"/videoplayback"_s);
+        QCOMPARE(probes.size(), 3);
+        for (const SiteRequest &probe : probes)
+            QCOMPARE_LT(probe.bytesSent(), qint64(512));
+    }
+
     // What arrives is on disk, beside the video's name, until the end; a
     // removal takes it away.
     void streamGoesToATemporaryFile()
