@@ -167,7 +167,7 @@ bool VideoDownload::startRequest()
     // A range even from the start: its answer tells the stream's length, so a
     // connection that drops early is noticed when no Content-Length came.
     m_requestOffset = m_received;
-    m_connection = client().open(m_url, m_requestOffset, {
+    m_connection = client().open(m_url, {.first = m_requestOffset, .last = HttpConnection::Range::ToEnd}, {
         .response = [this](const HttpConnection::Response &response) { onResponse(response); },
         .data = [this](QIODevice &body) { onData(body); },
         .finished = [this] { onFinished(); },

@@ -10,6 +10,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr int PollIntervalMs = 100;
+constexpr int PartialContent = 206;
 
 } // namespace
 
@@ -69,9 +70,9 @@ qint64 HttpClient::probeSize(const QUrl &url)
     qint64 size = 0;
     bool done = false;
     std::unique_ptr<HttpConnection> connection;
-    connection = open(url, HttpConnection::NoRange, {
+    connection = open(url, {.first = 0, .last = 0}, {
         .response = [&](const HttpConnection::Response &response) {
-            size = response.contentLength;
+            size = response.statusCode == PartialContent ? response.rangeTotal : response.contentLength;
             connection->cancel();
             done = true;
         },
@@ -85,10 +86,10 @@ qint64 HttpClient::probeSize(const QUrl &url)
     return done ? size : 0;
 }
 
-std::unique_ptr<HttpConnection> HttpClient::open(const QUrl &url, qint64 rangeFrom,
+std::unique_ptr<HttpConnection> HttpClient::open(const QUrl &url, HttpConnection::Range range,
                                                  HttpConnection::Callbacks callbacks)
 {
     if (!isFetchable(url))
         return nullptr;
-    return std::make_unique<HttpConnection>(*m_manager, url, rangeFrom, m_transferTimeout, std::move(callbacks));
+    return std::make_unique<HttpConnection>(*m_manager, url, range, m_transferTimeout, std::move(callbacks));
 }

@@ -36,12 +36,14 @@ public:
     // the body grows beyond `maxBytes`.
     std::optional<QByteArray> fetch(const QUrl &url, qint64 maxBytes);
 
-    // The length announced in the response head; the body is never read.
-    // -1 when the answer carries no length, 0 on failure.
+    // The stream's whole length, asked for with a range of its first byte: a
+    // probe costs the server a head and at most that byte, as a server that
+    // ignores the range is left at its head. The body is never read. -1 when
+    // the answer carries no length, 0 on failure.
     qint64 probeSize(const QUrl &url);
 
     // Null for an address that may not be fetched.
-    std::unique_ptr<HttpConnection> open(const QUrl &url, qint64 rangeFrom, HttpConnection::Callbacks callbacks);
+    std::unique_ptr<HttpConnection> open(const QUrl &url, HttpConnection::Range range, HttpConnection::Callbacks callbacks);
 
 private:
     bool isCancelled() const { return m_cancelled && m_cancelled(); }

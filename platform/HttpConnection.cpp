@@ -31,7 +31,7 @@ void parseContentRange(const QByteArray &header, HttpConnection::Response &respo
 
 } // namespace
 
-HttpConnection::HttpConnection(QNetworkAccessManager &manager, const QUrl &url, qint64 rangeFrom,
+HttpConnection::HttpConnection(QNetworkAccessManager &manager, const QUrl &url, Range range,
                                std::chrono::milliseconds transferTimeout, Callbacks callbacks)
     : m_callbacks(std::move(callbacks))
 {
@@ -39,8 +39,10 @@ HttpConnection::HttpConnection(QNetworkAccessManager &manager, const QUrl &url, 
     request.setTransferTimeout(int(transferTimeout.count()));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Vantrel/" VANTREL_VERSION));
-    if (rangeFrom != NoRange)
-        request.setRawHeader("Range", "bytes=" + QByteArray::number(rangeFrom) + '-');
+    if (range.first != NoRange.first) {
+        const QByteArray last = range.last == Range::ToEnd ? QByteArray() : QByteArray::number(range.last);
+        request.setRawHeader("Range", "bytes=" + QByteArray::number(range.first) + '-' + last);
+    }
     m_reply = manager.get(request);
     m_reply->setReadBufferSize(ReadBufferBytes);
 }

@@ -39,12 +39,19 @@ public:
         std::function<void(const QString &reason)> failed;
     };
 
-    static constexpr qint64 NoRange = -1;
-
-    // `rangeFrom` of 0 or more asks for the bytes from that offset on: the
-    // answer then names the whole length in Content-Range, even without a
+    // The bytes `first` to `last` of the body (`last` ToEnd: to its end). A
+    // 206 answer names the whole length in Content-Range, even without a
     // Content-Length. NoRange asks for the plain body.
-    HttpConnection(QNetworkAccessManager &manager, const QUrl &url, qint64 rangeFrom,
+    struct Range
+    {
+        static constexpr qint64 ToEnd = -1;
+
+        qint64 first;
+        qint64 last = ToEnd;
+    };
+    static constexpr Range NoRange{-1, Range::ToEnd};
+
+    HttpConnection(QNetworkAccessManager &manager, const QUrl &url, Range range,
                    std::chrono::milliseconds transferTimeout, Callbacks callbacks);
     ~HttpConnection();
     HttpConnection(const HttpConnection &) = delete;

@@ -152,10 +152,12 @@ private Q_SLOTS:
         QTest::newRow("range from elsewhere")
             << QString() << u"path=/videoplayback,reset-after=100000,times=1;path=/videoplayback,range-shift=1000,times=1"_s
             << finished << QString();
-        // Nothing says how long the stream is but the range it is sent as.
+        // Nothing says how long the stream is but the range it is sent as:
+        // the size probes learn nothing.
         QTest::newRow("no length, connection dropped")
-            << u"path=/videoplayback,no-length,reset-after=100000,times=4;path=/videoplayback,no-length"_s << QString()
-            << finished << QString();
+            << u"path=/videoplayback,ignore-range,no-length,times=3;"
+               "path=/videoplayback,no-length,reset-after=100000,times=1;path=/videoplayback,no-length"_s
+            << QString() << finished << QString();
         // Taken at its word, the announced length would end the file short.
         QTest::newRow("whole body longer than announced once")
             << QString() << u"path=/videoplayback,ignore-range,length-delta=-500000,times=1"_s << finished << QString();
@@ -301,8 +303,10 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("size");
 
         // Slow: a probe that read the body would never end in time.
-        QTest::newRow("announced length") << u"path=/videoplayback,throttle=1000"_s << PaddedStreamBytes;
-        QTest::newRow("no length") << u"path=/videoplayback,no-length,throttle=1000"_s << qint64(-1);
+        QTest::newRow("range answered, no length") << u"path=/videoplayback,no-length,throttle=1000"_s << PaddedStreamBytes;
+        QTest::newRow("range ignored") << u"path=/videoplayback,ignore-range,throttle=1000"_s << PaddedStreamBytes;
+        QTest::newRow("range ignored, no length")
+            << u"path=/videoplayback,ignore-range,no-length,throttle=1000"_s << qint64(-1);
         QTest::newRow("error status") << u"path=/videoplayback,status=404"_s << qint64(0);
         QTest::newRow("stalled after the head") << u"path=/videoplayback,stall-after=0"_s << PaddedStreamBytes;
         QTest::newRow("connection refused") << QString() << qint64(0);
@@ -322,6 +326,20 @@ private Q_SLOTS:
         qputenv("http_proxy", proxy);
         QCOMPARE(probed, size);
         QCOMPARE(m_fixture->site.requests().size(), fault.isEmpty() ? 0 : 1);
+    }
+
+    // The site's own count of what it sent: each probe cost it a head and a
+    // byte, not the stream.
+    void pageLoadProbesCostAFewBytes()
+    {
+        m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
+        auto item = newItem(watchLink(u"probe-cost"_s));
+        QVERIFY(waitForStatus(item, StatusReady));
+        QCOMPARE(item->currentQuality()->fileContentSize(), PaddedStreamBytes);
+        const QList<SiteRequest> probes = m_fixture->site.requests(u"/videoplayback"_s);
+        QCOMPARE(probes.size(), 3);
+        for (const SiteRequest &probe : probes)
+            QCOMPARE_LT(probe.bytesSent(), qint64(512));
     }
 
     // What arrives is on disk, beside the video's name, until the end; a

@@ -26,7 +26,7 @@ public:
     {
         bool ok = false;
         QString where;   // where the kill landed
-        QString sent;    // stream bytes the site sent, against the stream's size
+        QString sent;    // bytes the site sent for the stream, against its size
         QString note;    // why the cell failed, or what is worth knowing
         QStringList details; // what was seen, for a cell that failed
     };

@@ -90,7 +90,7 @@ void CrashMatrix::takeResult(const QStringList &lines, Cell &cell)
 
 void CrashMatrix::printTable()
 {
-    QList<QStringList> table{{u"cell"_s, u"killed at"_s, u"result"_s, u"downloads sent / size (B)"_s, u"note"_s}};
+    QList<QStringList> table{{u"cell"_s, u"killed at"_s, u"result"_s, u"site sent for the stream / size (B)"_s, u"note"_s}};
     for (const Cell &cell : std::as_const(m_cells))
         table.append({cell.name, cell.where, cell.ok ? u"ok"_s : u"FAIL"_s, cell.sent, cell.note});
     m_out << '\n';
@@ -116,9 +116,9 @@ void CrashMatrix::printLegend()
              "healthy, Ctrl+D is pressed while the saved list shows the item waiting, and once the list says finished\n"
              "it is quit with Ctrl+Q. ok: the folder holds only <Title>.mp4 and <Title>.mp3; the video is the stream\n"
              "byte for byte; ffprobe finds the MP3 as long as the stream's sound (within 0.1 s); TagLib reads the\n"
-             "title and a picture from its ID3v2 tag; no temporary list is left beside list.json; and the site's\n"
-             "downloads (the ranged requests) sent no more of the stream, both runs together, than its size and one\n"
-             "block (256 KiB). Size probes, cut off after their head as in any run, are counted apart.\n"_s;
+             "title and a picture from its ID3v2 tag; no temporary list is left beside list.json; and the site sent\n"
+             "no more for the stream, both runs together and every request counted (size probes, downloads, heads),\n"
+             "than its size, one block (256 KiB, in flight at the kill) and 512 B a request (a head, a probe's byte).\n"_s;
     m_out << u"\nPoints:\n"_s;
     for (const CrashPoint &point : std::as_const(m_points))
         m_out << u"  %1%2\n"_s.arg(point.name.leftJustified(14), point.description);

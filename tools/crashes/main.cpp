@@ -46,8 +46,9 @@ int main(int argc, char **argv)
     parser.setApplicationDescription(
         u"Kills the real program (SIGKILL) at each point where a crash could cost work, starts it again on the "
         "same home and checks that it finishes the item as if nothing had happened: the video the stream byte "
-        "for byte, the MP3 as long as the sound and tagged, no stray file, and no more of the stream fetched "
-        "again than one block. Needs Xvfb, xdotool and xclip."_s);
+        "for byte, the MP3 as long as the sound and tagged, no stray file, and the site sending no more for the "
+        "stream, size probes included, than its size, one block and a head a request. Needs Xvfb, xdotool and "
+        "xclip."_s);
     parser.addHelpOption();
     parser.addPositionalArgument(u"POINT"_s, u"Run only the points whose names begin with one of these."_s, u"[POINT...]"_s);
     parser.addOption({u"repeat"_s, u"Run every cell N times, to see how reliably its point is hit."_s, u"N"_s, u"1"_s});

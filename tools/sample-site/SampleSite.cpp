@@ -109,12 +109,14 @@ qsizetype SampleSite::record(const SiteRequest &request)
     return m_requestsCleared + m_requests.size() - 1;
 }
 
-void SampleSite::countBodyBytes(qsizetype ticket, qint64 bytes)
+void SampleSite::countBytesSent(qsizetype ticket, qint64 headBytes, qint64 bodyBytes)
 {
     std::lock_guard lock(m_mutex);
     const qsizetype index = ticket - m_requestsCleared;
-    if (index >= 0 && index < m_requests.size())
-        m_requests[index].bodyBytesSent += bytes;
+    if (index < 0 || index >= m_requests.size())
+        return;
+    m_requests[index].headBytesSent += headBytes;
+    m_requests[index].bodyBytesSent += bodyBytes;
 }
 
 std::optional<SiteFault> SampleSite::takeFault(const QString &path)

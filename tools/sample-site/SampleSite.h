@@ -49,9 +49,9 @@ public:
     void clearRequests();
 
     // Used by the connections, on the server's thread. A request is recorded
-    // under a ticket that its answer's body bytes are counted against.
+    // under a ticket that its answer's bytes are counted against.
     qsizetype record(const SiteRequest &request);
-    void countBodyBytes(qsizetype ticket, qint64 bytes);
+    void countBytesSent(qsizetype ticket, qint64 headBytes, qint64 bodyBytes);
     std::optional<SiteFault> takeFault(const QString &path);
     std::optional<QByteArray> page(const QString &code) const;
 

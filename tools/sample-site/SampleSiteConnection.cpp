@@ -209,7 +209,7 @@ void SampleSiteConnection::sendHead(int status, QList<QByteArray> headers, qint6
     headers.append(m_keepAlive ? "Connection: keep-alive" : "Connection: close");
     send("HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n" + headers.join("\r\n")
              + "\r\n\r\n",
-         NoTicket);
+         Part::Head);
 }
 
 void SampleSiteConnection::startBody(std::unique_ptr<QIODevice> body, qint64 length)
@@ -256,7 +256,7 @@ void SampleSiteConnection::pump()
             m_socket->abort();
             return;
         }
-        send(data, m_ticket);
+        send(data, Part::Body);
         m_sent += data.size();
         m_remaining -= data.size();
         m_budget -= data.size();
@@ -265,10 +265,10 @@ void SampleSiteConnection::pump()
         finishResponse();
 }
 
-void SampleSiteConnection::send(const QByteArray &data, qsizetype ticket)
+void SampleSiteConnection::send(const QByteArray &data, Part part)
 {
     m_socket->write(data);
-    m_unsent.push_back({ticket, data.size()});
+    m_unsent.push_back({m_ticket, data.size(), part});
 }
 
 // The socket hands its bytes on in the order they were written: the oldest
@@ -278,8 +278,8 @@ void SampleSiteConnection::countSent(qint64 bytes)
     while (bytes > 0 && !m_unsent.empty()) {
         Piece &piece = m_unsent.front();
         const qint64 gone = std::min(bytes, piece.bytes);
-        if (piece.ticket != NoTicket)
-            m_site.countBodyBytes(piece.ticket, gone);
+        const bool head = piece.part == Part::Head;
+        m_site.countBytesSent(piece.ticket, head ? gone : 0, head ? 0 : gone);
         piece.bytes -= gone;
         bytes -= gone;
         if (piece.bytes == 0)

@@ -29,12 +29,15 @@ public:
 private:
     static constexpr qsizetype NoTicket = -1;
 
-    // Bytes written to the socket and not yet handed on by it, and the
-    // request whose body they belong to (NoTicket: a head).
+    enum class Part { Head, Body };
+
+    // Bytes written to the socket and not yet handed on by it, and the part
+    // of which request's answer they belong to.
     struct Piece
     {
         qsizetype ticket;
         qint64 bytes;
+        Part part;
     };
 
     void handleNextRequest();
@@ -48,7 +51,7 @@ private:
     void sendHead(int status, QList<QByteArray> headers, qint64 contentLength);
     void startBody(std::unique_ptr<QIODevice> body, qint64 length);
     void pump();
-    void send(const QByteArray &data, qsizetype ticket);
+    void send(const QByteArray &data, Part part);
     void countSent(qint64 bytes);
     void finishResponse();
     qint64 chunkAllowed(qint64 wanted);
