@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 #include <QImage>
+#include <QScopeGuard>
 #include <QTest>
 #include <QThread>
 #include <QtEndian>
@@ -369,6 +370,22 @@ private Q_SLOTS:
         QVERIFY(!item->conversion()->isRunning());
         QCOMPARE(m_owner->statuses().last(), StatusRemoved);
         QVERIFY(!m_owner->statuses().contains(StatusFinished));
+        QCOMPARE(m_fixture->outputEntries(), QStringList{u"Song.mp4"_s});
+    }
+
+    // An MP3 takes its name only once it is tagged: while its cover is on
+    // the way nothing stands there, and a removal then leaves nothing.
+    void taggedBeforeItTakesItsName()
+    {
+        m_fixture->site.clearRequests();
+        m_fixture->site.addFault(SiteFault::parse(u"path=/vi/,stall-after=0"_s).value());
+        const auto clear = qScopeGuard([this] { m_fixture->site.clearFaults(); });
+        auto item = startItem();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_fixture->site.requests(u"/vi/"_s).isEmpty(), 20'000);
+        QTest::qWait(200);
+        QCOMPARE(item->youtubeStatus(), StatusConverting);
+        QVERIFY(!QFile::exists(m_fixture->outputPath(u"Song.mp3"_s)));
+        item->removeObject();
         QCOMPARE(m_fixture->outputEntries(), QStringList{u"Song.mp4"_s});
     }
 

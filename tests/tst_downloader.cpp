@@ -678,6 +678,35 @@ private Q_SLOTS:
         QCOMPARE(m_fixture->outputEntries(), (QStringList{u"Midnight Lanterns \"Remastered\".mp4"_s, u"state"_s}));
     }
 
+    // Two videos of one title keep the names they were given through a
+    // restart, though none of their files is there yet to tell.
+    void restartKeepsNames()
+    {
+        QList<SavedList::Item> saved;
+        {
+            DownloadList list(m_fixture->preferences);
+            for (const auto &item : list.add({watchLink(u"dup0"_s), watchLink(u"dup15"_s)}, m_fixture->outputDir.path())) {
+                QVERIFY(waitForStatus(item, StatusReady));
+                saved.append(item->savedItem());
+            }
+        }
+        const QString title = u"Northern Harbour Don't Stop"_s;
+        QCOMPARE(saved[0].title, title);
+        QCOMPARE(saved[1].title, title);
+        QStringList names{saved[0].name, saved[1].name};
+        names.sort();
+        QCOMPARE(names, (QStringList{title, title + u" (2)"_s}));
+
+        DownloadList list(m_fixture->preferences);
+        list.restore(saved);
+        list.downloadAll();
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(waitForStatus(list.items()[i], StatusFinished));
+            QCOMPARE(list.items()[i]->realyDownloadedFilePath(), m_fixture->outputPath(saved[i].name + u".mp4"_s));
+        }
+        QCOMPARE(m_fixture->outputEntries(), (QStringList{title + u" (2).mp4"_s, title + u".mp4"_s}));
+    }
+
     void restoredStatuses_data()
     {
         QTest::addColumn<QString>("status");
