@@ -34,7 +34,7 @@ void DownloadListInbox::downloaderFilesChanged(YoutubeDownloader &)
         m_list->takeFilesChange();
 }
 
-void DownloadListInbox::removeDownloader(YoutubeDownloader &downloader)
+void DownloadListInbox::removeDownloaders(const QList<YoutubeDownloader *> &downloaders)
 {
     // The list's own thread cannot destroy the list meanwhile; holding the
     // lock here would only stall the other threads' reports.
@@ -44,5 +44,5 @@ void DownloadListInbox::removeDownloader(YoutubeDownloader &downloader)
         list = m_list;
     }
     if (list)
-        list->forget(downloader);
+        list->forget(downloaders);
 }

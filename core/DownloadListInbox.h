@@ -22,7 +22,7 @@ public:
     void downloaderNeedsRedraw(YoutubeDownloader &downloader) override;
     void downloaderFilesChanged(YoutubeDownloader &downloader) override;
     // On the list's thread.
-    void removeDownloader(YoutubeDownloader &downloader) override;
+    void removeDownloaders(const QList<YoutubeDownloader *> &downloaders) override;
 
 private:
     std::mutex m_mutex;

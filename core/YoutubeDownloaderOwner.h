@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QList>
+
 class YoutubeDownloader;
 
 // The download list and its table, as an item sees them. All but the last
 // are called from any thread (an implementation hands them to the GUI thread);
-// removeDownloader() only from the thread that removes the item. The owner
+// removeDownloaders() only from the thread that removes the items. The owner
 // outlives the worker threads of its items.
 class YoutubeDownloaderOwner
 {
@@ -18,6 +20,7 @@ public:
     // The item's files changed (a partial file came or went): a kept list
     // must know before the next crash could leave the file unclaimed.
     virtual void downloaderFilesChanged(YoutubeDownloader &) {}
-    // Take the item out of the list.
-    virtual void removeDownloader(YoutubeDownloader &downloader) = 0;
+    // Take the items out of the list, all at once: those removed together
+    // come in one call.
+    virtual void removeDownloaders(const QList<YoutubeDownloader *> &downloaders) = 0;
 };
