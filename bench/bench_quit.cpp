@@ -20,12 +20,14 @@
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QMap>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <numeric>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -68,14 +70,19 @@ double quit(std::unique_ptr<MainWindow> window, const QString &state, int count)
     return ListKeeper(state).read().items.size() == count ? ms : -1;
 }
 
-// Selects every (count / RemovedRows)th row and presses Delete; -1 when
-// the rows did not go.
+// Selects RemovedRows rows picked here and there (the same ones every run,
+// paused and finished ones mixed as in the list) and presses Delete; -1
+// when the rows did not go.
 double removeSelected(MainWindow &window, int count)
 {
     QAbstractItemModel *model = window.ui().tableView->model();
-    const int step = std::max(1, count / RemovedRows);
+    QList<int> rows(count);
+    std::iota(rows.begin(), rows.end(), 0);
+    QRandomGenerator pick(20240611);
+    std::shuffle(rows.begin(), rows.end(), pick);
+    rows.resize(std::min(count, RemovedRows));
     QItemSelection selection;
-    for (int row = 0, selected = 0; row < count && selected < RemovedRows; row += step, ++selected)
+    for (const int row : std::as_const(rows))
         selection.select(model->index(row, 0), model->index(row, model->columnCount() - 1));
     window.ui().tableView->selectionModel()->select(selection, QItemSelectionModel::Select | QItemSelectionModel::Rows);
     StallMeter stalls;
