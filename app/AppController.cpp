@@ -22,9 +22,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QSet>
 #include <QTabBar>
 #include <QToolButton>
 
@@ -407,13 +409,21 @@ void AppController::removeFinished()
     m_list.remove(finished);
 }
 
+// Read from the selection's ranges, in their order, as selectedRows()
+// gives them: that one looks for every row in every range, which a thousand
+// rows picked one by one make slow. The table selects whole rows.
 QList<std::shared_ptr<YoutubeDownloader>> AppController::selectedItems() const
 {
     QList<std::shared_ptr<YoutubeDownloader>> items;
-    const QModelIndexList rows = m_ui.tableView->selectionModel()->selectedRows();
-    for (const QModelIndex &row : rows) {
-        if (auto item = m_model.itemAt(row.row()))
-            items.append(std::move(item));
+    QSet<int> seen;
+    for (const QItemSelectionRange &range : m_ui.tableView->selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            if (seen.contains(row))
+                continue;
+            seen.insert(row);
+            if (auto item = m_model.itemAt(row))
+                items.append(std::move(item));
+        }
     }
     return items;
 }

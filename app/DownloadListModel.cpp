@@ -43,36 +43,47 @@ void DownloadListModel::append(const DownloadList::Items &items)
     endInsertRows();
 }
 
-void DownloadListModel::remove(const DownloadList::Item &item)
+// Removed rows leave in runs of neighbours, the last run first so that
+// the others keep their numbers; the index is rebuilt once, when next
+// asked: removing every row at quitting is one removal, not one each.
+void DownloadListModel::remove(const DownloadList::Items &items)
 {
-    const int row = rowOf(*item);
-    if (row < 0)
-        return;
-    beginRemoveRows({}, row, row);
-    m_rows.removeAt(row);
+    const QList<std::pair<int, int>> runs = runsOf(items);
     m_rowOfStale = true;
-    endRemoveRows();
-    m_covers.remove(item.get());
+    for (auto run = runs.crbegin(); run != runs.crend(); ++run) {
+        beginRemoveRows({}, run->first, run->second);
+        m_rows.remove(run->first, run->second - run->first + 1);
+        endRemoveRows();
+    }
+    for (const auto &item : items)
+        m_covers.remove(item.get());
 }
 
-// Changed rows are told in runs of neighbours: a batch that touches every
-// row is one signal, not a thousand.
+// A batch that touches every row is one signal, not a thousand.
 void DownloadListModel::rowsChanged(const DownloadList::Items &items)
+{
+    for (const auto &item : items)
+        loadCover(*item);
+    for (const auto &[first, last] : runsOf(items))
+        Q_EMIT dataChanged(index(first, 0), index(last, RowModel::ColumnCount - 1));
+}
+
+QList<std::pair<int, int>> DownloadListModel::runsOf(const DownloadList::Items &items) const
 {
     QList<int> rows;
     for (const auto &item : items) {
-        loadCover(*item);
         if (const int row = rowOf(*item); row >= 0)
             rows.append(row);
     }
     std::sort(rows.begin(), rows.end());
-    for (qsizetype first = 0; first < rows.size();) {
-        qsizetype last = first;
-        while (last + 1 < rows.size() && rows.at(last + 1) == rows.at(last) + 1)
-            ++last;
-        Q_EMIT dataChanged(index(rows.at(first), 0), index(rows.at(last), RowModel::ColumnCount - 1));
-        first = last + 1;
+    QList<std::pair<int, int>> runs;
+    for (const int row : std::as_const(rows)) {
+        if (!runs.isEmpty() && runs.constLast().second + 1 == row)
+            runs.last().second = row;
+        else
+            runs.append({row, row});
     }
+    return runs;
 }
 
 void DownloadListModel::loadCover(const YoutubeDownloader &item)

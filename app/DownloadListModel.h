@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
 
 class YoutubeDownloader;
 
@@ -44,11 +45,13 @@ private:
     };
 
     void append(const DownloadList::Items &items);
-    void remove(const DownloadList::Item &item);
+    void remove(const DownloadList::Items &items);
     void rowsChanged(const DownloadList::Items &items);
     void loadCover(const YoutubeDownloader &item);
     void showCover(const YoutubeDownloader *item, const QString &url, const QImage &picture);
     QVariant rowState(const YoutubeDownloader &item, int role) const;
+    // The items' rows as runs of neighbours (first, last), in row order.
+    QList<std::pair<int, int>> runsOf(const DownloadList::Items &items) const;
 
     DownloadList &m_list;
     const QImage m_placeholder;

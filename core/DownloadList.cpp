@@ -237,24 +237,31 @@ void DownloadList::saveNow()
     m_saver->save(std::move(items));
 }
 
-void DownloadList::forget(YoutubeDownloader &item)
+// One pass over the list however many leave: quitting with thousands of
+// items must not take a pass for each.
+void DownloadList::forget(const QList<YoutubeDownloader *> &leaving)
 {
-    const auto found = m_entries.constFind(&item);
-    if (found == m_entries.cend())
+    QSet<const YoutubeDownloader *> gone;
+    for (YoutubeDownloader *item : leaving) {
+        const auto found = m_entries.constFind(item);
+        if (found == m_entries.cend())
+            continue;
+        leaveQueue(*item, found->order);
+        m_entries.erase(found);
+        m_links.remove(item->youtubeURL());
+        m_names.release(item);
+        gone.insert(item);
+    }
+    if (gone.isEmpty())
         return;
-    const qint64 order = found->order;
-    leaveQueue(item, order);
-    // The items are in the order of their entries.
-    const auto at = std::lower_bound(m_items.begin(), m_items.end(), order, [this](const Item &listed, qint64 wanted) {
-        return m_entries.value(listed.get()).order < wanted;
-    });
-    m_entries.erase(found);
-    m_links.remove(item.youtubeURL());
-    m_names.release(&item);
-    // Kept until the signal is out: the list may hold the last reference.
-    const Item removedItem = *at;
-    m_items.erase(at);
-    Q_EMIT removed(removedItem);
+    // Kept until the signal is out: the list may hold the last references.
+    Items removedItems;
+    Items kept;
+    kept.reserve(m_items.size() - gone.size());
+    for (Item &item : m_items)
+        (gone.contains(item.get()) ? removedItems : kept).append(std::move(item));
+    m_items = std::move(kept);
+    Q_EMIT removed(removedItems);
     admit();
     saveSoon(0);
 }

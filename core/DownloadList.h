@@ -73,7 +73,8 @@ public:
 
 Q_SIGNALS:
     void added(const DownloadList::Items &items);
-    void removed(const DownloadList::Item &item);
+    // Items taken out together, in the list's order.
+    void removed(const DownloadList::Items &items);
     // Items whose row changed since the last batch, in no order.
     void changed(const DownloadList::Items &items);
     // Every status change, in order; `stoppedOnFailure` as judged when it
@@ -87,7 +88,7 @@ private:
     void takeRowChange(YoutubeDownloader &item);
     void takeFilesChange();
     // The list's thread.
-    void forget(YoutubeDownloader &item);
+    void forget(const QList<YoutubeDownloader *> &leaving);
     const Item &enlist(Item item);
 
     struct Entry

@@ -47,7 +47,7 @@ void DownloadListInbox::claimFileNameAgain(YoutubeDownloader &downloader, const 
         m_list->m_names.claimAgain(&downloader, folder, baseName);
 }
 
-void DownloadListInbox::removeDownloader(YoutubeDownloader &downloader)
+void DownloadListInbox::removeDownloaders(const QList<YoutubeDownloader *> &downloaders)
 {
     // The list's own thread cannot destroy the list meanwhile; holding the
     // lock here would only stall the other threads' reports.
@@ -57,5 +57,5 @@ void DownloadListInbox::removeDownloader(YoutubeDownloader &downloader)
         list = m_list;
     }
     if (list)
-        list->forget(downloader);
+        list->forget(downloaders);
 }

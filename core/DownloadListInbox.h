@@ -24,7 +24,7 @@ public:
     QString claimFileName(YoutubeDownloader &downloader, const QString &folder, const QString &title) override;
     void claimFileNameAgain(YoutubeDownloader &downloader, const QString &folder, const QString &baseName) override;
     // On the list's thread.
-    void removeDownloader(YoutubeDownloader &downloader) override;
+    void removeDownloaders(const QList<YoutubeDownloader *> &downloaders) override;
 
 private:
     std::mutex m_mutex;

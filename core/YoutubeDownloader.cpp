@@ -19,6 +19,8 @@
 #include <QStringDecoder>
 #include <QUrl>
 
+#include <map>
+
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
 
@@ -504,13 +506,19 @@ void YoutubeDownloader::removeAll(const QList<std::shared_ptr<YoutubeDownloader>
     const auto deadline = std::chrono::steady_clock::now() + RemovalTimeLimit;
     for (const auto &item : items)
         item->waitForThreads(deadline);
+    // Each owner hears once of all its items: a list of thousands takes them
+    // out in one pass, not one pass each.
+    std::map<std::shared_ptr<YoutubeDownloaderOwner>, QList<YoutubeDownloader *>> leaving;
     for (const auto &item : items) {
         // A restored download that was never resumed has no thread to
         // delete its partial file.
         if (partialFiles == PartialFiles::Delete && !item->partialFilePath().isEmpty())
             QFile::remove(item->partialFilePath());
-        item->leaveList();
+        if (auto listOwner = item->leaveList())
+            leaving[std::move(listOwner)].append(item.get());
     }
+    for (const auto &[listOwner, left] : leaving)
+        listOwner->removeDownloaders(left);
 }
 
 void YoutubeDownloader::stopThreads()
@@ -549,16 +557,13 @@ bool YoutubeDownloader::waitForThreads(std::chrono::steady_clock::time_point dea
     return ended;
 }
 
-void YoutubeDownloader::leaveList()
+// Announces the removal, then lets go of the owner; the owner it had, if
+// that is still there, to take the item out.
+std::shared_ptr<YoutubeDownloaderOwner> YoutubeDownloader::leaveList()
 {
     announceStatus();
-    std::weak_ptr<YoutubeDownloaderOwner> leaving;
-    {
-        std::lock_guard lock(m_mutex);
-        leaving = std::exchange(m_owner, {});
-    }
-    if (const auto listOwner = leaving.lock())
-        listOwner->removeDownloader(*this);
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_owner, {}).lock();
 }
 
 std::shared_ptr<YoutubeDownloaderOwner> YoutubeDownloader::owner() const

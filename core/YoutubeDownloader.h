@@ -226,7 +226,7 @@ private:
     void doLoadYoutubeContent(WorkerThread &thread);
     void stopThreads();
     bool waitForThreads(std::chrono::steady_clock::time_point deadline);
-    void leaveList();
+    std::shared_ptr<YoutubeDownloaderOwner> leaveList();
     void convertVideo(OutputFormat format, const QString &outputPath, YoutubeStatus from);
     void convertRestored(YoutubeStatus from);
     void startConversion(const MediaConversion::Job &job, YoutubeStatus from);

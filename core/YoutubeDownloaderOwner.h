@@ -2,11 +2,13 @@
 
 #include "OutputNames.h"
 
+#include <QList>
+
 class YoutubeDownloader;
 
 // The download list and its table, as an item sees them. All but the last
 // are called from any thread (an implementation hands them to the GUI thread);
-// removeDownloader() only from the thread that removes the item. The owner
+// removeDownloaders() only from the thread that removes the items. The owner
 // outlives the worker threads of its items.
 class YoutubeDownloaderOwner
 {
@@ -28,6 +30,7 @@ public:
     }
     // A name an earlier run gave the item stays its own.
     virtual void claimFileNameAgain(YoutubeDownloader &, const QString & /*folder*/, const QString & /*baseName*/) {}
-    // Take the item out of the list.
-    virtual void removeDownloader(YoutubeDownloader &downloader) = 0;
+    // Take the items out of the list, all at once: those removed together
+    // come in one call.
+    virtual void removeDownloaders(const QList<YoutubeDownloader *> &downloaders) = 0;
 };

@@ -34,7 +34,10 @@ public:
         if (!note.isEmpty() && m_notes.value(m_notes.size() - 1) != note)
             m_notes.append(note);
     }
-    void removeDownloader(YoutubeDownloader &) override { ++removals; }
+    void removeDownloaders(const QList<YoutubeDownloader *> &downloaders) override
+    {
+        removals += int(downloaders.size());
+    }
 
     QList<YoutubeStatus> statuses() const
     {
