@@ -373,6 +373,18 @@ private Q_SLOTS:
         QCOMPARE(m_fixture->outputEntries(), QStringList{u"Song.mp4"_s});
     }
 
+    // Deleting the video after converting deletes the item's own, never the
+    // user's file of that name.
+    void deletesOnlyItsOwnVideo()
+    {
+        m_fixture->preferences.setDeleteInputFileAfterConvert(true);
+        QVERIFY(SiteFixture::writeFile(m_fixture->outputPath(u"Song.mp4"_s), "the user's video"));
+        auto item = startItem();
+        QVERIFY(waitForStatus(item, StatusFinished));
+        QCOMPARE(m_fixture->outputEntries(), (QStringList{u"Song (2).mp3"_s, u"Song.mp4"_s}));
+        QCOMPARE(SiteFixture::fileBytes(m_fixture->outputPath(u"Song.mp4"_s)), "the user's video");
+    }
+
     // An MP3 takes its name only once it is tagged: while its cover is on
     // the way nothing stands there, and a removal then leaves nothing.
     void taggedBeforeItTakesItsName()
