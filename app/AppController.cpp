@@ -10,6 +10,7 @@
 #include "RowButtons.h"
 #include "RowDelegate.h"
 #include "StringUtils.h"
+#include "WarningPanel.h"
 #include "Workspace.h"
 #include "YoutubeConstants.h"
 #include "YoutubeDownloader.h"
@@ -99,6 +100,7 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
     observeList();
     updateDownloadAllButton();
     connect(&m_timerUpdateInterface, &QTimer::timeout, this, &AppController::timerUpdateInterfaceSelector);
+    m_messageTimer.setObjectName(u"messageTimer"_s);
     m_messageTimer.setSingleShot(true);
     m_messageTimer.setInterval(MessageTimeoutMs);
     connect(&m_messageTimer, &QTimer::timeout, this, &AppController::clearMessage);
@@ -227,18 +229,20 @@ void AppController::showHideHintPanel()
 void AppController::keepList(const QString &folder)
 {
     m_listKeeper = std::make_unique<ListKeeper>(folder);
+    WarningPanel &warnings = *m_ui.warningPanel;
     if (!m_listKeeper->keepsList()) {
-        tell(StringUtils::langStr(259));
+        // True for as long as this window is open.
+        warnings.setWarning(u"listNotKept"_s, StringUtils::langStr(259), {}, WarningPanel::Dismiss::WhenDealtWith);
         return;
     }
     const QString damaged = m_listKeeper->takeUp(m_list, m_preferences);
     // As after adding links: the rows take the hint's place.
     if (!m_list.items().isEmpty())
         m_ui.animatedHelpView->setIsActive(false);
-    if (!damaged.isEmpty()) {
-        tell(StringUtils::langStr(258).arg(QFileInfo(damaged).fileName()));
-        m_ui.messageText->setToolTip(QDir::toNativeSeparators(damaged));
-    }
+    // Nothing the program does mends it: the user looks at the file, or not.
+    if (!damaged.isEmpty())
+        warnings.setWarning(u"damagedList"_s, StringUtils::langStr(258).arg(QFileInfo(damaged).fileName()),
+                            QDir::toNativeSeparators(damaged), WarningPanel::Dismiss::ByUser);
 }
 
 void AppController::applicationDidFinishLaunching()
@@ -312,6 +316,12 @@ void AppController::observeList()
             });
     // A removed item says nothing more: the last running one may have gone.
     connect(&m_list, &DownloadList::removed, this, &AppController::followWork);
+    WarningPanel *warnings = m_ui.warningPanel;
+    connect(&m_list, &DownloadList::saveFailed, warnings, [warnings](const QString &reason) {
+        warnings->setWarning(u"listNotSaved"_s, StringUtils::langStr(260).arg(reason), {},
+                             WarningPanel::Dismiss::WhenDealtWith);
+    });
+    connect(&m_list, &DownloadList::savedAgain, warnings, [warnings] { warnings->clearWarning(u"listNotSaved"_s); });
 }
 
 // ---- the list

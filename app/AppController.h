@@ -69,8 +69,9 @@ public:
     void setUserInterface();
 
     // The list is kept in `folder` between runs, and what was kept there
-    // comes back now. Says below the list when the kept list was damaged,
-    // or when another running program keeps it.
+    // comes back now. Warns below the list, until dealt with, when the kept
+    // list was damaged, when another running program keeps it, and while
+    // writing it fails.
     void keepList(const QString &folder);
 
     // Once the window is up: the first-start page (once per user), then the
@@ -122,7 +123,7 @@ private:
     ClipboardSnapshot m_clipboard;
     YoutubeClipboardObserver m_youtubeClipboardObserver{m_clipboard, m_preferences};
     QTimer m_timerUpdateInterface;
-    QTimer m_messageTimer;
+    QTimer m_messageTimer{this};
     // What the program last put on the clipboard, while it is still there.
     std::optional<QString> m_ownClipboardText;
     AddLinksSheet *m_addLinksSheet = nullptr;

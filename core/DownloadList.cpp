@@ -221,8 +221,24 @@ void DownloadList::saveSoon(int delayMs)
 
 void DownloadList::saveTo(const QString &path)
 {
-    m_saver = std::make_unique<ListSaver>(path);
+    m_saver = std::make_unique<ListSaver>(path, [this](bool written, const QString &reason) {
+        m_handOff.post([this, written, reason] { takeSaveOutcome(written, reason); });
+    });
     saveNow();
+}
+
+// Said once per change: a list saved every second would otherwise repeat
+// the same failure every second.
+void DownloadList::takeSaveOutcome(bool written, const QString &reason)
+{
+    std::optional<QString> failure = written ? std::nullopt : std::optional(reason);
+    if (failure == m_saveFailure)
+        return;
+    m_saveFailure = std::move(failure);
+    if (m_saveFailure)
+        Q_EMIT saveFailed(*m_saveFailure);
+    else
+        Q_EMIT savedAgain();
 }
 
 void DownloadList::saveNow()

@@ -16,6 +16,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class DownloadListInbox;
 class YoutubeDownloader;
@@ -68,7 +69,8 @@ public:
 
     // From now on the list is kept in `path`: at once when items come, go or
     // change their status, at most once a second while bytes arrive, and as
-    // it was when the list goes.
+    // it was when the list goes. saveFailed() and savedAgain() tell when
+    // writing it starts and stops failing.
     void saveTo(const QString &path);
 
 Q_SIGNALS:
@@ -80,6 +82,11 @@ Q_SIGNALS:
     // Every status change, in order; `stoppedOnFailure` as judged when it
     // happened.
     void statusChanged(const DownloadList::Item &item, YoutubeStatus status, bool stoppedOnFailure);
+    // The kept list could not be written, or not for another reason than
+    // last time; what is on disk is older than the list.
+    void saveFailed(const QString &reason);
+    // A write reached the disk after one that failed.
+    void savedAgain();
 
 private:
     friend class DownloadListInbox;
@@ -108,6 +115,7 @@ private:
     void flushChanges();
     void saveSoon(int delayMs);
     void saveNow();
+    void takeSaveOutcome(bool written, const QString &reason);
 
     YoutubeProgramPreferences &m_preferences;
     std::shared_ptr<DownloadListInbox> m_inbox;
@@ -132,6 +140,8 @@ private:
 
     std::unique_ptr<ListSaver> m_saver;
     QTimer m_saveTimer;
+    // Why the last write failed; none while the last one reached the disk.
+    std::optional<QString> m_saveFailure;
     // Quitting takes the items out, but the list kept is the one before.
     bool m_closing = false;
 };

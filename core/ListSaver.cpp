@@ -4,8 +4,8 @@
 
 #include <pthread.h>
 
-ListSaver::ListSaver(QString path)
-    : m_path(std::move(path)), m_thread([this] { serve(); })
+ListSaver::ListSaver(QString path, Report report)
+    : m_path(std::move(path)), m_report(std::move(report)), m_thread([this] { serve(); })
 {
 }
 
@@ -48,6 +48,8 @@ void ListSaver::serve()
         lock.unlock();
         AtomicFile file(m_path);
         const bool written = file.open() && file.write(contents(items)) && file.file().flush() && file.commit(AtomicFile::Replace::Always);
+        if (m_report)
+            m_report(written, written ? QString() : file.errorString());
         lock.lock();
         m_writing = false;
         m_lastWriteFailed = !written;

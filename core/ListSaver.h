@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -16,7 +17,11 @@
 class ListSaver final
 {
 public:
-    explicit ListSaver(QString path);
+    // Told on the saver's thread after each write whether it reached the
+    // disk, and why not when it did not.
+    using Report = std::function<void(bool written, const QString &reason)>;
+
+    explicit ListSaver(QString path, Report report = {});
     // Writes what is still waiting, then stops.
     ~ListSaver();
     ListSaver(const ListSaver &) = delete;
@@ -34,6 +39,7 @@ private:
     QByteArray contents(const QList<SavedList::Item> &items);
 
     const QString m_path;
+    const Report m_report;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_written;

@@ -249,9 +249,17 @@ private Q_SLOTS:
         const QTemporaryDir folder;
         QFile blocker(folder.filePath(u"state"_s));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
-        ListSaver saver(folder.filePath(u"state/list"_s));
+        // Each write tells how it went, on the saver's thread; flush() orders it before us.
+        QStringList reports;
+        ListSaver saver(folder.filePath(u"state/list"_s), [&reports](bool written, const QString &reason) {
+            reports.append(written ? u"written"_s : reason);
+        });
         saver.save({First});
         QVERIFY(!saver.flush());
+        QVERIFY(blocker.remove());
+        saver.save({First});
+        QVERIFY(saver.flush());
+        QCOMPARE(reports, (QStringList{u"cannot create the folder "_s + folder.filePath(u"state"_s), u"written"_s}));
     }
 };
 

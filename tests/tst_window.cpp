@@ -3,6 +3,7 @@
 #include "AppController.h"
 #include "FakeDesktop.h"
 #include "ImageView.h"
+#include "ListKeeper.h"
 #include "LocalizedStrings.h"
 #include "MainWindow.h"
 #include "PathController.h"
@@ -19,6 +20,7 @@
 #include "ui_MainWindow.h"
 #include "ui_Preferences.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -33,13 +35,16 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QToolTip>
 
+#include <optional>
 #include <thread>
 
 using namespace Qt::Literals::StringLiterals;
@@ -1132,6 +1137,78 @@ private Q_SLOTS:
         QCOMPARE(ranges.size(), 4);
         QCOMPARE(ranges.count("bytes=0-"), 1);
         QCOMPARE(m_fixture->outputEntries().filter(u".mp4."_s), QStringList());
+    }
+
+    // Warnings about the kept list outlast the passing messages until they
+    // are dealt with: the user dismisses the damaged list's (by keyboard
+    // too), a write that works again takes the failed one's back, and a
+    // second window's stays with the window.
+    void keptListWarningsStay_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<QString>("text"); // %1: the damaged list's name
+
+        QTest::newRow("damaged list") << u"damaged"_s << u"damagedList"_s
+                                      << u"Part of the saved list could not be read; the file is kept as %1."_s;
+        QTest::newRow("second window") << u"second"_s << u"listNotKept"_s
+                                       << u"Vantrel is already running: this window’s list will not be kept."_s;
+        QTest::newRow("list not written") << u"unwritable"_s << u"listNotSaved"_s
+                                          << u"The list could not be saved: Is a directory"_s;
+    }
+
+    void keptListWarningsStay()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, warning);
+        QFETCH(QString, text);
+        const QTemporaryDir state;
+        // The window lets go of its lock before the folder goes.
+        const auto closeFirst = qScopeGuard([this] { m_window.reset(); });
+        const QString listPath = state.filePath(u"list.json"_s);
+        std::optional<ListKeeper> firstWindow;
+        if (fault == u"damaged"_s)
+            QVERIFY(SiteFixture::writeFile(listPath, "{\"items\": [{\"link\""));
+        if (fault == u"second"_s)
+            firstWindow.emplace(state.path());
+        controller().keepList(state.path());
+        if (fault == u"unwritable"_s) {
+            QTRY_VERIFY(QFileInfo(listPath).isFile());
+            // A folder in its place takes no list.
+            QVERIFY(QFile::remove(listPath) && QDir().mkdir(listPath));
+            added(u"unsavedAaaa"_s);
+        }
+        const QStringList aside = QDir(state.path()).entryList({u"list.json.damaged-*"_s});
+        QCOMPARE(aside.size(), fault == u"damaged"_s ? 1 : 0);
+        QTRY_VERIFY(m_window->findChild<QWidget *>(warning));
+        QWidget *row = m_window->findChild<QWidget *>(warning);
+        QGuiApplication::clipboard()->setText(u"no link"_s);
+        m_window->ui().miPaste->trigger();
+        QVERIFY(!m_window->ui().messageText->text().isEmpty());
+        QVERIFY(QMetaObject::invokeMethod(controller().findChild<QTimer *>(u"messageTimer"_s), "timeout"));
+        QCOMPARE(m_window->ui().messageText->text(), QString());
+
+        QVERIFY(row->isVisible());
+        QCOMPARE(row->findChild<QLabel *>(u"text"_s)->text(), aside.isEmpty() ? text : text.arg(aside[0]));
+        auto *dismiss = row->findChild<QToolButton *>();
+        QCOMPARE(dismiss != nullptr, fault == u"damaged"_s);
+        if (fault == u"unwritable"_s) {
+            QVERIFY(QDir().rmdir(listPath));
+            added(u"unsavedBbbb"_s);
+            QTRY_VERIFY(!row->isVisible());
+            QVERIFY(QFileInfo(listPath).isFile());
+        }
+        if (!dismiss)
+            return;
+        QCOMPARE(dismiss->accessibleName(), u"Dismiss"_s);
+        QVERIFY(activated());
+        m_window->ui().pathFolderPath->setFocus();
+        for (int tab = 0; tab < 20 && QApplication::focusWidget() != dismiss; ++tab)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dismiss);
+        QTest::keyClick(dismiss, Qt::Key_Space);
+        QVERIFY(!row->isVisible());
+        QVERIFY(m_window->ui().warningPanel->isHidden());
     }
 
 private:
