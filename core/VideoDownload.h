@@ -19,7 +19,8 @@ class YoutubeDownloader;
 // The body of an item's download thread: fetches one stream in one or more
 // requests, resuming with "Range" after a pause or a broken connection. What
 // arrives goes straight to a temporary file beside the video file, which is
-// renamed into place when every byte is there; a pause keeps it, a removal
+// renamed into place when every byte is there, never over another file (see
+// YoutubeDownloader::commitFile); a pause keeps it, a removal
 // deletes it, quitting keeps it for the next run, which writes on where it
 // ended. Memory use does not grow with the stream.
 //
