@@ -54,6 +54,9 @@ void DownloadListModel::remove(const DownloadList::Items &items)
         beginRemoveRows({}, run->first, run->second);
         m_rows.remove(run->first, run->second - run->first + 1);
         endRemoveRows();
+        // A view asking for a row meanwhile rebuilt the index from rows
+        // that are still to go.
+        m_rowOfStale = true;
     }
     for (const auto &item : items)
         m_covers.remove(item.get());

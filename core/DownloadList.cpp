@@ -265,7 +265,7 @@ void DownloadList::forget(const QList<YoutubeDownloader *> &leaving)
         leaveQueue(*item, found->order);
         m_entries.erase(found);
         m_links.remove(item->youtubeURL());
-        m_names.release(item);
+        m_inbox->releaseFileName(*item);
         gone.insert(item);
     }
     if (gone.isEmpty())

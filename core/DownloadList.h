@@ -1,7 +1,6 @@
 #pragma once
 
 #include "ListSaver.h"
-#include "OutputNames.h"
 #include "RowRecord.h"
 #include "ThreadHandOff.h"
 #include "YoutubeStatus.h"
@@ -123,7 +122,6 @@ private:
     Items m_items;
     QHash<const YoutubeDownloader *, Entry> m_entries;
     QSet<QString> m_links;
-    OutputNames m_names;
     qint64 m_nextOrder = 0;
 
     // Downloads started but waiting, by list order, and those holding a slot.

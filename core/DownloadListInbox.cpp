@@ -36,15 +36,17 @@ void DownloadListInbox::downloaderFilesChanged(YoutubeDownloader &)
 
 QString DownloadListInbox::claimFileName(YoutubeDownloader &downloader, const QString &folder, const QString &title)
 {
-    std::lock_guard lock(m_mutex);
-    return m_list ? m_list->m_names.claim(&downloader, folder, title) : OutputNames::firstFreeOnDisk(folder, title);
+    return m_names.claim(&downloader, folder, title);
 }
 
 void DownloadListInbox::claimFileNameAgain(YoutubeDownloader &downloader, const QString &folder, const QString &baseName)
 {
-    std::lock_guard lock(m_mutex);
-    if (m_list)
-        m_list->m_names.claimAgain(&downloader, folder, baseName);
+    m_names.claimAgain(&downloader, folder, baseName);
+}
+
+void DownloadListInbox::releaseFileName(YoutubeDownloader &downloader)
+{
+    m_names.release(&downloader);
 }
 
 void DownloadListInbox::removeDownloaders(const QList<YoutubeDownloader *> &downloaders)

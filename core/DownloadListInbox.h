@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OutputNames.h"
 #include "YoutubeDownloaderOwner.h"
 
 #include <mutex>
@@ -9,7 +10,7 @@ class DownloadList;
 // The list as its items reach it from their threads. Items hold it weakly,
 // the list detaches it as it goes: a call from a thread that outlived the
 // list finds nobody and does nothing, and the list is never destroyed while
-// a call is inside it.
+// a call is inside it. It also holds the names of the items' files.
 class DownloadListInbox final : public YoutubeDownloaderOwner
 {
 public:
@@ -23,10 +24,14 @@ public:
     void downloaderFilesChanged(YoutubeDownloader &downloader) override;
     QString claimFileName(YoutubeDownloader &downloader, const QString &folder, const QString &title) override;
     void claimFileNameAgain(YoutubeDownloader &downloader, const QString &folder, const QString &baseName) override;
+    void releaseFileName(YoutubeDownloader &downloader) override;
     // On the list's thread.
     void removeDownloaders(const QList<YoutubeDownloader *> &downloaders) override;
 
 private:
     std::mutex m_mutex;
     DownloadList *m_list;
+    // Its own lock: names are claimed while the disk is looked at, which
+    // must not hold up the reports.
+    OutputNames m_names;
 };

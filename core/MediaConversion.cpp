@@ -162,7 +162,7 @@ bool MediaConversion::deliver(const std::weak_ptr<YoutubeDownloader> &weak, cons
     AtomicFile &result = writeTagged(*item, job, converted, tagged, note) ? tagged : converted;
     if (item->youtubeStatus() == StatusRemoved)
         return false;
-    const QString path = item->commitFile(result);
+    const QString path = item->commitFile(result, YoutubeDownloader::ItemFile::Output);
     if (path.isEmpty()) {
         error = result.errorString();
         return false;

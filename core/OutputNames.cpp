@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -19,36 +18,45 @@ constexpr int MaxNumber = 10'000;
 
 bool standsOnDisk(const QString &folder, const QString &baseName)
 {
-    static const std::array<QString, 4> Extensions{u".mp4"_s, u".flv"_s, u".mp3"_s, u".wav"_s};
-    return std::any_of(Extensions.cbegin(), Extensions.cend(), [&](const QString &extension) {
+    constexpr std::array<QStringView, 4> Extensions{u".mp4", u".flv", u".mp3", u".wav"};
+    return std::any_of(Extensions.cbegin(), Extensions.cend(), [&](QStringView extension) {
         // A link to nowhere still takes the name.
-        const QFileInfo file(folder + u'/' + baseName + extension);
+        const QFileInfo file(folder + u'/' + baseName + extension.toString());
         return file.exists() || file.isSymLink();
     });
 }
 
-QString firstFree(const QString &folder, const QString &title, const std::function<bool(const QString &)> &taken)
+} // namespace
+
+// The disk is looked at without the lock: a slow disk must not hold up the
+// other threads, nor the list's thread letting a name go.
+QString OutputNames::claim(const void *owner, const QString &folder, const QString &title)
 {
     QString name;
     for (int number = 1; number <= MaxNumber; ++number) {
         name = OutputFileName::baseName(title, number);
-        if (!taken(name) && !standsOnDisk(folder, name))
-            break;
+        const QString wanted = key(folder, name);
+        {
+            std::lock_guard lock(m_mutex);
+            if (isHeldByAnother(owner, wanted))
+                continue;
+        }
+        if (standsOnDisk(folder, name))
+            continue;
+        std::lock_guard lock(m_mutex);
+        // Taken by another while we looked at the disk.
+        if (isHeldByAnother(owner, wanted))
+            continue;
+        hold(owner, wanted);
+        return name;
     }
     return name;
 }
 
-} // namespace
-
-QString OutputNames::claim(const void *owner, const QString &folder, const QString &title)
+bool OutputNames::isHeldByAnother(const void *owner, const QString &key) const
 {
-    std::lock_guard lock(m_mutex);
-    const QString name = firstFree(folder, title, [&](const QString &candidate) {
-        const auto holder = m_owners.constFind(key(folder, candidate));
-        return holder != m_owners.cend() && *holder != owner;
-    });
-    hold(owner, key(folder, name));
-    return name;
+    const auto holder = m_owners.constFind(key);
+    return holder != m_owners.cend() && *holder != owner;
 }
 
 void OutputNames::claimAgain(const void *owner, const QString &folder, const QString &baseName)
@@ -69,7 +77,13 @@ void OutputNames::release(const void *owner)
 
 QString OutputNames::firstFreeOnDisk(const QString &folder, const QString &title)
 {
-    return firstFree(folder, title, [](const QString &) { return false; });
+    QString name;
+    for (int number = 1; number <= MaxNumber; ++number) {
+        name = OutputFileName::baseName(title, number);
+        if (!standsOnDisk(folder, name))
+            break;
+    }
+    return name;
 }
 
 QString OutputNames::key(const QString &folder, const QString &baseName)

@@ -26,6 +26,8 @@ public:
 
 private:
     static QString key(const QString &folder, const QString &baseName);
+    // Under the lock.
+    bool isHeldByAnother(const void *owner, const QString &key) const;
     void hold(const void *owner, const QString &key);
 
     std::mutex m_mutex;

@@ -349,14 +349,20 @@ bool VideoDownload::save()
     if (!m_item.changeYoutubeStatus(StatusDownloading, StatusDownloaded)
         && !m_item.changeYoutubeStatus(StatusDownloadPaused, StatusDownloaded))
         return false;
-    const std::unique_ptr<AtomicFile> file = std::move(m_file);
+    std::unique_ptr<AtomicFile> file = std::move(m_file);
     // The kept list hears of the video before it forgets the partial file:
     // at no moment does it know of neither.
-    if (const QString path = m_item.commitFile(*file); !path.isEmpty()) {
+    if (const QString path = m_item.commitFile(*file, YoutubeDownloader::ItemFile::Video); !path.isEmpty()) {
         m_item.setRealyDownloadedFilePath(path);
         m_item.setPartialFilePath({});
         m_item.setStatusNote({});
         return true;
+    }
+    if (m_item.youtubeStatus() == StatusRemoved) {
+        // Removed as it was put in place: kept whole for the next run when
+        // the program quits, deleted otherwise, as any partial file.
+        m_file = std::move(file);
+        return false;
     }
     m_item.setPartialFilePath({});
     // The data went with the failed rename: Resume fetches it again, and

@@ -527,6 +527,7 @@ void YoutubeDownloader::stopThreads()
     // none of their compare-and-sets can succeed any more. Under the lock,
     // so that a page load storing its fields either finishes first or sees it.
     {
+        std::lock_guard placing(m_placingMutex);
         std::lock_guard lock(m_mutex);
         m_statusBeforeRemoval = m_status.exchange(StatusRemoved);
     }
@@ -708,23 +709,41 @@ QString YoutubeDownloader::claimFileName(const QString &folder)
     const QString title = youtubeTitle();
     const auto listOwner = owner();
     QString name = listOwner ? listOwner->claimFileName(*this, folder, title) : OutputNames::firstFreeOnDisk(folder, title);
+    // Removed meanwhile, the item may have left a list that let go of its
+    // names before this one came.
+    if (listOwner && youtubeStatus() == StatusRemoved)
+        listOwner->releaseFileName(*this);
     setLocked(m_fileBaseName, name);
     return name;
 }
 
-QString YoutubeDownloader::commitFile(AtomicFile &file)
+QString YoutubeDownloader::commitFile(AtomicFile &file, ItemFile which)
 {
+    // On disk before the lock is taken: a removal meanwhile must not wait
+    // for a slow disk.
+    if (!file.sync())
+        return {};
     const QFileInfo target(file.targetPath());
     const QString extension = u'.' + target.suffix();
     const QString folder = target.absolutePath() + u'/';
     // Each name found taken is claimed past, so this ends; the bound only
     // guards against a folder that fills as fast as we look.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        if (file.commit(AtomicFile::Replace::Never))
-            return file.targetPath();
+        {
+            // A removal waits for a rename under way, and none follows it.
+            std::lock_guard placing(m_placingMutex);
+            if (youtubeStatus() == StatusRemoved)
+                return {};
+            if (file.commit(AtomicFile::Replace::Never))
+                return file.targetPath();
+        }
         if (!file.targetTaken())
             return {};
-        file.setTargetName(claimFileName(folder) + extension);
+        // The video names the item; an output beside it takes a free name
+        // alone, so that the video stays the item's own by its name.
+        const QString name =
+            which == ItemFile::Video ? claimFileName(folder) : OutputNames::firstFreeOnDisk(folder, youtubeTitle());
+        file.setTargetName(name + extension);
     }
     file.discard();
     return {};

@@ -178,10 +178,13 @@ public:
     // extension, given by its list once the title is known: never the name
     // of a file that stands on disk or of another item's.
     QString fileBaseName() const;
-    // Puts a file of the item's in place, never over another file: when its
-    // name was taken meanwhile, the item moves to the next free name. The
-    // path it got, or empty when it failed (the reason in the file).
-    QString commitFile(AtomicFile &file);
+    // Puts a file of the item's in place, flushed to disk, never over
+    // another file: when its name was taken meanwhile, a video moves the
+    // item to the next free name, an output takes one of its own. Nothing
+    // goes in place once the item is removed. The path it got, or empty
+    // when it failed (the reason, if any, in the file).
+    enum class ItemFile { Video, Output };
+    QString commitFile(AtomicFile &file, ItemFile which);
     QString outputFolder() const;
     QString filePathForDownloading() const;
     QString videoFilePath(YoutubeVideoType type) const;
@@ -259,6 +262,10 @@ private:
     std::atomic<bool> m_queued = false;
     std::atomic<bool> m_hasSlot = false;
     std::atomic<int> m_placeInLine = -1;
+
+    // Held while a file goes in place, and by the removal: a file either
+    // stands in place before the item is removed, or not at all.
+    std::mutex m_placingMutex;
 
     // What a download waiting for its turn sleeps on.
     std::mutex m_turnMutex;

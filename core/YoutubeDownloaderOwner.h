@@ -30,6 +30,8 @@ public:
     }
     // A name an earlier run gave the item stays its own.
     virtual void claimFileNameAgain(YoutubeDownloader &, const QString & /*folder*/, const QString & /*baseName*/) {}
+    // The item's name is free again: it left while it claimed one.
+    virtual void releaseFileName(YoutubeDownloader &) {}
     // Take the items out of the list, all at once: those removed together
     // come in one call.
     virtual void removeDownloaders(const QList<YoutubeDownloader *> &downloaders) = 0;

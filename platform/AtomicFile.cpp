@@ -13,6 +13,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -61,10 +62,21 @@ bool moveIntoPlace(const QString &from, const QString &to, AtomicFile::Replace r
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
-    if (::link(source.constData(), target.constData()) != 0)
+    if (::link(source.constData(), target.constData()) == 0) {
+        ::unlink(source.constData());
+        return true;
+    }
+    // Some file systems (user-space mounts of network shares or phones) can
+    // do neither: a look first, then a plain rename, leaves only a moment in
+    // which a file appearing under the name would be replaced.
+    if (errno != EPERM && errno != ENOSYS && errno != EOPNOTSUPP)
         return false;
-    ::unlink(source.constData());
-    return true;
+    struct stat existing;
+    if (::lstat(target.constData(), &existing) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return std::rename(source.constData(), target.constData()) == 0;
 }
 
 } // namespace
@@ -150,6 +162,7 @@ bool AtomicFile::isInUse(const QString &temporaryPath)
 
 bool AtomicFile::appendCopyOf(const QString &path)
 {
+    m_synced = false;
     QFile source(path);
     if (!source.open(QIODevice::ReadOnly) || !m_file.flush()) {
         m_error = source.errorString();
@@ -184,6 +197,7 @@ bool AtomicFile::appendCopyOf(const QString &path)
 
 bool AtomicFile::write(QByteArrayView data)
 {
+    m_synced = false;
     // A disk filling up shows first as a short count with no error; the
     // next write tells why.
     while (!data.isEmpty()) {
@@ -199,6 +213,7 @@ bool AtomicFile::truncate(qint64 size)
 {
     if (!m_pending)
         return false;
+    m_synced = false;
     // Opening again clears the error a failed write left on the file.
     m_file.close();
     if (m_file.open(QIODevice::ReadWrite | QIODevice::Unbuffered) && m_file.resize(size) && m_file.seek(size))
@@ -212,9 +227,7 @@ bool AtomicFile::commit(Replace replace)
     if (!m_pending)
         return false;
     m_targetTaken = false;
-    m_file.close();
-    if (m_file.error() != QFileDevice::NoError || !syncToDisk(m_file.fileName())) {
-        m_error = m_file.error() != QFileDevice::NoError ? m_file.errorString() : systemError();
+    if (!sync()) {
         discard();
         return false;
     }
@@ -231,6 +244,25 @@ bool AtomicFile::commit(Replace replace)
     m_pending = false;
     // The rename itself is on disk only once the folder is.
     syncToDisk(QFileInfo(m_targetPath).absolutePath());
+    return true;
+}
+
+bool AtomicFile::sync()
+{
+    if (!m_pending)
+        return false;
+    if (m_synced)
+        return true;
+    m_file.close();
+    if (m_file.error() != QFileDevice::NoError) {
+        m_error = m_file.errorString();
+        return false;
+    }
+    if (!syncToDisk(m_file.fileName())) {
+        m_error = systemError();
+        return false;
+    }
+    m_synced = true;
     return true;
 }
 

@@ -48,6 +48,11 @@ public:
     // a failed write forgotten.
     bool truncate(qint64 size);
 
+    // Closes the temporary file and flushes it to disk; commit() does too,
+    // unless nothing was written since. False, with the reason, when the
+    // file or the disk failed.
+    bool sync();
+
     enum class Replace { Always, Never };
     // Moves the temporary file into place. With Never a file standing under
     // the target's name is left alone: the commit fails, targetTaken() says
@@ -72,4 +77,5 @@ private:
     QString m_error;
     bool m_pending = false;
     bool m_targetTaken = false;
+    bool m_synced = false;
 };

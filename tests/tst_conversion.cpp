@@ -394,7 +394,6 @@ private Q_SLOTS:
         const auto clear = qScopeGuard([this] { m_fixture->site.clearFaults(); });
         auto item = startItem();
         QTRY_VERIFY_WITH_TIMEOUT(!m_fixture->site.requests(u"/vi/"_s).isEmpty(), 20'000);
-        QTest::qWait(200);
         QCOMPARE(item->youtubeStatus(), StatusConverting);
         QVERIFY(!QFile::exists(m_fixture->outputPath(u"Song.mp3"_s)));
         item->removeObject();

@@ -707,6 +707,47 @@ private Q_SLOTS:
         QCOMPARE(m_fixture->outputEntries(), (QStringList{title + u" (2).mp4"_s, title + u".mp4"_s}));
     }
 
+    void keptNames_data()
+    {
+        QTest::addColumn<QString>("name"); // as the kept list says
+        QTest::addColumn<QString>("video");
+
+        const QString title = u"Midnight Lanterns \"Remastered\""_s;
+        QTest::newRow("numbered") << title + u" (3)"_s << title + u" (3).mp4"_s;
+        // The list is a file anybody could edit: only names the program
+        // would make are taken.
+        QTest::newRow("climbs out") << u"../Escaped"_s << title + u".mp4"_s;
+        QTest::newRow("into a folder") << u"sub/Inside"_s << title + u".mp4"_s;
+        QTest::newRow("reordering text") << u"Song\u202Egpj"_s << title + u".mp4"_s;
+        QTest::newRow("none, as before names were kept") << QString() << title + u".mp4"_s;
+    }
+
+    void keptNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, video);
+        SavedList::Item saved = readyItem(u"kept"_s);
+        saved.name = name;
+        DownloadList list(m_fixture->preferences);
+        list.restore({saved});
+        list.downloadAll();
+        QVERIFY(waitForStatus(list.items()[0], StatusFinished));
+        QCOMPARE(list.items()[0]->realyDownloadedFilePath(), m_fixture->outputPath(video));
+        QCOMPARE(m_fixture->outputEntries(), QStringList{video});
+    }
+
+    // A name is the item's only while it is listed.
+    void removedItemsLetGoOfTheirNames()
+    {
+        DownloadList list(m_fixture->preferences);
+        const auto first = list.add({watchLink(u"dup0"_s)}, m_fixture->outputDir.path()).constFirst();
+        QVERIFY(waitForStatus(first, StatusReady));
+        list.remove({first});
+        const auto second = list.add({watchLink(u"dup15"_s)}, m_fixture->outputDir.path()).constFirst();
+        QVERIFY(waitForStatus(second, StatusReady));
+        QCOMPARE(second->savedItem().name, u"Northern Harbour Don't Stop"_s);
+    }
+
     void restoredStatuses_data()
     {
         QTest::addColumn<QString>("status");
