@@ -184,12 +184,12 @@ bool MediaConversion::writeTagged(YoutubeDownloader &item, const Job &job, Atomi
         return false;
     const QString comment =
         preferences.writeDescrptionToID3Tags() ? item.descriptionText() : NOTIFICATION_YOUTUBE_TARNWICK.toString();
-    ID3V2Tag tag(job.outputPath);
+    ID3V2Tag tag;
     tag.setTitle(item.youtubeTitle());
     tag.setURL(item.youtubeURL());
     tag.setComment(comment);
     tag.addImageByURL(job.coverURL, [&item] { return item.youtubeStatus() == StatusRemoved; });
-    ID3V1Tag trailer(job.outputPath);
+    ID3V1Tag trailer;
     trailer.setTitle(item.youtubeTitle());
     trailer.setComment(comment);
     if (tagged.open() && tagged.write(tag.buidTagData()) && tagged.appendCopyOf(converted.temporaryPath())

@@ -2,14 +2,7 @@
 
 #include "StringUtils.h"
 
-#include <QFile>
-
 using namespace Qt::Literals::StringLiterals;
-
-ID3V1Tag::ID3V1Tag(QString filePath)
-    : m_filePath(std::move(filePath))
-{
-}
 
 QString ID3V1Tag::limitStringByLength(const QString &text, int length)
 {
@@ -34,17 +27,6 @@ QByteArray ID3V1Tag::createDataForWriteToFile() const
     writeStringWithFixedLengthToData(m_comment, 30, data);
     StringUtils::writeIntToMutableData(genreIndexForGenre(m_genre), data, 1);
     return data;
-}
-
-bool ID3V1Tag::saveTags() const
-{
-    QFile file(m_filePath);
-    const QByteArray tag = createDataForWriteToFile();
-    if (file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) && file.seek(file.size()) && file.write(tag) == tag.size()
-        && file.flush())
-        return true;
-    m_error = file.errorString();
-    return false;
 }
 
 const QStringList &ID3V1Tag::genresArray()

@@ -9,8 +9,6 @@
 class ID3V1Tag final
 {
 public:
-    explicit ID3V1Tag(QString filePath);
-
     // Each keeps as many units as its field holds.
     void setTitle(const QString &title) { m_title = limitStringByLength(title, 30); }
     void setArtist(const QString &artist) { m_artist = limitStringByLength(artist, 30); }
@@ -22,22 +20,16 @@ public:
     static QString limitStringByLength(const QString &text, int length);
     static void writeStringWithFixedLengthToData(const QString &text, int width, QByteArray &data);
     QByteArray createDataForWriteToFile() const;
-    // Appends the tag to the file; false (and no file made) when it is missing
-    // or cannot be written, with the file's own reason in errorString().
-    bool saveTags() const;
-    QString errorString() const { return m_error; }
 
     static const QStringList &genresArray();
     // The genre's index; "Other" (12) for a name not in the table.
     static int genreIndexForGenre(const QString &genre);
 
 private:
-    QString m_filePath;
     QString m_title;
     QString m_artist;
     QString m_album;
     QString m_year;
     QString m_comment;
     QString m_genre;
-    mutable QString m_error;
 };

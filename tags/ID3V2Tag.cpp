@@ -1,6 +1,5 @@
 #include "ID3V2Tag.h"
 
-#include "AtomicFile.h"
 #include "ID3V2CommentFrame.h"
 #include "ID3V2ImageFrame.h"
 #include "ID3V2TextFrame.h"
@@ -9,7 +8,6 @@
 
 #include <QBuffer>
 #include <QDeadlineTimer>
-#include <QFile>
 #include <QImage>
 #include <QUrl>
 
@@ -34,10 +32,7 @@ std::shared_ptr<ID3V2Frame> textFrame(const QString &frameID, const QString &tex
 
 } // namespace
 
-ID3V2Tag::ID3V2Tag(QString filePath)
-    : m_filePath(std::move(filePath))
-{
-}
+ID3V2Tag::ID3V2Tag() = default;
 
 ID3V2Tag::~ID3V2Tag() = default;
 
@@ -98,18 +93,4 @@ QByteArray ID3V2Tag::buidTagData() const
     for (const auto &frame : frames)
         frame->writeToData(data);
     return data;
-}
-
-bool ID3V2Tag::saveTags() const
-{
-    if (!QFile::exists(m_filePath)) {
-        m_error = StringUtils::langStr(318);
-        return false;
-    }
-    AtomicFile target(m_filePath);
-    const QByteArray tag = buidTagData();
-    if (target.open() && target.write(tag) && target.appendCopyOf(m_filePath) && target.commit(AtomicFile::Replace::Always))
-        return true;
-    m_error = target.errorString();
-    return false;
 }

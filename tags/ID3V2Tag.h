@@ -11,15 +11,15 @@
 
 class ID3V2Frame;
 
-// An ID3v2.3 tag put in front of the audio of an MP3 file: title, artist,
-// album, genre, comment, user URL and JPEG cover pictures.
+// An ID3v2.3 tag to put in front of the audio of an MP3 file: title,
+// artist, album, genre, comment, user URL and JPEG cover pictures. Bytes
+// out: the caller writes them, with the audio behind.
 class ID3V2Tag final
 {
 public:
-    explicit ID3V2Tag(QString filePath);
+    ID3V2Tag();
     ~ID3V2Tag();
 
-    QString filePath() const { return m_filePath; }
     QString title() const { return m_title; }
     void setTitle(const QString &title) { m_title = title; }
     QString artist() const { return m_artist; }
@@ -50,14 +50,8 @@ public:
     static qint32 calculateTagSizeValue(const QList<std::shared_ptr<ID3V2Frame>> &frames);
     QByteArray buidTagData() const;
 
-    // Rewrites the file as the tag followed by its previous content, through
-    // a temporary file, so a failure leaves the original as it was. False
-    // when the file is missing or cannot be rewritten.
-    bool saveTags() const;
-    QString errorString() const { return m_error; }
 
 private:
-    QString m_filePath;
     QString m_title;
     QString m_artist;
     QString m_album;
@@ -66,5 +60,4 @@ private:
     QString m_genre;
     QString m_URL;
     QList<QByteArray> m_images;
-    mutable QString m_error;
 };

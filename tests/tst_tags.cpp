@@ -1,11 +1,9 @@
-#include "FileSizeLimit.h"
 #include "ID3V1Tag.h"
 #include "ID3V2CommentFrame.h"
 #include "ID3V2Tag.h"
 #include "ID3V2TextFrame.h"
 #include "ID3V2URLFrame.h"
 #include "SiteFixture.h"
-#include "TestMedia.h"
 
 #include <QTest>
 
@@ -27,8 +25,6 @@ private Q_SLOTS:
     {
         m_fixture = std::make_unique<SiteFixture>();
         QVERIFY(m_fixture->isReady());
-        QVERIFY(TestMedia::ffmpeg({u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=d=1"_s, u"-c:a"_s, u"libmp3lame"_s,
-                                   u"-write_xing"_s, u"0"_s, u"-id3v2_version"_s, u"0"_s, m_dir.filePath(u"plain.mp3"_s)}));
     }
 
     void frames_data()
@@ -70,10 +66,7 @@ private Q_SLOTS:
 
     void tagAssembly()
     {
-        const QString path = m_dir.filePath(u"assembly.mp3"_s);
-        QVERIFY(QFile::copy(m_dir.filePath(u"plain.mp3"_s), path));
-        const QByteArray audio = SiteFixture::fileBytes(path);
-        ID3V2Tag tag(path);
+        ID3V2Tag tag;
         tag.setTitle(u"Song"_s);
         tag.setComment(u"Hi"_s);
         tag.setURL(u"http://a.b"_s);
@@ -82,8 +75,7 @@ private Q_SLOTS:
         const QByteArray expected = QByteArray::fromHex("49443303000000000036" "544954320000000500000053 6f6e67"
                                                         "434f4d4d000000070000 00656e67004869 575858580000000c00000000")
             + "http://a.b";
-        QVERIFY(tag.saveTags());
-        QCOMPARE(SiteFixture::fileBytes(path), expected + audio);
+        QCOMPARE(tag.buidTagData(), expected);
 
         // With a cover: an APIC frame at the end, counted in the size.
         QVERIFY(tag.addImageByURL(CoverURL));
@@ -97,59 +89,29 @@ private Q_SLOTS:
 
     void largeTagSizeIsSynchsafe()
     {
-        ID3V2Tag tag(m_dir.filePath(u"unused.mp3"_s));
+        ID3V2Tag tag;
         tag.setComment(QString(2'200'000, u'x'));
         const QByteArray data = tag.buidTagData();
         QCOMPARE(data.size(), 10 + 2'200'015);
         QCOMPARE(data.mid(6, 4), QByteArray::fromHex("0106234f"));
     }
 
-    // A disk that fills up during the rewrite, which copies the whole file: the
-    // file stays as it was and nothing is left beside it.
-    void rewriteFailingHalfWayLeavesTheFile()
-    {
-        const QString path = m_dir.filePath(u"full-disk/song.mp3"_s);
-        QVERIFY(QDir().mkpath(m_dir.filePath(u"full-disk"_s)));
-        QVERIFY(QFile::copy(m_dir.filePath(u"plain.mp3"_s), path));
-        const QByteArray audio = SiteFixture::fileBytes(path);
-        ID3V2Tag tag(path);
-        tag.setTitle(u"Song"_s);
-        QVERIFY(tag.addImageByURL(CoverURL));
-        {
-            // Room for the tag and half the audio copied behind it.
-            const FileSizeLimit limit(tag.buidTagData().size() + audio.size() / 2);
-            QVERIFY(!tag.saveTags());
-        }
-        QVERIFY(!tag.errorString().isEmpty());
-        QCOMPARE(SiteFixture::fileBytes(path), audio);
-        QCOMPARE(SiteFixture::entries(m_dir.filePath(u"full-disk"_s)), QStringList{u"song.mp3"_s});
-
-        // A missing file is not made.
-        const QString missing = m_dir.filePath(u"missing.mp3"_s);
-        QVERIFY(!ID3V2Tag(missing).saveTags());
-        QVERIFY(!ID3V1Tag(missing).saveTags());
-        QVERIFY(!QFile::exists(missing));
-    }
-
     // Title and comment cut to 30 bytes of one byte per unit, "?" beyond
     // Latin-1; the genre "Other" when none is set.
     void id3v1()
     {
-        const QString path = m_dir.filePath(u"v1.mp3"_s);
-        QVERIFY(SiteFixture::writeFile(path, "audio"));
-        ID3V1Tag tag(path);
+        ID3V1Tag tag;
         tag.setTitle(u"Ünïcödé Жук "_s + QString(40, u't'));
         tag.setYear(u"20120"_s);
         tag.setComment(u"World"_s);
-        QVERIFY(tag.saveTags());
-        QCOMPARE(SiteFixture::fileBytes(path), "audioTAG" + QByteArray::fromHex("dc6eef63f664e9203f3f3f20") + QByteArray(18, 't')
+        QCOMPARE(tag.createDataForWriteToFile(), "TAG" + QByteArray::fromHex("dc6eef63f664e9203f3f3f20") + QByteArray(18, 't')
                                                    + QByteArray(60, '\0') + "2012" + QByteArray("World").leftJustified(30, '\0')
                                                    + '\x0c');
     }
 
     void coverFetchGivesUp()
     {
-        ID3V2Tag tag(m_dir.filePath(u"unused.mp3"_s));
+        ID3V2Tag tag;
         QVERIFY(!tag.addImageByURL(u"http://www.youtube.com/watch?v=notapicture"_s));
         QVERIFY(!tag.addImageByURL(u"file:///etc/hostname"_s));
         // A stalled answer: the time limit, then a removal.
@@ -163,7 +125,6 @@ private Q_SLOTS:
 
 private:
     std::unique_ptr<SiteFixture> m_fixture;
-    QTemporaryDir m_dir;
 };
 
 QTEST_GUILESS_MAIN(TestTags)
