@@ -6,11 +6,11 @@
 // Prints milliseconds, medians of five runs.
 
 #include "AppController.h"
+#include "BenchHome.h"
 #include "KeptList.h"
 #include "ListKeeper.h"
 #include "ListSaver.h"
 #include "MainWindow.h"
-#include "PreferenceStore.h"
 #include "SampleSite.h"
 #include "StallMeter.h"
 #include "YoutubeDownloader.h"
@@ -67,20 +67,13 @@ int main(int argc, char **argv)
         return 2;
     }
     const int count = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 1000;
-    QTemporaryDir settings;
-    QTemporaryDir music;
     QTemporaryDir state;
     QTemporaryDir empty;
-    // Covers come from the sample site, never from elsewhere.
-    SampleSite site({.mediaDirectory = QString::fromLocal8Bit(argv[1]), .pagesDirectory = {}});
-    if (!site.start())
+    BenchHome home(QString::fromLocal8Bit(argv[1]));
+    if (!home.started)
         return 1;
-    qunsetenv("no_proxy");
-    qputenv("http_proxy", site.proxyUrl().toUtf8());
-    PreferenceStore store(QDir(settings.path()).filePath(u"Vantrel.conf"_s));
-    YoutubeProgramPreferences preferences(store);
-    preferences.setSavedFolderPath(music.path());
-    const QList<SavedList::Item> items = longList(count, music.path());
+    YoutubeProgramPreferences &preferences = home.preferences;
+    const QList<SavedList::Item> items = longList(count, home.music.path());
     if (items.isEmpty())
         return 1;
 

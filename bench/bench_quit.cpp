@@ -5,11 +5,11 @@
 // Usage: bench_quit MEDIA-FOLDER [ITEMS] [RUNS]. Prints milliseconds, medians.
 
 #include "AppController.h"
+#include "BenchHome.h"
 #include "KeptList.h"
 #include "ListKeeper.h"
 #include "ListSaver.h"
 #include "MainWindow.h"
-#include "PreferenceStore.h"
 #include "SampleSite.h"
 #include "StallMeter.h"
 #include "YoutubeProgramPreferences.h"
@@ -108,17 +108,10 @@ int main(int argc, char **argv)
     }
     const int count = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 20000;
     const int runs = argc > 3 ? QString::fromLocal8Bit(argv[3]).toInt() : 3;
-    QTemporaryDir settings;
-    QTemporaryDir music;
-    // Covers come from the sample site, never from elsewhere.
-    SampleSite site({.mediaDirectory = QString::fromLocal8Bit(argv[1]), .pagesDirectory = {}});
-    if (!site.start())
+    BenchHome home(QString::fromLocal8Bit(argv[1]));
+    if (!home.started)
         return 1;
-    qunsetenv("no_proxy");
-    qputenv("http_proxy", site.proxyUrl().toUtf8());
-    PreferenceStore store(QDir(settings.path()).filePath(u"Vantrel.conf"_s));
-    YoutubeProgramPreferences preferences(store);
-    preferences.setSavedFolderPath(music.path());
+    YoutubeProgramPreferences &preferences = home.preferences;
 
     QMap<int, QList<double>> quits, removals;
     for (int run = 0; run < runs; ++run) {

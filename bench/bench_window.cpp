@@ -4,8 +4,8 @@
 // Prints milliseconds.
 
 #include "AppController.h"
+#include "BenchHome.h"
 #include "MainWindow.h"
-#include "PreferenceStore.h"
 #include "SampleSite.h"
 #include "StallMeter.h"
 #include "YoutubeDownloader.h"
@@ -44,16 +44,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: bench_window MEDIA-FOLDER [ITEMS]\n");
         return 2;
     }
-    QTemporaryDir settings;
-    QTemporaryDir music;
-    SampleSite site({.mediaDirectory = QString::fromLocal8Bit(argv[1]), .pagesDirectory = {}});
-    if (!site.start() || !site.media().prepare())
+    BenchHome home(QString::fromLocal8Bit(argv[1]));
+    if (!home.started || !home.site.media().prepare())
         return 1;
-    qunsetenv("no_proxy");
-    qputenv("http_proxy", site.proxyUrl().toUtf8());
-    PreferenceStore store(QDir(settings.path()).filePath(u"Vantrel.conf"_s));
-    YoutubeProgramPreferences preferences(store);
-    preferences.setSavedFolderPath(music.path());
+    YoutubeProgramPreferences &preferences = home.preferences;
+    SampleSite &site = home.site;
     MainWindow window(preferences);
     window.resize(1000, 700);
     window.show();
