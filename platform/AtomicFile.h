@@ -48,9 +48,9 @@ public:
     // a failed write forgotten.
     bool truncate(qint64 size);
 
-    // Closes the temporary file and flushes it to disk; commit() does too,
-    // unless nothing was written since. False, with the reason, when the
-    // file or the disk failed.
+    // Closes the temporary file and flushes it to disk, so that a commit
+    // after it only renames. False, with the reason, when the file or the
+    // disk failed.
     bool sync();
 
     enum class Replace { Always, Never };
