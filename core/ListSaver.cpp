@@ -47,7 +47,8 @@ void ListSaver::serve()
         m_writing = true;
         lock.unlock();
         AtomicFile file(m_path);
-        const bool written = file.open() && file.write(contents(items)) && file.file().flush() && file.commit(AtomicFile::Replace::Always);
+        const bool written = file.open() && file.write(contents(items)) && file.file().flush()
+            && file.commit(AtomicFile::Replace::Always);
         if (m_report)
             m_report(written, written ? QString() : file.errorString());
         lock.lock();

@@ -160,8 +160,7 @@ bool MediaConversion::deliver(const std::weak_ptr<YoutubeDownloader> &weak, cons
     QString note;
     AtomicFile tagged(converted.targetPath());
     AtomicFile &result = writeTagged(*item, job, converted, tagged, note) ? tagged : converted;
-    if (item->youtubeStatus() == StatusRemoved)
-        return false;
+    // Removed while the cover came: the commit puts nothing in place.
     const QString path = item->commitFile(result, YoutubeDownloader::ItemFile::Output);
     if (path.isEmpty()) {
         error = result.errorString();

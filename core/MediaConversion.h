@@ -15,9 +15,10 @@ struct Notification;
 
 // The last stage of an item's work: converting its downloaded video to MP3 or
 // WAV, tagging an MP3 before it is put in place under the item's name, then
-// deleting the video if asked and finishing the item. Everything it decides on was fixed when it began (format, paths,
-// encoder settings), so a change of preferences meanwhile cannot point the
-// item at a file that was never made.
+// deleting the video if asked and finishing the item. Everything it decides
+// on was fixed when it began (format, paths, encoder settings), so a change
+// of preferences meanwhile cannot point the item at a file that was never
+// made.
 class MediaConversion final
 {
 public:

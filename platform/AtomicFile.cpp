@@ -232,13 +232,10 @@ bool AtomicFile::commit(Replace replace)
         return false;
     }
     if (!moveIntoPlace(m_file.fileName(), m_targetPath, replace)) {
-        const bool taken = errno == EEXIST;
+        m_targetTaken = errno == EEXIST;
         m_error = systemError();
-        if (taken) {
-            m_targetTaken = true;
-            return false;
-        }
-        discard();
+        if (!m_targetTaken)
+            discard();
         return false;
     }
     m_pending = false;
