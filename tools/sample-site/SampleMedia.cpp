@@ -73,7 +73,7 @@ bool SampleMedia::prepare()
         if (QByteArray(f.type).startsWith("video/mp4") && streamFile(f.itag).isEmpty())
             return false;
     }
-    return true;
+    return !toneFile().isEmpty();
 }
 
 QString SampleMedia::streamFile(int itag)
@@ -91,31 +91,46 @@ QString SampleMedia::streamFile(int itag)
     return paddedFile(clip, bytes);
 }
 
+QString SampleMedia::toneFile()
+{
+    std::lock_guard lock(m_mutex);
+    const QString seconds = QString::number(m_clipSeconds);
+    return madeByFfmpeg(u"%1/tone-%2s.m4a"_s.arg(m_directory, seconds), {
+        u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:sample_rate=44100:duration=%1"_s.arg(seconds),
+        u"-c:a"_s, u"aac"_s, u"-b:a"_s, u"128k"_s, u"-metadata"_s, u"title=Sample Tone"_s,
+        u"-movflags"_s, u"+faststart"_s, u"-f"_s, u"ipod"_s,
+    });
+}
+
 QString SampleMedia::clipFile(const Format &f)
 {
-    const QString path = u"%1/clip-%2-%3s.mp4"_s.arg(m_directory).arg(f.itag).arg(m_clipSeconds);
-    if (QFile::exists(path))
-        return path;
     const QString seconds = QString::number(m_clipSeconds);
-    // Test programs running side by side may make the same clip at once.
-    const QString part = path + u".part"_s + QString::number(QCoreApplication::applicationPid());
     // Every format gets the same kind of clip; the sound differs by format so
     // that a wrong stream is noticed.
-    const QStringList arguments{
-        u"-hide_banner"_s, u"-loglevel"_s, u"error"_s, u"-y"_s,
+    return madeByFfmpeg(u"%1/clip-%2-%3s.mp4"_s.arg(m_directory).arg(f.itag).arg(seconds), {
         u"-f"_s, u"lavfi"_s, u"-i"_s, u"testsrc2=size=%1x%2:rate=25:duration=%3"_s.arg(f.width).arg(f.height).arg(seconds),
         u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=%1:sample_rate=44100:duration=%2"_s.arg(220 + f.itag * 10).arg(seconds),
         u"-c:v"_s, u"libx264"_s, u"-preset"_s, u"ultrafast"_s, u"-pix_fmt"_s, u"yuv420p"_s,
         u"-c:a"_s, u"aac"_s, u"-b:a"_s, u"128k"_s, u"-ac"_s, u"2"_s, u"-shortest"_s,
-        u"-movflags"_s, u"+faststart"_s, u"-f"_s, u"mp4"_s, part,
-    };
+        u"-movflags"_s, u"+faststart"_s, u"-f"_s, u"mp4"_s,
+    });
+}
+
+// The file at path, made by ffmpeg with these arguments (its output last)
+// unless it is there already; empty when ffmpeg fails.
+QString SampleMedia::madeByFfmpeg(const QString &path, const QStringList &arguments)
+{
+    if (QFile::exists(path))
+        return path;
+    // Test programs running side by side may make the same file at once.
+    const QString part = path + u".part"_s + QString::number(QCoreApplication::applicationPid());
     QProcess ffmpeg;
-    ffmpeg.start(u"ffmpeg"_s, arguments);
+    ffmpeg.start(u"ffmpeg"_s, QStringList{u"-hide_banner"_s, u"-loglevel"_s, u"error"_s, u"-y"_s} + arguments + QStringList{part});
     if (!ffmpeg.waitForFinished(120'000) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
         QFile::remove(part);
         return {};
     }
-    // Another program may have put the same clip in place meanwhile.
+    // Another program may have put the same file in place meanwhile.
     if (!QFile::rename(part, path))
         QFile::remove(part);
     return QFile::exists(path) ? path : QString();

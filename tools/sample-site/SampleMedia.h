@@ -3,13 +3,15 @@
 #include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <mutex>
 
 // The stream files of the sample site: real MP4 files (H.264 and AAC)
-// made by ffmpeg from generated picture and sound, one per format, made on
-// first use and kept in a folder. A stream can be given an exact size: the
-// clip is then padded with an MP4 "free" box, which players skip.
+// made by ffmpeg from generated picture and sound, one per format, and a
+// sound alone (AAC in MP4, .m4a) with a title tag, made on first use and
+// kept in a folder. A stream can be given an exact size: the clip is then
+// padded with an MP4 "free" box, which players skip.
 class SampleMedia final
 {
 public:
@@ -21,6 +23,9 @@ public:
         int width;
         int height;
     };
+
+    // The format whose clip the other sites serve as their picture and sound.
+    static constexpr int ClipItag = 18;
 
     explicit SampleMedia(QString directory);
 
@@ -37,13 +42,18 @@ public:
 
     // The file served for an itag; empty when it cannot be made.
     QString streamFile(int itag);
-    // Runs ffmpeg for every MP4 format now rather than on first request.
+    // The sound alone, as long as a clip, tagged with the title "Sample
+    // Tone"; empty when it cannot be made.
+    QString toneFile();
+    // Runs ffmpeg for every MP4 format and the tone now rather than on first
+    // request.
     bool prepare();
 
     QString directory() const { return m_directory; }
 
 private:
     QString clipFile(const Format &format);
+    static QString madeByFfmpeg(const QString &path, const QStringList &arguments);
     QString paddedFile(const QString &clip, qint64 bytes);
 
     QString m_directory;

@@ -15,9 +15,11 @@
 
 class WorkerThread;
 
-// A small HTTP/1.1 server on 127.0.0.1 that plays the video site for any
-// host name: watch pages, cover pictures and streams with ranges. Clients
-// reach it as their proxy (http_proxy) or directly. It serves from a thread
+// A small HTTP/1.1 server on 127.0.0.1 that plays the video site under its
+// own host names (watch pages, cover pictures and streams with ranges) and a
+// clip site of today under every other name (SampleClipPages: pages read
+// through yt-dlp, media files, playlists). Clients reach it as their proxy
+// (http_proxy), or directly for the video site. It serves from a thread
 // of its own, so a test may block its main thread while the site answers.
 // Faults make it misbehave on purpose; every request is recorded.
 class SampleSite final

@@ -1,11 +1,13 @@
 #include "SampleSiteConnection.h"
 
+#include "SampleClipPages.h"
 #include "SamplePages.h"
 #include "SampleSite.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QFile>
+#include <QHostAddress>
 #include <QImage>
 #include <QRegularExpression>
 #include <QTcpSocket>
@@ -58,6 +60,27 @@ std::optional<std::pair<qint64, qint64>> parseRange(const QByteArray &header, qi
     const qint64 first = match.captured(1).toLongLong();
     const qint64 last = match.captured(2).isEmpty() ? size - 1 : std::min(size - 1, match.captured(2).toLongLong());
     return std::pair{first, last};
+}
+
+// The video site answers under its own names, and to clients that reach the
+// server directly rather than as their proxy.
+bool isVideoSite(const QString &host)
+{
+    const QString name = u'.' + host;
+    for (const QStringView domain : {u".youtube.com", u".youtu.be", u".ytimg.com"}) {
+        if (name.endsWith(domain))
+            return true;
+    }
+    return host == u"localhost" || !QHostAddress(host).isNull();
+}
+
+// NAME of "/folder/NAME.suffix"; empty when the path has another form.
+QString nameIn(const QString &path, QStringView folder, QStringView suffix = {})
+{
+    if (!path.startsWith(folder) || !path.endsWith(suffix))
+        return {};
+    const QString name = path.mid(folder.size(), path.size() - folder.size() - suffix.size());
+    return name.contains(u'/') ? QString() : name;
 }
 
 } // namespace
@@ -129,6 +152,14 @@ void SampleSiteConnection::respond(const SiteRequest &request)
         respondWithBytes(m_fault->status, "text/html", "<html><body>Error " + QByteArray::number(m_fault->status) + "</body></html>");
         return;
     }
+    if (isVideoSite(request.host))
+        respondAsVideoSite(request);
+    else
+        respondAsClipSite(request);
+}
+
+void SampleSiteConnection::respondAsVideoSite(const SiteRequest &request)
+{
     static const QRegularExpression coverPath(u"^/vi/([^/]+)/(default|hqdefault)\\.jpg$"_s);
     if (request.path == u"/watch") {
         respondWithPage(request);
@@ -137,8 +168,33 @@ void SampleSiteConnection::respond(const SiteRequest &request)
     } else if (const QRegularExpressionMatch match = coverPath.match(request.path); match.hasMatch()) {
         respondWithCover(request, match.captured(1), match.captured(2) == u"hqdefault");
     } else {
-        respondWithBytes(404, "text/html", "<html><body>Not found</body></html>");
+        respondWithNotFound();
     }
+}
+
+void SampleSiteConnection::respondAsClipSite(const SiteRequest &request)
+{
+    const QString origin = u"http://"_s + request.host;
+    const QString path = request.path;
+    SampleMedia &media = m_site.media();
+    if (const QString code = nameIn(path, u"/watch/"); !code.isEmpty())
+        respondWithBytes(200, "text/html; charset=utf-8", SampleClipPages::watchPage(origin, code));
+    else if (const QString code = nameIn(path, u"/manifest/", u".mpd"); !code.isEmpty())
+        respondWithBytes(200, "application/dash+xml", SampleClipPages::manifest(origin, code));
+    else if (const QString code = nameIn(path, u"/cover/", u".jpg"); !code.isEmpty())
+        respondWithCover(request, code, true);
+    else if (!nameIn(path, u"/media/", u".mp4").isEmpty())
+        respondWithFile(request, media.streamFile(SampleMedia::ClipItag), {"Content-Type: video/mp4"});
+    else if (!nameIn(path, u"/media/", u".m4a").isEmpty())
+        respondWithFile(request, media.toneFile(), {"Content-Type: audio/mp4"});
+    else if (const QString name = request.query.queryItemValue(u"id"_s, QUrl::FullyDecoded);
+             path == u"/download" && !name.isEmpty())
+        respondWithFile(request, media.toneFile(),
+                        {"Content-Type: audio/mp4", "Content-Disposition: " + SampleClipPages::attachment(name)});
+    else if (const QString name = nameIn(path, u"/playlist/"); !name.isEmpty())
+        respondWithBytes(200, "application/rss+xml; charset=utf-8", SampleClipPages::playlist(origin, name));
+    else
+        respondWithNotFound();
 }
 
 void SampleSiteConnection::respondWithPage(const SiteRequest &request)
@@ -158,16 +214,21 @@ void SampleSiteConnection::respondWithCover(const SiteRequest &, const QString &
 
 void SampleSiteConnection::respondWithStream(const SiteRequest &request)
 {
-    const QString file = m_site.media().streamFile(request.query.queryItemValue(u"itag"_s).toInt());
+    const int itag = request.query.queryItemValue(u"itag"_s).toInt();
+    respondWithFile(request, m_site.media().streamFile(itag), {"Content-Type: video/mp4"});
+}
+
+void SampleSiteConnection::respondWithFile(const SiteRequest &request, const QString &file, QList<QByteArray> headers)
+{
     auto body = std::make_unique<QFile>(file);
     if (file.isEmpty() || !body->open(QIODevice::ReadOnly)) {
-        respondWithBytes(404, "text/html", "<html><body>No such stream</body></html>");
+        respondWithNotFound();
         return;
     }
     const qint64 size = body->size();
     const bool rangeIgnored = m_fault && m_fault->ignoreRange;
     const auto range = rangeIgnored ? std::nullopt : parseRange(request.header("range"), size);
-    QList<QByteArray> headers{"Content-Type: video/mp4", "Accept-Ranges: bytes"};
+    headers.append("Accept-Ranges: bytes");
     if (!range) {
         sendHead(200, headers, size);
         startBody(std::move(body), size);
@@ -184,6 +245,11 @@ void SampleSiteConnection::respondWithStream(const SiteRequest &request)
                    + QByteArray::number(size));
     sendHead(206, headers, last - first + 1);
     startBody(std::move(body), last - first + 1);
+}
+
+void SampleSiteConnection::respondWithNotFound()
+{
+    respondWithBytes(404, "text/html", "<html><body>Not found</body></html>");
 }
 
 void SampleSiteConnection::respondWithBytes(int status, const QByteArray &contentType, const QByteArray &body,

@@ -43,9 +43,13 @@ private:
     void handleNextRequest();
     std::optional<SiteRequest> takeRequest();
     void respond(const SiteRequest &request);
+    void respondAsVideoSite(const SiteRequest &request);
+    void respondAsClipSite(const SiteRequest &request);
     void respondWithPage(const SiteRequest &request);
     void respondWithCover(const SiteRequest &request, const QString &code, bool large);
     void respondWithStream(const SiteRequest &request);
+    void respondWithFile(const SiteRequest &request, const QString &file, QList<QByteArray> headers);
+    void respondWithNotFound();
     void respondWithBytes(int status, const QByteArray &contentType, const QByteArray &body,
                           QList<QByteArray> headers = {});
     void sendHead(int status, QList<QByteArray> headers, qint64 contentLength);

@@ -1,5 +1,5 @@
-// The sample video site as a program, for the demo and the benchmarks:
-// point a client's http_proxy at it.
+// The sample sites as a program, for the demo and the benchmarks: point a
+// client's http_proxy at it.
 
 #include "SampleSite.h"
 
@@ -18,10 +18,19 @@ int main(int argc, char **argv)
     QCoreApplication::setApplicationName(u"vantrel-sample-site"_s);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"A local stand-in for the video site: watch pages, covers and streams."_s);
+    parser.setApplicationDescription(
+        u"A local stand-in for the video site (watch pages, covers and streams) under its own names (youtube.com,\n"
+        "youtu.be, ytimg.com and their subdomains), and for a clip site of today under every other host name,\n"
+        "e.g. http://clips.sample.test:\n"
+        "  /watch/CODE         a page with Open Graph tags and schema.org data that names /manifest/CODE.mpd,\n"
+        "                      whose formats are /media/CODE.mp4 and /media/CODE.m4a (read it through yt-dlp)\n"
+        "  /media/NAME.mp4     picture and sound; /media/NAME.m4a: the sound alone, titled \"Sample Tone\"\n"
+        "  /download?id=NAME   the sound alone as an attachment with a file name\n"
+        "  /playlist/NAME      an RSS feed of three such pages\n"
+        "Media answers byte ranges, and faults apply to every path."_s);
     parser.addHelpOption();
     parser.addOption({u"port"_s, u"Port on 127.0.0.1 (0: any free port)."_s, u"N"_s, u"0"_s});
-    parser.addOption({u"pages"_s, u"Serve DIR/CODE.html instead of a generated page when it exists."_s, u"DIR"_s});
+    parser.addOption({u"pages"_s, u"Serve DIR/CODE.html instead of the video site's generated page when it exists."_s, u"DIR"_s});
     parser.addOption({u"media"_s, u"Folder for the generated stream files."_s, u"DIR"_s});
     parser.addOption({u"stream-bytes"_s, u"Pad every stream to exactly N bytes."_s, u"N"_s});
     parser.addOption({u"fault"_s,

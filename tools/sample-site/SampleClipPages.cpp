@@ -1,0 +1,117 @@
+#include "SampleClipPages.h"
+
+#include "SampleMedia.h"
+#include "SamplePages.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrl>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+constexpr int PlaylistLength = 3;
+
+// Good in element text and in double-quoted attributes, of HTML and XML.
+QByteArray escaped(const QString &text)
+{
+    return text.toHtmlEscaped().toUtf8();
+}
+
+QString address(const QString &origin, const QString &folder, const QString &name, const QString &suffix = {})
+{
+    return origin + u'/' + folder + u'/' + QString::fromLatin1(QUrl::toPercentEncoding(name)) + suffix;
+}
+
+QString description(const QString &code)
+{
+    return u"Recorded for the sample site (clip %1). Tracks & credits: 1. Opening \"theme\"."_s.arg(code);
+}
+
+// The structured data a search engine reads, and the player too: it names
+// the manifest. "</" would end the script element early.
+QByteArray structuredData(const QString &origin, const QString &code)
+{
+    const int seconds = SamplePages::lengthSeconds(code);
+    const QJsonObject video{
+        {u"@context"_s, u"https://schema.org"_s},
+        {u"@type"_s, u"VideoObject"_s},
+        {u"name"_s, SamplePages::title(code)},
+        {u"description"_s, description(code)},
+        {u"thumbnailUrl"_s, address(origin, u"cover"_s, code, u".jpg"_s)},
+        {u"uploadDate"_s, u"2023-03-04"_s},
+        {u"duration"_s, u"PT%1M%2S"_s.arg(seconds / 60).arg(seconds % 60)},
+        {u"contentUrl"_s, address(origin, u"manifest"_s, code, u".mpd"_s)},
+    };
+    return QJsonDocument(video).toJson(QJsonDocument::Compact).replace("</", "<\\/");
+}
+
+} // namespace
+
+QByteArray SampleClipPages::watchPage(const QString &origin, const QString &code)
+{
+    const QByteArray title = escaped(SamplePages::title(code));
+    const QByteArray about = escaped(description(code));
+    const QByteArray cover = escaped(address(origin, u"cover"_s, code, u".jpg"_s));
+    return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+           "<title>" + title + "</title>\n"
+           "<meta name=\"description\" content=\"" + about + "\">\n"
+           "<meta property=\"og:site_name\" content=\"Sample Clips\">\n"
+           "<meta property=\"og:type\" content=\"video.other\">\n"
+           "<meta property=\"og:title\" content=\"" + title + "\">\n"
+           "<meta property=\"og:description\" content=\"" + about + "\">\n"
+           "<meta property=\"og:image\" content=\"" + cover + "\">\n"
+           "<meta property=\"og:url\" content=\"" + escaped(address(origin, u"watch"_s, code)) + "\">\n"
+           "<meta property=\"video:duration\" content=\"" + QByteArray::number(SamplePages::lengthSeconds(code)) + "\">\n"
+           "<script type=\"application/ld+json\">" + structuredData(origin, code) + "</script>\n"
+           "</head>\n<body>\n"
+           "<video id=\"player\" controls preload=\"none\" poster=\"" + cover + "\" data-manifest=\""
+           + escaped(address(origin, u"manifest"_s, code, u".mpd"_s)) + "\"></video>\n"
+           "<h1>" + title + "</h1>\n<p>" + about + "</p>\n"
+           "</body>\n</html>\n";
+}
+
+// Each format is one whole file, as an on-demand manifest may have it: a
+// reader fetches it as a plain download, with ranges.
+QByteArray SampleClipPages::manifest(const QString &origin, const QString &code)
+{
+    const SampleMedia::Format *clip = SampleMedia::format(SampleMedia::ClipItag);
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<MPD xmlns=\"urn:mpeg:dash:schema:mpd:2011\" type=\"static\" minBufferTime=\"PT2S\" "
+           "mediaPresentationDuration=\"PT" + QByteArray::number(SamplePages::lengthSeconds(code)) + "S\" "
+           "profiles=\"urn:mpeg:dash:profile:isoff-on-demand:2011\">\n<Period>\n"
+           "<AdaptationSet mimeType=\"video/mp4\" contentType=\"video\">\n"
+           "<Representation id=\"360p\" codecs=\"avc1.42001E,mp4a.40.2\" bandwidth=\"600000\" width=\""
+           + QByteArray::number(clip->width) + "\" height=\"" + QByteArray::number(clip->height) + "\">\n"
+           "<BaseURL>" + escaped(address(origin, u"media"_s, code, u".mp4"_s)) + "</BaseURL>\n"
+           "</Representation>\n</AdaptationSet>\n"
+           "<AdaptationSet mimeType=\"audio/mp4\" contentType=\"audio\" lang=\"en\">\n"
+           "<Representation id=\"audio\" codecs=\"mp4a.40.2\" bandwidth=\"128000\" audioSamplingRate=\"44100\">\n"
+           "<BaseURL>" + escaped(address(origin, u"media"_s, code, u".m4a"_s)) + "</BaseURL>\n"
+           "</Representation>\n</AdaptationSet>\n"
+           "</Period>\n</MPD>\n";
+}
+
+QByteArray SampleClipPages::playlist(const QString &origin, const QString &name)
+{
+    QByteArray items;
+    for (int number = 1; number <= PlaylistLength; ++number) {
+        const QString code = name + u'-' + QString::number(number);
+        // No <guid>: yt-dlp would carry it along in a fragment of the link.
+        items += "<item><title>" + escaped(SamplePages::title(code)) + "</title><link>"
+            + escaped(address(origin, u"watch"_s, code)) + "</link></item>\n";
+    }
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">\n<channel>\n"
+           "<title>" + escaped(SamplePages::title(name)) + "</title>\n"
+           "<link>" + escaped(address(origin, u"playlist"_s, name)) + "</link>\n"
+           "<description>Clips of the sample site.</description>\n"
+           + items + "</channel>\n</rss>\n";
+}
+
+QByteArray SampleClipPages::attachment(const QString &name)
+{
+    QString file = SamplePages::title(name) + u".m4a"_s;
+    file.replace(u'\\', u"\\\\"_s).replace(u'"', u"\\\""_s);
+    return "attachment; filename=\"" + file.toUtf8() + '"';
+}
