@@ -77,4 +77,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE http://www.vantrel.example)
 # program they start, which no linker sees.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS lame)
+# Pages of today's sites are read through yt-dlp; without it the rest works.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS yt-dlp)
 include(CPack)
