@@ -9,6 +9,7 @@
 #include <QNetworkReply>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::Literals::StringLiterals;
@@ -91,11 +92,19 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<QStringList>("links"); // a page's formats without a picture, a playlist's entries
+        QTest::addColumn<QStringList>("read"); // a page's formats, "protocol vcodec acodec url"; a playlist's entries
 
         const QString site = u"http://clips.sample.test"_s;
-        QTest::newRow("page") << site + u"/watch/abc"_s << u"Paper Engines \"Remastered\""_s
-                              << QStringList{site + u"/media/abc.m4a"_s};
+        const QString title = u"Paper Engines \"Remastered\""_s;
+        QTest::newRow("page") << site + u"/watch/abc"_s << title
+                              << QStringList{u"http none mp4a.40.2 "_s + site + u"/media/abc.m4a"_s,
+                                             u"http avc1.42001E mp4a.40.2 "_s + site + u"/media/abc.mp4"_s};
+        QTest::newRow("picture and sound apart") << site + u"/split/abc"_s << title
+                                                 << QStringList{u"http none mp4a.40.2 "_s + site + u"/media/abc.m4a"_s,
+                                                                u"http avc1.42001E none "_s + site + u"/picture/abc.mp4"_s};
+        QTest::newRow("HLS") << site + u"/hls/abc"_s << title
+                             << QStringList{u"m3u8_native none mp4a.40.2 "_s + site + u"/hls/abc/sound/index.m3u8"_s,
+                                            u"m3u8_native avc1.42001E mp4a.40.2 "_s + site + u"/hls/abc/clip/index.m3u8"_s};
         QTest::newRow("playlist") << site + u"/playlist/evening"_s << u"Quiet Lanterns - Acoustic Session"_s
                                   << QStringList{site + u"/watch/evening-1"_s, site + u"/watch/evening-2"_s,
                                                  site + u"/watch/evening-3"_s};
@@ -105,30 +114,75 @@ private Q_SLOTS:
     {
         QFETCH(QString, url);
         QFETCH(QString, title);
-        QFETCH(QStringList, links);
+        QFETCH(QStringList, read);
 
-        const QString program = u"/usr/bin/yt-dlp"_s;
-        if (!QFileInfo(program).isExecutable())
+        if (!QFileInfo(YtDlp).isExecutable())
             QSKIP("yt-dlp is not installed");
-        QProcess ytDlp;
-        ytDlp.start(program, {u"--ignore-config"_s, u"--no-cache-dir"_s, u"--dump-single-json"_s, u"--flat-playlist"_s,
-                              u"--no-warnings"_s, u"--"_s, url});
-        QVERIFY(ytDlp.waitForFinished(60'000));
-        QVERIFY2(ytDlp.exitCode() == 0, ytDlp.readAllStandardError().constData());
-        const QJsonObject info = QJsonDocument::fromJson(ytDlp.readAllStandardOutput()).object();
+        const std::optional<QByteArray> output = ytDlp({u"--dump-single-json"_s, u"--flat-playlist"_s, u"--"_s, url});
+        QVERIFY(output);
+        const QJsonObject info = QJsonDocument::fromJson(*output).object();
 
         QCOMPARE(info[u"title"].toString(), title);
-        QStringList read;
+        QStringList found;
         for (const QJsonValue &format : info[u"formats"].toArray()) {
-            if (format[u"vcodec"] == u"none"_s && format[u"acodec"].toString(u"none"_s) != u"none")
-                read.append(format[u"url"].toString());
+            found.append(QStringList{format[u"protocol"].toString(), format[u"vcodec"].toString(),
+                                     format[u"acodec"].toString(), format[u"url"].toString()}
+                             .join(u' '));
         }
         for (const QJsonValue &entry : info[u"entries"].toArray())
-            read.append(entry[u"url"].toString());
-        QCOMPARE(read, links);
+            found.append(entry[u"url"].toString());
+        QCOMPARE(found, read);
+    }
+
+    void downloadedByYtDlp_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("selector");
+        // As ffprobe counts them in the file made; the clip's 2 s hold 50
+        // pictures and 88 blocks of AAC sound.
+        QTest::addColumn<int>("pictures");
+        QTest::addColumn<int>("soundBlocks");
+
+        QTest::newRow("HLS, the sound alone") << u"http://clips.sample.test/hls/abc"_s << u"ba"_s << 0 << 88;
+        QTest::newRow("HLS, picture and sound") << u"http://clips.sample.test/hls/abc"_s << u"b"_s << 50 << 88;
+        QTest::newRow("picture and sound apart, put together")
+            << u"http://clips.sample.test/split/abc"_s << u"bv+ba"_s << 50 << 88;
+    }
+
+    void downloadedByYtDlp()
+    {
+        QFETCH(QString, url);
+        QFETCH(QString, selector);
+        QFETCH(int, pictures);
+        QFETCH(int, soundBlocks);
+
+        if (!QFileInfo(YtDlp).isExecutable())
+            QSKIP("yt-dlp is not installed");
+        QTemporaryDir folder;
+        const QString file = folder.filePath(u"clip.mp4"_s);
+        QVERIFY(ytDlp({u"-f"_s, selector, u"-o"_s, file, u"--"_s, url}));
+
+        QCOMPARE(TestMedia::probe(file, u"stream=nb_frames"_s, u"v"_s).toInt(), pictures);
+        QCOMPARE(TestMedia::probe(file, u"stream=nb_frames"_s).toInt(), soundBlocks);
     }
 
 private:
+    static inline const QString YtDlp = u"/usr/bin/yt-dlp"_s;
+
+    // What the real yt-dlp prints, told nothing by a configuration or a
+    // cache; nullopt when it fails.
+    static std::optional<QByteArray> ytDlp(const QStringList &arguments)
+    {
+        QProcess process;
+        process.start(YtDlp, QStringList{u"--ignore-config"_s, u"--no-cache-dir"_s, u"--no-warnings"_s} + arguments);
+        if (!process.waitForFinished(60'000) || process.exitStatus() != QProcess::NormalExit
+            || process.exitCode() != 0) {
+            qWarning("%s", process.readAllStandardError().constData());
+            return std::nullopt;
+        }
+        return process.readAllStandardOutput();
+    }
+
     SampleSite m_site{{.mediaDirectory = QStringLiteral(VANTREL_SAMPLE_MEDIA_DIR), .pagesDirectory = {}}};
     QNetworkAccessManager m_network;
 };

@@ -10,6 +10,17 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+bool ffmpeg(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(u"ffmpeg"_s, QStringList{u"-hide_banner"_s, u"-loglevel"_s, u"error"_s, u"-y"_s} + arguments);
+    return process.waitForFinished(120'000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+} // namespace
+
 SampleMedia::SampleMedia(QString directory)
     : m_directory(std::move(directory))
 {
@@ -94,6 +105,32 @@ QString SampleMedia::streamFile(int itag)
 QString SampleMedia::toneFile()
 {
     std::lock_guard lock(m_mutex);
+    return tone();
+}
+
+QString SampleMedia::pictureFile()
+{
+    std::lock_guard lock(m_mutex);
+    const QString clip = clipFile(*format(ClipItag));
+    if (clip.isEmpty())
+        return {};
+    return madeByFfmpeg(QFileInfo(clip).path() + u"/picture-"_s + QFileInfo(clip).fileName(), {
+        u"-i"_s, clip, u"-an"_s, u"-c:v"_s, u"copy"_s, u"-movflags"_s, u"+faststart"_s, u"-f"_s, u"mp4"_s,
+    });
+}
+
+QString SampleMedia::hlsFile(const QString &stream, const QString &name)
+{
+    if (name.contains(u'/') || name.startsWith(u'.'))
+        return {};
+    std::lock_guard lock(m_mutex);
+    const QString folder = hlsFolder(stream);
+    const QString path = folder + u'/' + name;
+    return !folder.isEmpty() && QFileInfo(path).isFile() ? path : QString();
+}
+
+QString SampleMedia::tone()
+{
     const QString seconds = QString::number(m_clipSeconds);
     return madeByFfmpeg(u"%1/tone-%2s.m4a"_s.arg(m_directory, seconds), {
         u"-f"_s, u"lavfi"_s, u"-i"_s, u"sine=frequency=440:sample_rate=44100:duration=%1"_s.arg(seconds),
@@ -120,20 +157,46 @@ QString SampleMedia::clipFile(const Format &f)
 // unless it is there already; empty when ffmpeg fails.
 QString SampleMedia::madeByFfmpeg(const QString &path, const QStringList &arguments)
 {
-    if (QFile::exists(path))
-        return path;
-    // Test programs running side by side may make the same file at once.
-    const QString part = path + u".part"_s + QString::number(QCoreApplication::applicationPid());
-    QProcess ffmpeg;
-    ffmpeg.start(u"ffmpeg"_s, QStringList{u"-hide_banner"_s, u"-loglevel"_s, u"error"_s, u"-y"_s} + arguments + QStringList{part});
-    if (!ffmpeg.waitForFinished(120'000) || ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
-        QFile::remove(part);
+    return made(path, [&](const QString &scratch) { return ffmpeg(arguments + QStringList{scratch}); });
+}
+
+// The folder of a stream's HLS media playlist and its segments, made by
+// ffmpeg unless it is there already.
+QString SampleMedia::hlsFolder(const QString &stream)
+{
+    const bool clip = stream == u"clip";
+    const QString source = clip ? clipFile(*format(ClipItag)) : stream == u"sound" ? tone() : QString();
+    if (source.isEmpty())
         return {};
+    // ffmpeg cuts segments at key frames only, and the clip has one at its
+    // start alone.
+    const QStringList picture{u"-c:v"_s, u"libx264"_s, u"-preset"_s, u"ultrafast"_s, u"-pix_fmt"_s, u"yuv420p"_s,
+                              u"-force_key_frames"_s, u"expr:gte(t,n_forced*0.5)"_s};
+    const QStringList arguments = QStringList{u"-i"_s, source} + (clip ? picture : QStringList())
+        + QStringList{u"-c:a"_s, u"copy"_s, u"-f"_s, u"hls"_s, u"-hls_time"_s, u"0.5"_s,
+                      u"-hls_playlist_type"_s, u"vod"_s};
+    return made(u"%1/hls-%2-%3s"_s.arg(m_directory, stream).arg(m_clipSeconds), [&](const QString &scratch) {
+        return QDir().mkpath(scratch)
+            && ffmpeg(arguments + QStringList{u"-hls_segment_filename"_s, scratch + u"/%d.ts"_s, scratch + u"/index.m3u8"_s});
+    });
+}
+
+// The file or folder at path unless it is there already, else made by `make`
+// at a scratch path beside it and moved in place; empty when making fails.
+QString SampleMedia::made(const QString &path, const std::function<bool(const QString &scratch)> &make)
+{
+    if (QFileInfo::exists(path))
+        return path;
+    // Test programs running side by side may make the same thing at once.
+    const QString scratch = path + u".part"_s + QString::number(QCoreApplication::applicationPid());
+    // Another program may have put the same in place meanwhile.
+    if (!make(scratch) || !QDir().rename(scratch, path)) {
+        if (QFileInfo(scratch).isDir())
+            QDir(scratch).removeRecursively();
+        else
+            QFile::remove(scratch);
     }
-    // Another program may have put the same file in place meanwhile.
-    if (!QFile::rename(part, path))
-        QFile::remove(part);
-    return QFile::exists(path) ? path : QString();
+    return QFileInfo::exists(path) ? path : QString();
 }
 
 QString SampleMedia::paddedFile(const QString &clip, qint64 bytes)

@@ -77,10 +77,39 @@ bool isVideoSite(const QString &host)
 // NAME of "/folder/NAME.suffix"; empty when the path has another form.
 QString nameIn(const QString &path, QStringView folder, QStringView suffix = {})
 {
-    if (!path.startsWith(folder) || !path.endsWith(suffix))
+    if (!path.startsWith(folder) || !path.endsWith(suffix) || path.size() < folder.size() + suffix.size())
         return {};
     const QString name = path.mid(folder.size(), path.size() - folder.size() - suffix.size());
     return name.contains(u'/') ? QString() : name;
+}
+
+struct Document
+{
+    QByteArray type;
+    QByteArray body;
+};
+
+// The clip site's generated text at this path, if it has any there.
+std::optional<Document> clipDocument(const QString &origin, const QString &path)
+{
+    using Offer = SampleClipPages::Offer;
+    const QByteArray html = "text/html; charset=utf-8";
+    const QByteArray dash = "application/dash+xml";
+    if (const QString code = nameIn(path, u"/watch/"); !code.isEmpty())
+        return Document{html, SampleClipPages::watchPage(origin, code, Offer::Whole)};
+    if (const QString code = nameIn(path, u"/split/"); !code.isEmpty())
+        return Document{html, SampleClipPages::watchPage(origin, code, Offer::Split)};
+    if (const QString code = nameIn(path, u"/hls/"); !code.isEmpty())
+        return Document{html, SampleClipPages::watchPage(origin, code, Offer::Hls)};
+    if (const QString code = nameIn(path, u"/manifest/", u".mpd"); !code.isEmpty())
+        return Document{dash, SampleClipPages::manifest(origin, code, Offer::Whole)};
+    if (const QString code = nameIn(path, u"/split/", u"/manifest.mpd"); !code.isEmpty())
+        return Document{dash, SampleClipPages::manifest(origin, code, Offer::Split)};
+    if (!nameIn(path, u"/hls/", u"/master.m3u8").isEmpty())
+        return Document{"application/vnd.apple.mpegurl", SampleClipPages::masterPlaylist()};
+    if (const QString name = nameIn(path, u"/playlist/"); !name.isEmpty())
+        return Document{"application/rss+xml; charset=utf-8", SampleClipPages::playlist(origin, name)};
+    return std::nullopt;
 }
 
 } // namespace
@@ -174,25 +203,28 @@ void SampleSiteConnection::respondAsVideoSite(const SiteRequest &request)
 
 void SampleSiteConnection::respondAsClipSite(const SiteRequest &request)
 {
-    const QString origin = u"http://"_s + request.host;
+    // A media playlist or a segment: /hls/CODE/STREAM/FILE.
+    static const QRegularExpression hlsPath(u"^/hls/[^/]+/([^/]+)/([^/]+)$"_s);
     const QString path = request.path;
     SampleMedia &media = m_site.media();
-    if (const QString code = nameIn(path, u"/watch/"); !code.isEmpty())
-        respondWithBytes(200, "text/html; charset=utf-8", SampleClipPages::watchPage(origin, code));
-    else if (const QString code = nameIn(path, u"/manifest/", u".mpd"); !code.isEmpty())
-        respondWithBytes(200, "application/dash+xml", SampleClipPages::manifest(origin, code));
+    if (const std::optional<Document> document = clipDocument(u"http://"_s + request.host, path))
+        respondWithBytes(200, document->type, document->body);
     else if (const QString code = nameIn(path, u"/cover/", u".jpg"); !code.isEmpty())
         respondWithCover(request, code, true);
     else if (!nameIn(path, u"/media/", u".mp4").isEmpty())
         respondWithFile(request, media.streamFile(SampleMedia::ClipItag), {"Content-Type: video/mp4"});
     else if (!nameIn(path, u"/media/", u".m4a").isEmpty())
         respondWithFile(request, media.toneFile(), {"Content-Type: audio/mp4"});
+    else if (!nameIn(path, u"/picture/", u".mp4").isEmpty())
+        respondWithFile(request, media.pictureFile(), {"Content-Type: video/mp4"});
+    else if (const QRegularExpressionMatch match = hlsPath.match(path); match.hasMatch())
+        respondWithFile(request, media.hlsFile(match.captured(1), match.captured(2)),
+                        {path.endsWith(u".m3u8") ? "Content-Type: application/vnd.apple.mpegurl"
+                                                 : "Content-Type: video/mp2t"});
     else if (const QString name = request.query.queryItemValue(u"id"_s, QUrl::FullyDecoded);
              path == u"/download" && !name.isEmpty())
         respondWithFile(request, media.toneFile(),
                         {"Content-Type: audio/mp4", "Content-Disposition: " + SampleClipPages::attachment(name)});
-    else if (const QString name = nameIn(path, u"/playlist/"); !name.isEmpty())
-        respondWithBytes(200, "application/rss+xml; charset=utf-8", SampleClipPages::playlist(origin, name));
     else
         respondWithNotFound();
 }

@@ -24,10 +24,15 @@ int main(int argc, char **argv)
         "e.g. http://clips.sample.test:\n"
         "  /watch/CODE         a page with Open Graph tags and schema.org data that names /manifest/CODE.mpd,\n"
         "                      whose formats are /media/CODE.mp4 and /media/CODE.m4a (read it through yt-dlp)\n"
+        "  /split/CODE         the same page, its manifest /split/CODE/manifest.mpd of /picture/CODE.mp4 (no sound)\n"
+        "                      and /media/CODE.m4a, for a reader to put together\n"
+        "  /hls/CODE           the same page, offering HLS alone: /hls/CODE/master.m3u8 of the sound alone and\n"
+        "                      picture and sound, /hls/CODE/{sound,clip}/index.m3u8 of segments 0.ts, 1.ts, ...\n"
         "  /media/NAME.mp4     picture and sound; /media/NAME.m4a: the sound alone, titled \"Sample Tone\"\n"
         "  /download?id=NAME   the sound alone as an attachment with a file name\n"
         "  /playlist/NAME      an RSS feed of three such pages\n"
-        "Media answers byte ranges, and faults apply to every path."_s);
+        "Media answers byte ranges, and faults apply to every path (path=/hls/CODE/clip/ to a stream's segments\n"
+        "and playlist; path=/hls/ takes the page first)."_s);
     parser.addHelpOption();
     parser.addOption({u"port"_s, u"Port on 127.0.0.1 (0: any free port)."_s, u"N"_s, u"0"_s});
     parser.addOption({u"pages"_s, u"Serve DIR/CODE.html instead of the video site's generated page when it exists."_s, u"DIR"_s});
