@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 #include "StandInProgram.h"
+#include "YtDlpInfo.h"
 #include "YtDlpProgram.h"
 
 #include <QElapsedTimer>
@@ -12,6 +13,58 @@ using namespace std::chrono_literals;
 using Ending = ChildProcess::Ending;
 
 namespace {
+
+// JSON written with ' for ", which no text here needs.
+QByteArray jsonText(QByteArray text)
+{
+    return text.replace('\'', '"');
+}
+
+// A video as yt-dlp describes it: an audio-only m4a over https, a combined mp4, an HLS audio stream and a DASH
+// video-only one.
+const QByteArray Video = jsonText(
+    "{'id': 'k3Xq9wZ_a1c', 'title': 'Night Train \\u2013 Live', 'fulltitle': 'Night Train', 'duration': 212.4,"
+    " 'description': 'Recorded live.\\nFull set below.', '_type': 'video', 'extractor': 'youtube',"
+    " 'thumbnail': 'https://i.ytimg.com/vi/k3Xq9wZ_a1c/maxresdefault.jpg',"
+    " 'thumbnails': [{'url': 'https://i.ytimg.com/vi/k3Xq9wZ_a1c/default.jpg', 'preference': -10}],"
+    " 'webpage_url': 'https://www.youtube.com/watch?v=k3Xq9wZ_a1c', 'formats': ["
+    "  {'format_id': '140', 'ext': 'm4a', 'protocol': 'https', 'acodec': 'mp4a.40.2', 'vcodec': 'none', 'abr': 129.5,"
+    "   'tbr': 129.5, 'asr': 44100, 'filesize': 3436512, 'url': 'https://rr3.media.test/play?itag=140&mime=audio%2Fmp4',"
+    "   'http_headers': {'User-Agent': 'Mozilla/5.0 Firefox/115.0', 'Accept': 'audio/mp4', 'Sec-Fetch-Mode': 'navigate'}},"
+    "  {'format_id': '18', 'ext': 'mp4', 'protocol': 'https', 'acodec': 'mp4a.40.2', 'vcodec': 'avc1.42001E',"
+    "   'height': 360, 'tbr': 503.2, 'filesize': null, 'filesize_approx': 13355020, 'url': 'https://rr3.media.test/18'},"
+    "  {'format_id': '234', 'ext': 'mp4', 'protocol': 'm3u8_native', 'acodec': 'mp4a.40.2', 'vcodec': 'none',"
+    "   'tbr': 192, 'url': 'https://manifest.media.test/hls/itag/234/index.m3u8'},"
+    "  {'format_id': '137', 'ext': 'mp4', 'protocol': 'https', 'acodec': 'none', 'vcodec': 'avc1.640028',"
+    "   'height': 1080, 'tbr': 4412.7, 'filesize': 117040250, 'url': 'https://rr3.media.test/137'}]}");
+
+// Every field of a reading, and the choices among its formats, as one text to compare with a literal.
+QString described(const std::optional<YtDlpInfo> &info, YtDlpInfo::Rejection why)
+{
+    if (!info)
+        return u"rejected %1"_s.arg(int(why));
+    QStringList lines{QStringList{info->id, info->title, info->description, QString::number(info->durationSeconds),
+                                  info->thumbnail, info->webpageURL, info->isPlaylist ? u"playlist"_s : u"video"_s}
+                          .join(u'|')};
+    for (const YtDlpInfo::Format &f : info->formats) {
+        QStringList headers;
+        for (const auto &[name, value] : f.httpHeaders)
+            headers.append(QString::fromUtf8(name + ": " + value));
+        lines.append(QStringList{u"format "_s + f.id, f.url, f.protocol, f.extension,
+                                 QString(f.hasPicture ? u'P' : u'-') + (f.hasSound ? u'S' : u'-'),
+                                 QString::number(f.height), QString::number(f.bytes),
+                                 QString::number(f.kilobitsPerSecond), headers.join(u", ")}
+                         .join(u'|'));
+    }
+    QStringList choices{YtDlpInfo::bestAudioFile(info->formats).value_or(YtDlpInfo::Format{}).id};
+    for (const YtDlpInfo::Format &f : YtDlpInfo::withPictureAndSound(info->formats))
+        choices.append(f.id);
+    if (!info->formats.isEmpty())
+        lines.append(u"choices "_s + choices.join(u','));
+    for (const YtDlpInfo::Entry &e : info->entries)
+        lines.append(QStringList{u"entry "_s + e.url, e.title, e.id}.join(u'|'));
+    return lines.join(u'\n');
+}
 
 QString standInPath(const StandInProgram &program)
 {
@@ -38,6 +91,74 @@ private Q_SLOTS:
         // Whatever runs here reaches no server.
         qputenv("http_proxy", "http://127.0.0.1:9/");
         qputenv("https_proxy", "http://127.0.0.1:9/");
+    }
+
+    void readsPages_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("video") << Video << u"k3Xq9wZ_a1c|Night Train – Live|Recorded live.\nFull set below.|212|"
+            "https://i.ytimg.com/vi/k3Xq9wZ_a1c/maxresdefault.jpg|https://www.youtube.com/watch?v=k3Xq9wZ_a1c|video\n"
+            "format 140|https://rr3.media.test/play?itag=140&mime=audio%2Fmp4|https|m4a|-S|0|3436512|129.5|"
+            "Accept: audio/mp4, Sec-Fetch-Mode: navigate, User-Agent: Mozilla/5.0 Firefox/115.0\n"
+            "format 18|https://rr3.media.test/18|https|mp4|PS|360|13355020|503.2|\n"
+            "format 234|https://manifest.media.test/hls/itag/234/index.m3u8|m3u8_native|mp4|-S|0|0|192|\n"
+            "format 137|https://rr3.media.test/137|https|mp4|P-|1080|117040250|4412.7|\n"
+            "choices 140,18"_s;
+        QTest::newRow("addresses other than web ones") << jsonText(
+            "{'id': 'a', 'title': 'T', 'webpage_url': 'file:///home', 'thumbnail': 'javascript:alert(1)', 'thumbnails':"
+            " [{'url': 'https://i.test/2.jpg', 'preference': 2}, {'url': 'file:///p.jpg', 'preference': 9},"
+            " {'url': 'https://i.test/1.jpg', 'preference': 1}, {'url': 'data:image/png;base64,AA'}],"
+            " 'formats': [{'format_id': '1', 'url': 'file:///etc/passwd'}, {'format_id': '2', 'url': 'javascript:x()'},"
+            " {'format_id': '3', 'url': '/3.m4a'}, {'format_id': '4', 'url': 'http://m.test/4.ogg', 'ext': 'ogg'}]}")
+            << u"a|T||0|https://i.test/2.jpg||video\nformat 4|http://m.test/4.ogg||ogg|-S|0|0|0|\nchoices "_s;
+        QTest::newRow("headers that could break a request") << jsonText(
+            "{'id': 'a', 'formats': [{'format_id': '1', 'url': 'https://m.test/1', 'http_headers': {'X-Ok': 'yes',"
+            " 'X-Split': 'a\\r\\nSet-Cookie: s=1', 'X-Line': 'a\\nb', 'X-Nul': 'a\\u0000b', 'Bad Name': 'v'}}]}")
+            << u"a|a||0|||video\nformat 1|https://m.test/1|||PS|0|0|0|X-Ok: yes\nchoices ,1"_s;
+        QTest::newRow("full title for a missing title") << jsonText("{'id': 'a', 'fulltitle': 'Full', 'duration': -5}")
+                                                        << u"a|Full||0|||video"_s;
+        QTest::newRow("id for a blank title") << jsonText("{'id': 'a', 'title': ' ', 'duration': 1e300}")
+                                              << u"a|a||604800|||video"_s;
+        QTest::newRow("oversized") << jsonText("{'title': '" + QByteArray(1001, 'x') + "', 'formats': [{'url': 'https://m.test/"
+                                               + QByteArray(8200, 'u') + "'}]}")
+                                   << u"|"_s + QString(1000, u'x') + u"||0|||video"_s;
+        QTest::newRow("only HLS") << jsonText("{'formats': [{'format_id': 'a', 'url': 'https://m.test/a.m3u8',"
+                                              " 'protocol': 'm3u8_native', 'acodec': 'opus', 'vcodec': 'none', 'abr': 160}]}")
+                                  << u"|||0|||video\nformat a|https://m.test/a.m3u8|m3u8_native||-S|0|0|160|\nchoices "_s;
+        QTest::newRow("same kilobits, more bytes; codecs told by extension") << jsonText(
+            "{'formats': [{'format_id': 'big', 'url': 'https://m.test/1', 'protocol': 'https', 'ext': 'opus', 'abr': 128,"
+            " 'filesize': 900}, {'format_id': 'v', 'url': 'http://m.test/2', 'protocol': 'http', 'ext': 'webm', 'abr': 300},"
+            " {'format_id': 'small', 'url': 'https://m.test/3', 'protocol': 'https', 'ext': 'M4A', 'abr': 128, 'filesize': 800}]}")
+            << u"|||0|||video\nformat big|https://m.test/1|https|opus|-S|0|900|128|\n"
+               "format v|http://m.test/2|http|webm|PS|0|0|300|\nformat small|https://m.test/3|https|M4A|-S|0|800|128|\n"
+               "choices big,v"_s;
+        QTest::newRow("kilobits before bytes") << jsonText(
+            "{'formats': [{'format_id': 'a', 'url': 'https://m.test/a', 'protocol': 'https', 'ext': 'aac', 'abr': 160,"
+            " 'filesize': 1}, {'format_id': 'b', 'url': 'https://m.test/b', 'protocol': 'https', 'ext': 'aac',"
+            " 'tbr': 128, 'filesize': 900}]}")
+            << u"|||0|||video\nformat a|https://m.test/a|https|aac|-S|0|1|160|\nformat b|https://m.test/b|https|aac|-S|0|900|128|\n"
+               "choices a"_s;
+        QTest::newRow("playlist") << jsonText(
+            "{'_type': 'playlist', 'id': 'PL1', 'title': 'Mix', 'entries': ["
+            " {'url': 'https://www.youtube.com/watch?v=b', 'title': 'B', 'id': 'b'}, {'url': 'file:///x', 'id': 'x'},"
+            " {'url': 'c', 'webpage_url': 'https://www.youtube.com/watch?v=c', 'title': 'C', 'id': 'c'},"
+            " {'url': 'https://www.youtube.com/watch?v=a', 'title': 'A', 'id': 'a'}]}")
+            << u"PL1|Mix||0|||playlist\nentry https://www.youtube.com/watch?v=b|B|b\n"
+               "entry https://www.youtube.com/watch?v=c|C|c\nentry https://www.youtube.com/watch?v=a|A|a"_s;
+        QTest::newRow("not JSON") << QByteArray("<html><body>Sorry</body></html>")
+                                  << u"rejected %1"_s.arg(int(YtDlpInfo::Rejection::NotJson));
+        QTest::newRow("array at the top") << jsonText("[{'id': 'a'}]")
+                                          << u"rejected %1"_s.arg(int(YtDlpInfo::Rejection::NoObject));
+    }
+
+    void readsPages()
+    {
+        QFETCH(QByteArray, json);
+        YtDlpInfo::Rejection why{};
+        const std::optional<YtDlpInfo> info = YtDlpInfo::fromJson(json, &why);
+        QTEST(described(info, why), "expected");
     }
 
     void locatesTheProgram()
