@@ -1,0 +1,47 @@
+#include "YtDlpProgram.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Long enough for a cold start of its interpreter.
+constexpr std::chrono::milliseconds VersionTimeLimit{15'000};
+constexpr qint64 MaxVersionBytes = 1024;
+
+} // namespace
+
+QString YtDlpProgram::locate(const QString &configuredPath)
+{
+    const QFileInfo configured(configuredPath);
+    if (!configuredPath.isEmpty() && configured.isFile() && configured.isExecutable())
+        return configured.absoluteFilePath();
+    return QStandardPaths::findExecutable(u"yt-dlp"_s);
+}
+
+QString YtDlpProgram::version(const QString &programPath)
+{
+    const ChildProcess::Result result = ChildProcess::run(
+        programPath, {u"--version"_s}, {.timeLimit = VersionTimeLimit, .maxOutputBytes = MaxVersionBytes});
+    if (!result.succeeded())
+        return {};
+    return QString::fromUtf8(result.output).section(u'\n', 0, 0).trimmed();
+}
+
+ChildProcess::Result YtDlpProgram::readPage(const QString &programPath, const QString &url,
+                                            const ChildProcess::CancelCheck &cancelled,
+                                            std::chrono::milliseconds timeLimit)
+{
+    // "--" ends the options: a link that begins with "-" stays a link.
+    const QStringList arguments{u"--ignore-config"_s, u"--dump-single-json"_s, u"--flat-playlist"_s,
+                                u"--no-warnings"_s,   u"--no-progress"_s,      u"--"_s,
+                                url};
+    ChildProcess::Result result = ChildProcess::run(
+        programPath, arguments, {.timeLimit = timeLimit, .maxOutputBytes = MaxPageBytes, .cancelled = cancelled});
+    const QString prefix = u"ERROR: "_s;
+    if (result.lastErrorLine.startsWith(prefix))
+        result.lastErrorLine.remove(0, prefix.size());
+    return result;
+}
