@@ -67,29 +67,38 @@ std::optional<QByteArray> HttpClient::fetch(const QUrl &url, qint64 maxBytes)
 
 qint64 HttpClient::probeSize(const QUrl &url)
 {
-    qint64 size = 0;
+    const HttpConnection::Response head = probe(url);
+    if (head.statusCode == 0)
+        return 0;
+    return head.statusCode == PartialContent ? head.rangeTotal : head.contentLength;
+}
+
+HttpConnection::Response HttpClient::probe(const QUrl &url, const HttpConnection::Headers &headers)
+{
+    HttpConnection::Response head;
     bool done = false;
     std::unique_ptr<HttpConnection> connection;
     connection = open(url, {.first = 0, .last = 0}, {
         .response = [&](const HttpConnection::Response &response) {
-            size = response.statusCode == PartialContent ? response.rangeTotal : response.contentLength;
+            head = response;
             connection->cancel();
             done = true;
         },
         .data = {},
         .finished = [&] { done = true; },
         .failed = [&](const QString &) { done = true; },
-    });
+    }, headers);
     if (!connection)
-        return 0;
+        return {};
     waitUntil(*connection, done);
-    return done ? size : 0;
+    return done ? head : HttpConnection::Response{};
 }
 
 std::unique_ptr<HttpConnection> HttpClient::open(const QUrl &url, HttpConnection::Range range,
-                                                 HttpConnection::Callbacks callbacks)
+                                                 HttpConnection::Callbacks callbacks,
+                                                 const HttpConnection::Headers &headers)
 {
     if (!isFetchable(url))
         return nullptr;
-    return std::make_unique<HttpConnection>(*m_manager, url, range, m_transferTimeout, std::move(callbacks));
+    return std::make_unique<HttpConnection>(*m_manager, url, range, headers, m_transferTimeout, std::move(callbacks));
 }

@@ -41,9 +41,12 @@ public:
     // ignores the range is left at its head. The body is never read. -1 when
     // the answer carries no length, 0 on failure.
     qint64 probeSize(const QUrl &url);
+    // The same probe's whole answer head; a status code of 0 when it failed.
+    HttpConnection::Response probe(const QUrl &url, const HttpConnection::Headers &headers = {});
 
     // Null for an address that may not be fetched.
-    std::unique_ptr<HttpConnection> open(const QUrl &url, HttpConnection::Range range, HttpConnection::Callbacks callbacks);
+    std::unique_ptr<HttpConnection> open(const QUrl &url, HttpConnection::Range range, HttpConnection::Callbacks callbacks,
+                                         const HttpConnection::Headers &headers = {});
 
 private:
     bool isCancelled() const { return m_cancelled && m_cancelled(); }

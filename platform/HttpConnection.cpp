@@ -29,13 +29,33 @@ void parseContentRange(const QByteArray &header, HttpConnection::Response &respo
     response.rangeTotal = known ? total : -1;
 }
 
+// "attachment; filename*=UTF-8''Some%20Name.m4a" or "filename=\"Some Name.m4a\"":
+// the name alone, never a folder the server slipped in.
+QString fileNameOf(const QByteArray &disposition)
+{
+    static const QRegularExpression extended(u"filename\\*\\s*=\\s*UTF-8''([^;\\s]+)"_s,
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression plain(u"filename\\s*=\\s*(?:\"((?:[^\"\\\\]|\\\\.)*)\"|([^;\\s]+))"_s,
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression escape(u"\\\\(.)"_s);
+    const QString header = QString::fromUtf8(disposition);
+    QString name;
+    if (const auto match = extended.match(header); match.hasMatch())
+        name = QUrl::fromPercentEncoding(match.captured(1).toLatin1());
+    else if (const auto match = plain.match(header); match.hasMatch())
+        name = match.captured(1).isNull() ? match.captured(2) : match.captured(1).replace(escape, u"\\1"_s);
+    return name.section(u'/', -1).section(u'\\', -1).trimmed();
+}
+
 } // namespace
 
-HttpConnection::HttpConnection(QNetworkAccessManager &manager, const QUrl &url, Range range,
+HttpConnection::HttpConnection(QNetworkAccessManager &manager, const QUrl &url, Range range, const Headers &headers,
                                std::chrono::milliseconds transferTimeout, Callbacks callbacks)
     : m_callbacks(std::move(callbacks))
 {
     QNetworkRequest request(url);
+    for (const auto &[name, value] : headers)
+        request.setRawHeader(name, value);
     request.setTransferTimeout(int(transferTimeout.count()));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Vantrel/" VANTREL_VERSION));
@@ -92,6 +112,8 @@ void HttpConnection::takeHead()
     const qint64 length = m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&announced);
     response.contentLength = announced ? length : -1;
     parseContentRange(m_reply->rawHeader("Content-Range"), response);
+    response.contentType = m_reply->rawHeader("Content-Type").split(';').constFirst().trimmed().toLower();
+    response.fileName = fileNameOf(m_reply->rawHeader("Content-Disposition"));
     m_responded = true;
     if (m_callbacks.response)
         m_callbacks.response(response);

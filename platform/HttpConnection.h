@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QString>
 #include <QUrl>
 
 #include <chrono>
 #include <functional>
+#include <utility>
 
 class QIODevice;
 class QNetworkAccessManager;
@@ -27,7 +30,15 @@ public:
         // From "Content-Range: bytes FIRST-LAST/TOTAL" of a 206; -1 otherwise.
         qint64 rangeFirst = -1;
         qint64 rangeTotal = -1;
+        // The media type without parameters, lower case ("audio/mp4").
+        QByteArray contentType;
+        // The file name "Content-Disposition" suggests, without any folder;
+        // empty when none.
+        QString fileName;
     };
+
+    // Extra request headers, as a page reader found them needed.
+    using Headers = QList<std::pair<QByteArray, QByteArray>>;
 
     struct Callbacks
     {
@@ -51,7 +62,7 @@ public:
     };
     static constexpr Range NoRange{-1, Range::ToEnd};
 
-    HttpConnection(QNetworkAccessManager &manager, const QUrl &url, Range range,
+    HttpConnection(QNetworkAccessManager &manager, const QUrl &url, Range range, const Headers &headers,
                    std::chrono::milliseconds transferTimeout, Callbacks callbacks);
     ~HttpConnection();
     HttpConnection(const HttpConnection &) = delete;
