@@ -133,7 +133,7 @@ std::optional<YtDlpInfo::Format> formatOf(const QJsonObject &object)
     format.hasPicture = hasStream(object["vcodec"_L1], !isAudioExtension(format.extension));
     format.hasSound = hasStream(object["acodec"_L1], true);
     format.height = qint32(boundedNumber(object["height"_L1], MaxPictureSide));
-    format.bytes = qint64(firstNumber(object, {"filesize"_L1, "filesize_approx"_L1}, MaxBytes));
+    format.bytes = qint64(firstNumber(object, {"filesize"_L1}, MaxBytes));
     format.kilobitsPerSecond = firstNumber(object, {"abr"_L1, "tbr"_L1}, MaxKilobitsPerSecond);
     format.httpHeaders = httpHeaders(object["http_headers"_L1].toObject());
     return format;

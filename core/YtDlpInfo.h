@@ -24,7 +24,8 @@ struct YtDlpInfo
         bool hasPicture = false;
         bool hasSound = false;
         qint32 height = 0;
-        // Exact or approximate; 0 when unknown.
+        // Exact, or 0: an estimate ("filesize_approx") taken for the length
+        // would end a download short, or wait for bytes that never come.
         qint64 bytes = 0;
         double kilobitsPerSecond = 0;
         // To be sent with a request for `url`.

@@ -102,7 +102,7 @@ private Q_SLOTS:
             "https://i.ytimg.com/vi/k3Xq9wZ_a1c/maxresdefault.jpg|https://www.youtube.com/watch?v=k3Xq9wZ_a1c|video\n"
             "format 140|https://rr3.media.test/play?itag=140&mime=audio%2Fmp4|https|m4a|-S|0|3436512|129.5|"
             "Accept: audio/mp4, Sec-Fetch-Mode: navigate, User-Agent: Mozilla/5.0 Firefox/115.0\n"
-            "format 18|https://rr3.media.test/18|https|mp4|PS|360|13355020|503.2|\n"
+            "format 18|https://rr3.media.test/18|https|mp4|PS|360|0|503.2|\n"
             "format 234|https://manifest.media.test/hls/itag/234/index.m3u8|m3u8_native|mp4|-S|0|0|192|\n"
             "format 137|https://rr3.media.test/137|https|mp4|P-|1080|117040250|4412.7|\n"
             "choices 140,18"_s;
