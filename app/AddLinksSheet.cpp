@@ -1,7 +1,7 @@
 #include "AddLinksSheet.h"
 
 #include "StringUtils.h"
-#include "YoutubeDownloader.h"
+#include "SourceLinks.h"
 #include "ui_AddLinksSheet.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -34,7 +34,7 @@ AddLinksSheet::~AddLinksSheet() = default;
 void AddLinksSheet::start(const QString &clipboardText)
 {
     QString links;
-    for (const QString &link : YoutubeDownloader::youtubesURLsFromText(clipboardText))
+    for (const QString &link : SourceLinks::linksFromText(clipboardText))
         links += link + u'\n';
     m_ui->newAddedURLS->setPlainText(links);
     m_ui->newAddedURLS->moveCursor(QTextCursor::End);
@@ -45,7 +45,7 @@ void AddLinksSheet::start(const QString &clipboardText)
 // Said while the user types, before Add: the lines that will not be taken.
 void AddLinksSheet::tellLinesLeftOut()
 {
-    const qsizetype lines = YoutubeDownloader::countOfLinesNotLinks(text());
+    const qsizetype lines = SourceLinks::countOfLinesNotLinks(text());
     m_ui->txtLinesLeftOut->setText(lines == 0   ? QString()
                                    : lines == 1 ? StringUtils::langStr(242)
                                                 : StringUtils::langStr(243).arg(lines));

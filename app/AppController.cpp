@@ -9,6 +9,7 @@
 #include "PreferencesWindow.h"
 #include "RowButtons.h"
 #include "RowDelegate.h"
+#include "SourceLinks.h"
 #include "StringUtils.h"
 #include "WarningPanel.h"
 #include "Workspace.h"
@@ -21,6 +22,7 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QItemSelectionModel>
@@ -38,6 +40,15 @@ namespace {
 constexpr int RefreshIntervalMs = 500;
 // Long enough to read a sentence twice.
 constexpr int MessageTimeoutMs = 12'000;
+
+// "*.mp4 *.m4a …" for the file dialog's filter.
+QString mediaFilePatterns()
+{
+    QStringList patterns;
+    for (const QString &extension : SourceLinks::fileExtensions())
+        patterns.append(u'*' + extension);
+    return patterns.join(u' ');
+}
 
 std::shared_ptr<YoutubeDownloader> downloaderOf(const Notification &notification)
 {
@@ -95,6 +106,10 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
     m_addLinksSheet = new AddLinksSheet(m_ui.tableView->window());
     connect(m_addLinksSheet, &AddLinksSheet::linksAdded, this, &AppController::addYoutubesURL);
     connect(m_addLinksSheet, &QDialog::finished, m_ui.miPaste, [this] { m_ui.miPaste->setEnabled(true); });
+    m_addFilesDialog = new QFileDialog(m_ui.tableView->window(), StringUtils::langStr(412));
+    m_addFilesDialog->setFileMode(QFileDialog::ExistingFiles);
+    m_addFilesDialog->setNameFilters({StringUtils::langStr(413).arg(mediaFilePatterns()), QString()});
+    connect(m_addFilesDialog, &QFileDialog::filesSelected, this, &AppController::addYoutubesURL);
     connectCommands();
     observeNotifications();
     observeList();
@@ -150,6 +165,7 @@ void AppController::connectCommands()
     connect(m_ui.miPreferences, &QAction::triggered, this, &AppController::openPreferencesWindow);
     for (QAction *add : {m_ui.miAddYoutubesURL, m_ui.toolAddURLs})
         connect(add, &QAction::triggered, this, &AppController::startAddURLSheet);
+    connect(m_ui.miAddFiles, &QAction::triggered, this, &AppController::startAddFiles);
     for (QAction *remove : {m_ui.miRemoveSelectedURL, m_ui.toolRemoveURL})
         connect(remove, &QAction::triggered, this, &AppController::removeVideoClip);
     for (QAction *downloadAll : {m_ui.miDownloadAllURL, m_ui.toolDownloadAll})
@@ -341,7 +357,7 @@ void AppController::paste()
     if (!data || !data->hasText())
         return;
     addYoutubesURL(StringUtils::parseStringList(data->text(), u"\n"_s));
-    tellLinesLeftOut(int(YoutubeDownloader::countOfLinesNotLinks(data->text())));
+    tellLinesLeftOut(int(SourceLinks::countOfLinesNotLinks(data->text())));
 }
 
 void AppController::tellLinesLeftOut(int lines)
@@ -388,6 +404,11 @@ void AppController::startAddURLSheet()
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
     m_ui.miPaste->setEnabled(false);
     m_addLinksSheet->start(data && data->hasText() ? data->text() : QString());
+}
+
+void AppController::startAddFiles()
+{
+    m_addFilesDialog->open();
 }
 
 void AppController::openPreferencesWindow()

@@ -15,6 +15,7 @@
 #include <optional>
 
 class AddLinksSheet;
+class QFileDialog;
 class DownloadTotals;
 class ListKeeper;
 class PreferencesController;
@@ -48,6 +49,10 @@ public:
     // The add-links sheet; while it is up, Paste belongs to its text.
     void startAddURLSheet();
     AddLinksSheet &addLinksSheet() { return *m_addLinksSheet; }
+    // File ▸ Add Files…: audio and video files the user has, converted
+    // where the output goes.
+    void startAddFiles();
+    QFileDialog &addFilesDialog() { return *m_addFilesDialog; }
     // The preferences window, made on first use; the quick options follow
     // it when it closes.
     void openPreferencesWindow();
@@ -127,6 +132,7 @@ private:
     // What the program last put on the clipboard, while it is still there.
     std::optional<QString> m_ownClipboardText;
     AddLinksSheet *m_addLinksSheet = nullptr;
+    QFileDialog *m_addFilesDialog = nullptr;
     PreferencesWindow *m_preferencesWindow = nullptr;
     PreferencesController *m_preferencesControllerUser = nullptr;
     QMenu *m_popupMenu = nullptr;

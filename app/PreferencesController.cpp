@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStandardItemModel>
@@ -120,6 +121,8 @@ void PreferencesController::initControlsValues()
     setChecked(m_controls.checkWriteDescriptionToID3Tags, m_preferences.writeDescrptionToID3Tags());
     if (QSpinBox *spin = m_controls.spinSimultaneousDownloads)
         spin->setValue(m_preferences.simultaneousDownloads());
+    if (QLineEdit *path = m_controls.pageReaderPath)
+        path->setText(m_preferences.pageReaderPath());
     matchBitrateToFrequency();
 }
 
@@ -175,6 +178,8 @@ void PreferencesController::saveValues()
         m_preferences.setSoundMode(SoundMode(*soundMode));
     if (const QSpinBox *spin = m_controls.spinSimultaneousDownloads)
         m_preferences.setSimultaneousDownloads(spin->value());
+    if (const QLineEdit *path = m_controls.pageReaderPath)
+        m_preferences.setPageReaderPath(path->text().trimmed());
     m_preferences.saveValues();
 }
 

@@ -5,6 +5,7 @@
 class PathController;
 class QCheckBox;
 class QComboBox;
+class QLineEdit;
 class QSpinBox;
 class YoutubeProgramPreferences;
 
@@ -32,6 +33,7 @@ public:
         QComboBox *comboFrequency = nullptr;
         QComboBox *comboBitrate = nullptr;
         QSpinBox *spinSimultaneousDownloads = nullptr;
+        QLineEdit *pageReaderPath = nullptr;
     };
 
     PreferencesController(const Controls &controls, YoutubeProgramPreferences &preferences, QObject *parent = nullptr);

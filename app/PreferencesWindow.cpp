@@ -1,8 +1,12 @@
 #include "PreferencesWindow.h"
 
 #include "LanguageController.h"
+#include "PageReaderStatus.h"
 #include "PreferencesController.h"
+#include "StringUtils.h"
 #include "ui_Preferences.h"
+
+#include <QFileDialog>
 
 PreferencesWindow::PreferencesWindow(YoutubeProgramPreferences &preferences, QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::Preferences>())
@@ -22,7 +26,8 @@ PreferencesWindow::PreferencesWindow(YoutubeProgramPreferences &preferences, QWi
                                         .comboSoundMode = m_ui->comboSoundMode,
                                         .comboFrequency = m_ui->comboFrequency,
                                         .comboBitrate = m_ui->comboBitrate,
-                                        .spinSimultaneousDownloads = m_ui->spinSimultaneousDownloads},
+                                        .spinSimultaneousDownloads = m_ui->spinSimultaneousDownloads,
+                                        .pageReaderPath = m_ui->pageReaderPath},
         preferences);
     LanguageController(*this).fillPreferencesWindowLanguageStrings();
     connect(m_ui->btnGeneralOptions, &QToolButton::clicked, this, [this] { changeCurrentTabPageByButtonTag(1); });
@@ -30,6 +35,11 @@ PreferencesWindow::PreferencesWindow(YoutubeProgramPreferences &preferences, QWi
             [this] { changeCurrentTabPageByButtonTag(2); });
     connect(m_ui->btnPreferencesChooseFolder, &QPushButton::clicked, m_ui->savedFolderPath,
             &PathController::selectOutputFolder);
+    m_pageReaderStatus = new PageReaderStatus(this);
+    connect(m_pageReaderStatus, &PageReaderStatus::told, m_ui->txtPageReaderFound, &QLabel::setText);
+    connect(m_ui->pageReaderPath, &QLineEdit::editingFinished, this,
+            [this] { m_pageReaderStatus->check(m_ui->pageReaderPath->text().trimmed()); });
+    connect(m_ui->btnPreferencesChoosePageReader, &QPushButton::clicked, this, &PreferencesWindow::choosePageReader);
     connect(m_ui->btnPreferencesSave, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->btnPreferencesClose, &QPushButton::clicked, this, &QDialog::reject);
     connect(this, &QDialog::finished, this, [this] { m_controller->saveValues(); });
@@ -41,7 +51,20 @@ PreferencesWindow::~PreferencesWindow() = default;
 void PreferencesWindow::showWindow()
 {
     m_controller->initControlsValues();
+    m_pageReaderStatus->check(m_ui->pageReaderPath->text().trimmed());
     open();
+}
+
+void PreferencesWindow::choosePageReader()
+{
+    auto *dialog = new QFileDialog(this, StringUtils::langStr(414));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &path) {
+        m_ui->pageReaderPath->setText(path);
+        m_pageReaderStatus->check(path);
+    });
+    dialog->open();
 }
 
 void PreferencesWindow::changeCurrentTabPageByButtonTag(int page)

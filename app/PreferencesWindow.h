@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class PageReaderStatus;
 class PreferencesController;
 class YoutubeProgramPreferences;
 namespace Ui {
@@ -30,6 +31,9 @@ public:
     Ui::Preferences &ui() { return *m_ui; }
 
 private:
+    void choosePageReader();
+
     std::unique_ptr<Ui::Preferences> m_ui;
     std::unique_ptr<PreferencesController> m_controller;
+    PageReaderStatus *m_pageReaderStatus = nullptr;
 };

@@ -4,7 +4,7 @@
 #include "RowDelegate.h"
 #include "RowModel.h"
 #include "YoutubeConstants.h"
-#include "YoutubeDownloader.h"
+#include "SourceLinks.h"
 #include "YoutubeOperationsView.h"
 
 #include <QContextMenuEvent>
@@ -107,16 +107,18 @@ void TableViewDragged::contextMenuEvent(QContextMenuEvent *event)
     Q_EMIT rowMenuRequested(index.row(), position);
 }
 
+// Files from a file manager come as file:// addresses, links from a
+// browser as text or as addresses.
 QStringList TableViewDragged::linksOf(const QMimeData &data)
 {
     QStringList links;
     if (data.hasText())
-        links = YoutubeDownloader::youtubesURLsFromText(data.text());
+        links = SourceLinks::linksFromText(data.text());
     if (links.isEmpty() && data.hasUrls()) {
         QStringList addresses;
         for (const QUrl &url : data.urls())
             addresses.append(url.toString());
-        links = YoutubeDownloader::youtubesURLsFromText(addresses.join(u'\n'));
+        links = SourceLinks::linksFromText(addresses.join(u'\n'));
     }
     return links;
 }
@@ -155,8 +157,8 @@ void TableViewDragged::dropEvent(QDropEvent *event)
     // Lines of the text that were no links; none where the links came as
     // addresses because the text held none.
     const QString text = event->mimeData()->hasText() ? event->mimeData()->text() : QString();
-    const bool fromText = !YoutubeDownloader::youtubesURLsFromText(text).isEmpty();
-    Q_EMIT linesLeftOut(fromText ? int(YoutubeDownloader::countOfLinesNotLinks(text)) : 0);
+    const bool fromText = !SourceLinks::linksFromText(text).isEmpty();
+    Q_EMIT linesLeftOut(fromText ? int(SourceLinks::countOfLinesNotLinks(text)) : 0);
 }
 
 void TableViewDragged::mouseDoubleClickEvent(QMouseEvent *event)

@@ -1,6 +1,7 @@
 #include "DownloadList.h"
 
 #include "DownloadListInbox.h"
+#include "SourceLinks.h"
 #include "YoutubeDownloader.h"
 #include "YoutubeProgramPreferences.h"
 
@@ -39,10 +40,11 @@ DownloadList::~DownloadList()
 DownloadList::Items DownloadList::add(const QStringList &candidates, const QString &folder)
 {
     Items added;
-    for (const QString &url : candidates) {
-        if (!YoutubeDownloader::isYoutubeURLValid(url) || m_links.contains(url))
+    for (const QString &candidate : candidates) {
+        const std::optional<QString> link = SourceLinks::link(candidate);
+        if (!link || m_links.contains(*link))
             continue;
-        auto item = YoutubeDownloader::create(url, m_inbox, m_preferences);
+        auto item = YoutubeDownloader::create(*link, m_inbox, m_preferences);
         item->setSavedFolderPath(folder);
         added.append(enlist(std::move(item)));
     }
@@ -59,7 +61,7 @@ void DownloadList::restore(const QList<SavedList::Item> &saved)
 {
     Items restored;
     for (const SavedList::Item &entry : saved) {
-        if (YoutubeDownloader::isYoutubeURLValid(entry.link) && !m_links.contains(entry.link))
+        if (SourceLinks::link(entry.link) == entry.link && !m_links.contains(entry.link))
             restored.append(enlist(YoutubeDownloader::restore(entry, m_inbox, m_preferences)));
     }
     if (restored.isEmpty())
@@ -171,6 +173,18 @@ void DownloadList::takeRowChange(YoutubeDownloader &item)
 void DownloadList::takeFilesChange()
 {
     m_handOff.post([this] { saveSoon(0); });
+}
+
+// A playlist's row gives way to a row for each of its entries.
+void DownloadList::takeEntries(YoutubeDownloader &item, const QStringList &links)
+{
+    m_handOff.post([this, weak = item.weak_from_this(), links] {
+        const Item playlist = weak.lock();
+        if (!playlist || !m_entries.contains(playlist.get()) || playlist->youtubeStatus() == StatusRemoved)
+            return;
+        add(links, playlist->savedFolderPath());
+        remove({playlist});
+    });
 }
 
 void DownloadList::scheduleBatch()

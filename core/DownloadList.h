@@ -93,6 +93,7 @@ private:
     void takeStatusChange(YoutubeDownloader &item);
     void takeRowChange(YoutubeDownloader &item);
     void takeFilesChange();
+    void takeEntries(YoutubeDownloader &item, const QStringList &links);
     // The list's thread.
     void forget(const QList<YoutubeDownloader *> &leaving);
     const Item &enlist(Item item);

@@ -34,6 +34,13 @@ void DownloadListInbox::downloaderFilesChanged(YoutubeDownloader &)
         m_list->takeFilesChange();
 }
 
+void DownloadListInbox::downloaderFoundEntries(YoutubeDownloader &downloader, const QStringList &links)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_list)
+        m_list->takeEntries(downloader, links);
+}
+
 QString DownloadListInbox::claimFileName(YoutubeDownloader &downloader, const QString &folder, const QString &title)
 {
     return m_names.claim(&downloader, folder, title);

@@ -22,6 +22,7 @@ public:
     void downloaderStatusChanged(YoutubeDownloader &downloader) override;
     void downloaderNeedsRedraw(YoutubeDownloader &downloader) override;
     void downloaderFilesChanged(YoutubeDownloader &downloader) override;
+    void downloaderFoundEntries(YoutubeDownloader &downloader, const QStringList &links) override;
     QString claimFileName(YoutubeDownloader &downloader, const QString &folder, const QString &title) override;
     void claimFileNameAgain(YoutubeDownloader &downloader, const QString &folder, const QString &baseName) override;
     void releaseFileName(YoutubeDownloader &downloader) override;

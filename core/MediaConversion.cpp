@@ -1,10 +1,13 @@
 #include "MediaConversion.h"
 
+#include "MediaProbe.h"
+
 #include "AtomicFile.h"
 #include "AudioConverter.h"
 #include "AudioMp3Converter.h"
 #include "ID3V1Tag.h"
 #include "ID3V2Tag.h"
+#include "MediaProbe.h"
 #include "NotificationCenter.h"
 #include "StringUtils.h"
 #include "YoutubeConstants.h"
@@ -13,6 +16,7 @@
 #include "YoutubeRowViews.h"
 
 #include <QFile>
+#include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -140,7 +144,7 @@ void MediaConversion::finish(YoutubeDownloader &item)
         item.setRealyDownloadedFilePath(m_delivered->path);
         item.setStatusNote(m_delivered->note);
     }
-    if (item.preferences().deleteInputFileAfterConvert())
+    if (m_job.deleteVideo)
         QFile::remove(m_job.videoPath);
     if (!item.changeYoutubeStatus(StatusConverting, StatusFinished))
         item.changeYoutubeStatus(StatusConvertPaused, StatusFinished);
@@ -187,7 +191,10 @@ bool MediaConversion::writeTagged(YoutubeDownloader &item, const Job &job, Atomi
     tag.setTitle(item.youtubeTitle());
     tag.setURL(item.youtubeURL());
     tag.setComment(comment);
-    tag.addImageByURL(job.coverURL, [&item] { return item.youtubeStatus() == StatusRemoved; });
+    if (const QUrl cover(job.coverURL); cover.isLocalFile())
+        tag.addImageData(MediaProbe::read(cover.toLocalFile()).cover);
+    else
+        tag.addImageByURL(job.coverURL, [&item] { return item.youtubeStatus() == StatusRemoved; });
     ID3V1Tag trailer;
     trailer.setTitle(item.youtubeTitle());
     trailer.setComment(comment);

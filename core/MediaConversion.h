@@ -28,6 +28,8 @@ public:
         QString videoPath;
         QString outputPath;
         QString coverURL;
+        // Once converted; never a file the user added.
+        bool deleteVideo = false;
         qint32 bitrate = 320;
         qint32 frequency = 44100;
         SoundMode soundMode = SoundMode::Stereo; // of an MP3

@@ -1,12 +1,12 @@
 #include "OutputNames.h"
 
 #include "OutputFileName.h"
+#include "SourceLinks.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
-#include <array>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,10 +18,10 @@ constexpr int MaxNumber = 10'000;
 
 bool standsOnDisk(const QString &folder, const QString &baseName)
 {
-    constexpr std::array<QStringView, 4> Extensions{u".mp4", u".flv", u".mp3", u".wav"};
-    return std::any_of(Extensions.cbegin(), Extensions.cend(), [&](QStringView extension) {
+    const QStringList extensions = SourceLinks::fileExtensions();
+    return std::any_of(extensions.cbegin(), extensions.cend(), [&](const QString &extension) {
         // A link to nowhere still takes the name.
-        const QFileInfo file(folder + u'/' + baseName + extension.toString());
+        const QFileInfo file(folder + u'/' + baseName + extension);
         return file.exists() || file.isSymLink();
     });
 }

@@ -12,6 +12,8 @@ namespace {
 QJsonObject toJson(const Item &item)
 {
     return {{u"link"_s, item.link},
+            {u"source"_s, item.source},
+            {u"cover"_s, item.cover},
             {u"code"_s, item.code},
             {u"title"_s, item.title},
             {u"description"_s, item.description},
@@ -20,6 +22,9 @@ QJsonObject toJson(const Item &item)
             {u"streamQuality"_s, item.streamQuality},
             {u"streamURL"_s, item.streamURL},
             {u"streamBytes"_s, item.streamBytes},
+            {u"streamFormat"_s, item.streamFormat},
+            {u"streamExtension"_s, item.streamExtension},
+            {u"streamAudioOnly"_s, item.streamAudioOnly},
             {u"status"_s, item.status},
             {u"note"_s, item.note},
             {u"folder"_s, item.folder},
@@ -41,6 +46,8 @@ std::optional<Item> fromJson(const QByteArray &line)
     if (error.error != QJsonParseError::NoError || object.value(u"link"_s).toString().isEmpty())
         return std::nullopt;
     return Item{.link = object.value(u"link"_s).toString(),
+                .source = object.value(u"source"_s).toString(),
+                .cover = object.value(u"cover"_s).toString(),
                 .code = object.value(u"code"_s).toString(),
                 .title = object.value(u"title"_s).toString(),
                 .description = object.value(u"description"_s).toString(),
@@ -49,6 +56,9 @@ std::optional<Item> fromJson(const QByteArray &line)
                 .streamQuality = object.value(u"streamQuality"_s).toInt(),
                 .streamURL = object.value(u"streamURL"_s).toString(),
                 .streamBytes = object.value(u"streamBytes"_s).toInteger(),
+                .streamFormat = object.value(u"streamFormat"_s).toString(),
+                .streamExtension = object.value(u"streamExtension"_s).toString(),
+                .streamAudioOnly = object.value(u"streamAudioOnly"_s).toBool(),
                 .status = object.value(u"status"_s).toString(),
                 .note = object.value(u"note"_s).toString(),
                 .folder = object.value(u"folder"_s).toString(),

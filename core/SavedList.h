@@ -15,6 +15,11 @@ inline constexpr int Version = 1;
 struct Item
 {
     QString link{};
+    // Which reader the item's page went to (see SourceKind); empty in lists
+    // from before there were several.
+    QString source{};
+    // The cover's address, where the page named one of its own.
+    QString cover{};
     QString code{};
     QString title{};
     QString description{};
@@ -23,6 +28,11 @@ struct Item
     qint32 streamQuality = 0;
     QString streamURL{};
     qint64 streamBytes = 0;
+    // The page reader's name for the stream, the extension of its file, and
+    // whether it is sound alone.
+    QString streamFormat{};
+    QString streamExtension{};
+    bool streamAudioOnly = false;
     QString status{};
     QString note{};
     QString folder{};

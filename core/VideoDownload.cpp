@@ -29,7 +29,7 @@ QString downloadPath(const YoutubeDownloader &item, const YoutubeQuality &stream
     const QFileInfo partial(item.partialFilePath());
     const QString partialName = partial.fileName();
     const QStringView target = AtomicFile::targetNameOf(partialName);
-    return target.isEmpty() ? item.videoFilePath(stream.youtubeVideoType())
+    return target.isEmpty() ? item.videoFilePath(stream.fileExtension())
                             : partial.absolutePath() + u'/' + target.toString();
 }
 
@@ -40,7 +40,7 @@ VideoDownload::VideoDownload(YoutubeDownloader &item, WorkerThread &thread, cons
     : m_item(item),
       m_thread(thread),
       m_url(stream.videoURL()),
-      m_type(stream.youtubeVideoType()),
+      m_headers(stream.details().headers),
       m_policy(policy),
       m_expected(stream.fileContentSize()),
       m_path(downloadPath(item, stream))
@@ -172,7 +172,7 @@ bool VideoDownload::startRequest()
         .data = [this](QIODevice &body) { onData(body); },
         .finished = [this] { onFinished(); },
         .failed = [this](const QString &reason) { onFailed(reason); },
-    });
+    }, m_headers);
     if (!m_connection) {
         giveUp(StringUtils::langStr(301).arg(StringUtils::langStr(313)));
         return false;
@@ -316,6 +316,7 @@ void VideoDownload::readStreamAgain()
         return;
     }
     m_url = QUrl(fresh->videoURL());
+    m_headers = fresh->details().headers;
     if (fresh->fileContentSize() > 0 && m_expected > 0 && fresh->fileContentSize() != m_expected) {
         restartFile();
         m_expected = fresh->fileContentSize();

@@ -73,7 +73,7 @@ private:
     YoutubeDownloader &m_item;
     WorkerThread &m_thread;
     QUrl m_url;
-    const YoutubeVideoType m_type;
+    HttpConnection::Headers m_headers;
     const DownloadPolicy m_policy;
     qint64 m_expected; // the whole stream's bytes; 0 or less when unknown
 

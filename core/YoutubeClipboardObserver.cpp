@@ -5,7 +5,7 @@
 #include "StringUtils.h"
 #include "WorkerThread.h"
 #include "YoutubeConstants.h"
-#include "YoutubeDownloader.h"
+#include "SourceLinks.h"
 #include "YoutubeProgramPreferences.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -90,7 +90,7 @@ void YoutubeClipboardObserver::lookAtClipboard()
     m_lastVersionSeen = content.version;
     if (!content.text)
         return;
-    const QStringList links = YoutubeDownloader::youtubesURLsFromText(*content.text);
+    const QStringList links = SourceLinks::videoSiteLinksFromText(*content.text);
     if (links.isEmpty() || StringUtils::areStringsArrayEqual(links, m_lastAddedURLs))
         return;
     // Links the program copied or cut itself are not news: announced, they

@@ -4,9 +4,9 @@
 #include "HttpClient.h"
 #include "NotificationCenter.h"
 #include "OutputFileName.h"
+#include "SourceLinks.h"
 #include "StringUtils.h"
 #include "ThreadGate.h"
-#include "WatchPage.h"
 #include "WorkerThread.h"
 #include "Workspace.h"
 #include "YoutubeConstants.h"
@@ -16,7 +16,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QUrl>
 
 #include <map>
@@ -26,25 +25,15 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Watch pages are a few hundred kilobytes; anything far larger is not one.
-constexpr qint64 MaxPageBytes = 32 * 1024 * 1024;
 // Page loads beyond this wait their turn: a thousand links pasted at once
 // would otherwise start a thousand transfers and starve the GUI thread.
 constexpr int MaxPageLoads = 6;
 // Removal waits this long for the item's threads, which look at their
 // cancellation ten times a second.
 constexpr auto RemovalTimeLimit = 1s;
-
-std::optional<QString> decodeUtf8(const std::optional<QByteArray> &bytes)
-{
-    if (!bytes)
-        return std::nullopt;
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text = decoder.decode(*bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
-}
+// A reader hands a page on to another at most this often: a chain of them
+// must end.
+constexpr int MaxHandOns = 2;
 
 } // namespace
 
@@ -59,7 +48,11 @@ std::shared_ptr<YoutubeDownloader> YoutubeDownloader::create(const QString &yout
 
 YoutubeDownloader::YoutubeDownloader(const QString &youtubeURL, std::weak_ptr<YoutubeDownloaderOwner> owner,
                                      YoutubeProgramPreferences &preferences)
-    : m_preferences(preferences), m_owner(std::move(owner)), m_youtubeURL(youtubeURL)
+    : m_sourceKind(int(SourceLinks::kindOf(youtubeURL))),
+      m_preferences(preferences),
+      m_owner(std::move(owner)),
+      m_youtubeURL(youtubeURL),
+      m_reader(SourceReader::create(sourceKind(), preferences))
 {
 }
 
@@ -254,48 +247,59 @@ void YoutubeDownloader::doLoadYoutubeContent(WorkerThread &thread)
 {
     if (!changeYoutubeStatus(StatusNew, StatusLoadingInfo) && youtubeStatus() != StatusLoadingInfo)
         return;
-    const QString code = parseYoutubeCodeFromURL(youtubeURL());
-    const QString coverURL = WatchPage::coverURL(code);
-
     HttpClient client([this, &thread] { return thread.isCancelled() || youtubeStatus() == StatusRemoved; });
-    const PageReading page = readPage(client);
-    const YoutubeQualityPtr chosen = YoutubeQuality::findMorePreferedQualityInList(
-        page.qualities, VideoTypeMP4, YoutubeVideoQuality(m_preferences.preferedQuality()));
-
-    {
-        // A removed item keeps nothing of a page that arrives late.
-        std::lock_guard lock(m_mutex);
-        if (youtubeStatus() == StatusRemoved)
-            return;
-        m_youtubeCode = code;
-        m_youtubeCoverURL = coverURL;
-        m_youtubeContent = page.content;
-        m_youtubeTitle = page.title;
-        m_objectContent = page.configuration;
-        m_description = page.description;
-        m_qualityList = page.qualities;
-        m_currentQuality = chosen;
-        m_durationInSeconds = page.duration;
+    const SourceReader::Reading reading = readSource(client, thread);
+    if (reading.outcome == SourceReader::Reading::Outcome::Playlist) {
+        if (const auto listOwner = owner())
+            listOwner->downloaderFoundEntries(*this, reading.entries);
+        return;
     }
-    if (!page.title.isEmpty())
+    takeReading(reading);
+    if (!reading.title.isEmpty())
         claimFileName(outputFolder());
-    const bool failed = page.content.isEmpty() || code.isEmpty() || page.title.isEmpty() || page.configuration.isEmpty();
-    changeYoutubeStatus(StatusLoadingInfo, failed ? StatusInfoFailed : chosen ? StatusReady : StatusNoStream);
+    using Outcome = SourceReader::Reading::Outcome;
+    if (reading.outcome == Outcome::Failed || reading.outcome == Outcome::NoStream)
+        setStatusNote(reading.note);
+    changeYoutubeStatus(StatusLoadingInfo, reading.outcome == Outcome::Read       ? StatusReady
+                                           : reading.outcome == Outcome::NoStream ? StatusNoStream
+                                                                                  : StatusInfoFailed);
     if (const auto views = rowViews())
-        views->setCoverURL(coverURL);
+        views->setCoverURL(youtubeCoverURL());
 }
 
-YoutubeDownloader::PageReading YoutubeDownloader::readPage(HttpClient &client) const
+// The page as its reader sees it, handed on from reader to reader until one
+// takes it.
+SourceReader::Reading YoutubeDownloader::readSource(HttpClient &client, const WorkerThread &thread)
 {
-    PageReading page;
-    page.content = decodeUtf8(client.fetch(QUrl(youtubeURL()), MaxPageBytes)).value_or(QString());
-    page.title = WatchPage::parseYoutubeTitleFromMainContent(page.content);
-    page.configuration = WatchPage::parseYoutubeObjectFromMainContent(page.content);
-    page.duration = WatchPage::parseYoutubeVideoDurationFromObjectContent(page.configuration);
-    page.description = WatchPage::parseYoutubeDescriptionFromObjectContent(page.content);
-    page.qualities = YoutubeQuality::youtubeQualityListFromObjectContent(
-        page.configuration, [&client](const QString &streamURL) { return client.probeSize(QUrl(streamURL)); });
-    return page;
+    const auto cancelled = [this, &thread] { return thread.isCancelled() || youtubeStatus() == StatusRemoved; };
+    SourceReader::Reading reading = reader()->read(client, youtubeURL(), cancelled);
+    for (int handOn = 0; reading.outcome == SourceReader::Reading::Outcome::HandedOn && handOn < MaxHandOns; ++handOn) {
+        const SourceKind next = reading.handOnTo;
+        std::shared_ptr<const SourceReader> nextReader = SourceReader::create(next, m_preferences);
+        setLocked(m_reader, nextReader);
+        m_sourceKind = int(next);
+        reading = nextReader->read(client, youtubeURL(), cancelled);
+    }
+    if (reading.outcome == SourceReader::Reading::Outcome::HandedOn)
+        reading.outcome = SourceReader::Reading::Outcome::Failed;
+    return reading;
+}
+
+void YoutubeDownloader::takeReading(const SourceReader::Reading &reading)
+{
+    const YoutubeQualityPtr chosen = reader()->choose(reading.qualities);
+    // A removed item keeps nothing of a page that arrives late.
+    std::lock_guard lock(m_mutex);
+    if (youtubeStatus() == StatusRemoved)
+        return;
+    m_youtubeCode = reading.code;
+    m_youtubeCoverURL = reading.coverURL;
+    m_tagCoverURL = reading.tagCoverURL;
+    m_youtubeTitle = reading.title;
+    m_description = reading.description;
+    m_qualityList = reading.qualities;
+    m_currentQuality = chosen;
+    m_durationInSeconds = reading.durationSeconds;
 }
 
 YoutubeQualityPtr YoutubeDownloader::readStreamAgain(HttpClient &client)
@@ -303,19 +307,20 @@ YoutubeQualityPtr YoutubeDownloader::readStreamAgain(HttpClient &client)
     const YoutubeQualityPtr old = currentQuality();
     if (!old)
         return nullptr;
-    const PageReading page = readPage(client);
-    const auto same = std::find_if(page.qualities.cbegin(), page.qualities.cend(), [&old](const YoutubeQualityPtr &stream) {
-        return stream->youtubeVideoType() == old->youtubeVideoType()
+    const SourceReader::Reading reading =
+        reader()->read(client, youtubeURL(), [this] { return youtubeStatus() == StatusRemoved; });
+    const auto isOld = [&old](const YoutubeQualityPtr &stream) {
+        return stream->details().formatId == old->details().formatId
+            && stream->youtubeVideoType() == old->youtubeVideoType()
             && stream->youtubeVideoQuality() == old->youtubeVideoQuality();
-    });
-    if (same == page.qualities.cend())
+    };
+    const auto same = std::find_if(reading.qualities.cbegin(), reading.qualities.cend(), isOld);
+    if (same == reading.qualities.cend())
         return nullptr;
     std::lock_guard lock(m_mutex);
     if (youtubeStatus() == StatusRemoved)
         return nullptr;
-    m_youtubeContent = page.content;
-    m_objectContent = page.configuration;
-    m_qualityList = page.qualities;
+    m_qualityList = reading.qualities;
     m_currentQuality = *same;
     return *same;
 }
@@ -326,6 +331,10 @@ void YoutubeDownloader::downloadButtonSelector()
 {
     if (youtubeStatus() != StatusReady || m_downloadThread || !currentQuality())
         return;
+    if (!reader()->downloads()) {
+        convertFile();
+        return;
+    }
     // A queued item starts as downloading and waits there for its slot.
     if (m_queued)
         changeYoutubeStatus(StatusReady, StatusDownloading);
@@ -436,10 +445,29 @@ void YoutubeDownloader::showMenuButtonSelector()
     post(NOTIFICATION_YOUTUBE_SHOW_MENU);
 }
 
+// A file the user has needs no download: it converts from where it is, and
+// is never the item's to delete. It is a video already.
+void YoutubeDownloader::convertFile()
+{
+    const OutputFormat format = m_preferences.outputFormat();
+    if (format != OutputFormat::Mp3 && format != OutputFormat::Wav) {
+        setStatusNote(StringUtils::langStr(403));
+        return;
+    }
+    setStatusNote({});
+    setRealyDownloadedFilePath(youtubeURL());
+    if (changeYoutubeStatus(StatusReady, StatusDownloaded))
+        convertVideo(format, filePathForSaving(format), StatusDownloaded);
+}
+
 void YoutubeDownloader::notificationDownloadThreadWillExit()
 {
     if (youtubeStatus() != StatusDownloaded)
         return;
+    if (const QString title = reader()->titleFromFile(filePathForDownloading()); !title.isEmpty()) {
+        setLocked(m_youtubeTitle, title);
+        redrawRow();
+    }
     const OutputFormat format = m_preferences.outputFormat();
     convertVideo(format, filePathForSaving(format), StatusDownloaded);
 }
@@ -454,6 +482,7 @@ void YoutubeDownloader::convertVideo(OutputFormat format, const QString &outputP
                      .videoPath = filePathForDownloading(),
                      .outputPath = outputPath,
                      .coverURL = highQualityCoverURL(),
+                     .deleteVideo = m_preferences.deleteInputFileAfterConvert() && reader()->downloads(),
                      .bitrate = m_preferences.bitrate(),
                      .frequency = m_preferences.frequency(),
                      .soundMode = m_preferences.soundMode()},
@@ -591,22 +620,12 @@ QString YoutubeDownloader::youtubeCoverURL() const
 
 QString YoutubeDownloader::highQualityCoverURL() const
 {
-    return WatchPage::highQualityCoverURL(youtubeCoverURL());
-}
-
-QString YoutubeDownloader::youtubeContent() const
-{
-    return locked(m_youtubeContent);
+    return locked(m_tagCoverURL);
 }
 
 QString YoutubeDownloader::youtubeTitle() const
 {
     return locked(m_youtubeTitle);
-}
-
-QString YoutubeDownloader::objectContent() const
-{
-    return locked(m_objectContent);
 }
 
 QString YoutubeDownloader::descriptionText() const
@@ -690,12 +709,12 @@ QString YoutubeDownloader::filePathForDownloading() const
     if (QString path = realyDownloadedFilePath(); !path.isEmpty())
         return path;
     const YoutubeQualityPtr stream = currentQuality();
-    return videoFilePath(stream ? stream->youtubeVideoType() : VideoTypeUnknown);
+    return videoFilePath(stream ? stream->fileExtension() : u".flv"_s);
 }
 
-QString YoutubeDownloader::videoFilePath(YoutubeVideoType type) const
+QString YoutubeDownloader::videoFilePath(const QString &extension) const
 {
-    return outputFolder() + fileBaseName() + (type == VideoTypeMP4 ? u".mp4"_s : u".flv"_s);
+    return outputFolder() + fileBaseName() + extension;
 }
 
 QString YoutubeDownloader::fileBaseName() const
@@ -751,12 +770,16 @@ QString YoutubeDownloader::commitFile(AtomicFile &file, ItemFile which)
 
 QString YoutubeDownloader::filePathForSaving(OutputFormat outputFormat) const
 {
-    const QString video = filePathForDownloading();
-    switch (outputFormat) {
-    case OutputFormat::Mp3: return OutputFileName::replaceExtension(video, u".mp3"_s);
-    case OutputFormat::Wav: return OutputFileName::replaceExtension(video, u".wav"_s);
-    default: return video;
-    }
+    const QString extension = outputFormat == OutputFormat::Mp3 ? u".mp3"_s
+        : outputFormat == OutputFormat::Wav                     ? u".wav"_s
+                                                                : QString();
+    if (extension.isEmpty())
+        return filePathForDownloading();
+    // A file the user has stays where it is; what is made of it goes to the
+    // output folder under the item's name.
+    if (!reader()->downloads())
+        return videoFilePath(extension);
+    return OutputFileName::replaceExtension(filePathForDownloading(), extension);
 }
 
 // ---- row views

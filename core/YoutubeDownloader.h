@@ -2,6 +2,7 @@
 
 #include "MediaConversion.h"
 #include "SavedList.h"
+#include "SourceReader.h"
 #include "StyledText.h"
 #include "VideoDownload.h"
 #include "YoutubeQuality.h"
@@ -56,7 +57,11 @@ public:
     YoutubeDownloader(const YoutubeDownloader &) = delete;
     YoutubeDownloader &operator=(const YoutubeDownloader &) = delete;
 
-    // Link recognition.
+    // Where the item's sound comes from; a watch page that turns out to be
+    // of today's form hands the item on to the page reader.
+    SourceKind sourceKind() const { return SourceKind(m_sourceKind.load()); }
+
+    // Link recognition of the video site's old watch pages.
     static bool isYoutubeURLValid(const QString &text);
     static QStringList youtubesURLsFromText(const QString &text);
     // The lines of the text, blank ones aside, that are not links.
@@ -132,10 +137,9 @@ public:
     QString youtubeURL() const;
     QString youtubeCode() const;
     QString youtubeCoverURL() const;
+    // The cover for the tag, often larger than the row's.
     QString highQualityCoverURL() const;
-    QString youtubeContent() const;
     QString youtubeTitle() const;
-    QString objectContent() const;
     QString descriptionText() const;
     void setDescription(const QString &description);
     qint32 durationInSeconds() const { return m_durationInSeconds; }
@@ -187,7 +191,8 @@ public:
     QString commitFile(AtomicFile &file, ItemFile which);
     QString outputFolder() const;
     QString filePathForDownloading() const;
-    QString videoFilePath(YoutubeVideoType type) const;
+    // The video file of a stream with that extension (".mp4").
+    QString videoFilePath(const QString &extension) const;
     // The output file of a conversion to `outputFormat`.
     QString filePathForSaving(OutputFormat outputFormat) const;
 
@@ -234,23 +239,20 @@ private:
     void convertRestored(YoutubeStatus from);
     void startConversion(const MediaConversion::Job &job, YoutubeStatus from);
 
-    struct PageReading
-    {
-        QString content;
-        QString title;
-        QString configuration;
-        qint32 duration = 0;
-        QString description;
-        YoutubeQualityList qualities;
-    };
-    PageReading readPage(HttpClient &client) const;
+    std::shared_ptr<const SourceReader> reader() const { return locked(m_reader); }
+    SourceReader::Reading readSource(HttpClient &client, const WorkerThread &thread);
+    void takeReading(const SourceReader::Reading &reading);
+    void convertFile();
 
     QString claimFileName(const QString &folder);
     void takeSaved(const SavedList::Item &saved);
     void takeFileName(const QString &name);
-    YoutubeStatus restoredStatus(YoutubeStatus status, const SavedList::Item &saved);
+    YoutubeStatus restoredStatus(YoutubeStatus status, const SavedList::Item &saved, SourceKind kind);
+    YoutubeStatus restoredFileStatus(YoutubeStatus status);
+    void takeCover(SourceKind kind, const SavedList::Item &saved);
 
     std::atomic<qint32> m_status = StatusNew;
+    std::atomic<int> m_sourceKind = int(SourceKind::WatchPage);
     std::atomic<qint32> m_statusBeforeRemoval = StatusNew;
     std::atomic<bool> m_keepPartialFile = false;
     YoutubeProgramPreferences &m_preferences;
@@ -274,11 +276,11 @@ private:
     mutable std::mutex m_mutex;
     std::weak_ptr<YoutubeDownloaderOwner> m_owner;
     QString m_youtubeURL;
+    std::shared_ptr<const SourceReader> m_reader;
     QString m_youtubeCode;
     QString m_youtubeCoverURL;
-    QString m_youtubeContent;
+    QString m_tagCoverURL;
     QString m_youtubeTitle;
-    QString m_objectContent;
     QString m_description;
     YoutubeQualityList m_qualityList;
     YoutubeQualityPtr m_currentQuality;

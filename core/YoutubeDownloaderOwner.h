@@ -3,6 +3,7 @@
 #include "OutputNames.h"
 
 #include <QList>
+#include <QStringList>
 
 class YoutubeDownloader;
 
@@ -22,6 +23,9 @@ public:
     // The item's files changed (a partial file came or went): a kept list
     // must know before the next crash could leave the file unclaimed.
     virtual void downloaderFilesChanged(YoutubeDownloader &) {}
+    // The item's link is a playlist: its entries' links take its place, in
+    // order.
+    virtual void downloaderFoundEntries(YoutubeDownloader &, const QStringList & /*links*/) {}
     // The name the item's files get in `folder` (see OutputNames): free on
     // disk, and among the owner's items where it has several.
     virtual QString claimFileName(YoutubeDownloader &, const QString &folder, const QString &title)

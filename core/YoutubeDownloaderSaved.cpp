@@ -3,7 +3,9 @@
 #include "YoutubeDownloader.h"
 
 #include "AtomicFile.h"
+#include "HttpClient.h"
 #include "OutputFileName.h"
+#include "SourceLinks.h"
 #include "StringUtils.h"
 #include "WatchPage.h"
 #include "YoutubeDownloaderOwner.h"
@@ -11,6 +13,7 @@
 #include "YoutubeRowViews.h"
 
 #include <QFileInfo>
+#include <QUrl>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -24,6 +27,21 @@ bool isOutputOf(const QString &output, const QString &video)
             || output == OutputFileName::replaceExtension(video, u".wav"_s));
 }
 
+// The list is a file anybody could edit: a file the user added is one only
+// by its path, and any other link keeps the reader its form asks for.
+SourceKind savedKind(const SavedList::Item &saved)
+{
+    const SourceKind byForm = SourceLinks::kindOf(saved.link);
+    const SourceKind kept = sourceKindFromName(saved.source);
+    return (kept == SourceKind::LocalFile) == (byForm == SourceKind::LocalFile) ? kept : byForm;
+}
+
+// An extension names a file the item writes: only a media file's.
+QString savedExtension(const QString &extension)
+{
+    return SourceLinks::hasMediaExtension(u"x."_s + extension) && !extension.contains(u'/') ? extension : QString();
+}
+
 } // namespace
 
 SavedList::Item YoutubeDownloader::savedItem() const
@@ -31,7 +49,10 @@ SavedList::Item YoutubeDownloader::savedItem() const
     const YoutubeQualityPtr stream = currentQuality();
     const auto running = conversion();
     const YoutubeStatus status = youtubeStatus();
+    const SourceKind kind = sourceKind();
     return {.link = youtubeURL(),
+            .source = sourceKindName(kind),
+            .cover = kind == SourceKind::PageReader ? youtubeCoverURL() : QString(),
             .code = youtubeCode(),
             .title = youtubeTitle(),
             .description = descriptionText(),
@@ -40,6 +61,9 @@ SavedList::Item YoutubeDownloader::savedItem() const
             .streamQuality = stream ? qint32(stream->youtubeVideoQuality()) : 0,
             .streamURL = stream ? stream->videoURL() : QString(),
             .streamBytes = stream ? stream->fileContentSize() : 0,
+            .streamFormat = stream ? stream->details().formatId : QString(),
+            .streamExtension = stream ? stream->details().extension : QString(),
+            .streamAudioOnly = stream && stream->details().audioOnly,
             .status = youtubeStatusName(status == StatusRemoved ? YoutubeStatus(m_statusBeforeRemoval.load()) : status),
             .note = statusNote(),
             .folder = savedFolderPath(),
@@ -67,34 +91,40 @@ std::shared_ptr<YoutubeDownloader> YoutubeDownloader::restore(const SavedList::I
 void YoutubeDownloader::takeSaved(const SavedList::Item &saved)
 {
     const YoutubeStatus status = youtubeStatusFromName(saved.status).value_or(StatusLoadingInfo);
+    const SourceKind kind = savedKind(saved);
+    m_sourceKind = int(kind);
+    m_reader = SourceReader::create(kind, m_preferences);
     m_savedFolderPath = saved.folder;
     // A page that failed stays failed; without what a page said, any other
     // item can only read it again.
     const bool failed = status == StatusNoStream || status == StatusInfoFailed;
     if (!failed
         && (status == StatusNew || status == StatusLoadingInfo || status == StatusInvalid || status == StatusRemoved
-            || saved.code.isEmpty() || saved.title.isEmpty()
+            || (kind == SourceKind::WatchPage && saved.code.isEmpty()) || saved.title.isEmpty()
             || (status != StatusFinished && saved.streamURL.isEmpty()))) {
         m_status = StatusLoadingInfo;
         return;
     }
     m_wasContentDownloaded = true;
     m_youtubeCode = saved.code;
-    m_youtubeCoverURL = WatchPage::coverURL(saved.code);
+    takeCover(kind, saved);
     m_youtubeTitle = saved.title;
     takeFileName(saved.name);
     m_description = saved.description;
     m_durationInSeconds = saved.durationSeconds;
     if (!saved.streamURL.isEmpty()) {
-        m_currentQuality = std::make_shared<YoutubeQuality>(YoutubeVideoType(saved.streamType),
-                                                            YoutubeVideoQuality(saved.streamQuality), saved.streamURL,
-                                                            saved.streamBytes);
+        m_currentQuality = std::make_shared<YoutubeQuality>(
+            YoutubeVideoType(saved.streamType), YoutubeVideoQuality(saved.streamQuality), saved.streamURL,
+            saved.streamBytes,
+            YoutubeQuality::Details{.formatId = saved.streamFormat,
+                                    .extension = savedExtension(saved.streamExtension),
+                                    .audioOnly = saved.streamAudioOnly});
         m_qualityList = {m_currentQuality};
     }
     m_statusNote = saved.note;
     m_downloadTime = saved.downloadSeconds;
     m_restoredFormat = isOutputFormat(saved.format) ? OutputFormat(saved.format) : m_preferences.outputFormat();
-    m_status = restoredStatus(status, saved);
+    m_status = restoredStatus(status, saved, kind);
 }
 
 // The list is a file anybody could edit: a name is taken only as the item
@@ -108,7 +138,38 @@ void YoutubeDownloader::takeFileName(const QString &name)
         listOwner->claimFileNameAgain(*this, outputFolder(), m_fileBaseName);
 }
 
-YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const SavedList::Item &saved)
+void YoutubeDownloader::takeCover(SourceKind kind, const SavedList::Item &saved)
+{
+    switch (kind) {
+    case SourceKind::WatchPage:
+        m_youtubeCoverURL = WatchPage::coverURL(saved.code);
+        m_tagCoverURL = WatchPage::highQualityCoverURL(m_youtubeCoverURL);
+        return;
+    case SourceKind::PageReader:
+        if (HttpClient::isFetchable(QUrl(saved.cover)))
+            m_youtubeCoverURL = m_tagCoverURL = saved.cover;
+        return;
+    case SourceKind::LocalFile:
+        m_youtubeCoverURL = m_tagCoverURL = QUrl::fromLocalFile(saved.link).toString();
+        return;
+    case SourceKind::DirectLink:
+        return;
+    }
+}
+
+// A file the user added converts again from where it is, as long as it is
+// there.
+YoutubeStatus YoutubeDownloader::restoredFileStatus(YoutubeStatus status)
+{
+    if (!QFileInfo(m_youtubeURL).isFile()) {
+        m_statusNote = StringUtils::langStr(257).arg(m_youtubeURL);
+        return StatusInfoFailed;
+    }
+    m_realyDownloadedFilePath = m_youtubeURL;
+    return status == StatusConvertPaused ? status : StatusDownloaded;
+}
+
+YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const SavedList::Item &saved, SourceKind kind)
 {
     switch (status) {
     case StatusNoStream:
@@ -124,10 +185,12 @@ YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const Save
     }
     if (status == StatusReady)
         return status;
+    if (kind == SourceKind::LocalFile)
+        return restoredFileStatus(status);
     // Downloading or after: the files on disk tell how far the work got.
     // Only files named as this item's own are taken: the list is a file
     // anybody could edit, and the work writes and deletes what it names.
-    const QString videoName = QFileInfo(videoFilePath(m_currentQuality->youtubeVideoType())).fileName();
+    const QString videoName = QFileInfo(videoFilePath(m_currentQuality->fileExtension())).fileName();
     const QFileInfo partial(saved.partialFile);
     const QString partialName = partial.fileName();
     // A paused download stays in the folder it began in.

@@ -27,14 +27,28 @@ constexpr QualityKeyword Keywords[] = {
 
 } // namespace
 
-YoutubeQuality::YoutubeQuality(YoutubeVideoType type, YoutubeVideoQuality quality, QString url, qint64 fileContentSize)
-    : m_type(type), m_quality(quality), m_videoURL(std::move(url)), m_fileContentSize(fileContentSize)
+YoutubeQuality::YoutubeQuality(YoutubeVideoType type, YoutubeVideoQuality quality, QString url, qint64 fileContentSize,
+                               Details details)
+    : m_type(type),
+      m_quality(quality),
+      m_videoURL(std::move(url)),
+      m_fileContentSize(fileContentSize),
+      m_details(std::move(details))
 {
+}
+
+QString YoutubeQuality::fileExtension() const
+{
+    if (!m_details.extension.isEmpty())
+        return u'.' + m_details.extension;
+    return m_type == VideoTypeMP4 ? u".mp4"_s : u".flv"_s;
 }
 
 QString YoutubeQuality::description() const
 {
-    QString text = descriptionVideoType(m_type) + u" ("_s + descriptionVideoQuality(m_quality) + u')';
+    const QString container = m_details.extension.isEmpty() ? descriptionVideoType(m_type) : m_details.extension.toUpper();
+    const QString grade = m_details.label.isEmpty() ? descriptionVideoQuality(m_quality) : m_details.label;
+    QString text = grade.isEmpty() ? container : container + u" ("_s + grade + u')';
     if (m_fileContentSize >= 1)
         text += u"; %1 Mb"_s.arg(m_fileContentSize / (1024 * 1024));
     return text;

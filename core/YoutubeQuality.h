@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HttpConnection.h"
+
 #include <QList>
 #include <QString>
 
@@ -26,6 +28,18 @@ class YoutubeQuality;
 using YoutubeQualityPtr = std::shared_ptr<const YoutubeQuality>;
 using YoutubeQualityList = QList<YoutubeQualityPtr>;
 
+// What a source other than the old watch page tells of a stream.
+struct StreamDetails
+{
+    QString formatId{};  // the page reader's name for it
+    QString extension{}; // of the file it is ("m4a"); empty: by type
+    bool audioOnly = false;
+    // One whole file at one address, fetched by our own downloader.
+    bool plainFile = true;
+    HttpConnection::Headers headers{};
+    QString label{}; // shown in the quality menu in place of the grade
+};
+
 // One downloadable stream of a video: container, picture grade, address and
 // size. Immutable, so it may be read from any thread. An item's chosen stream
 // is one of its list's own entries, compared by identity.
@@ -36,9 +50,15 @@ public:
     // none, 0 when it could not be asked.
     using SizeProbe = std::function<qint64(const QString &url)>;
 
-    YoutubeQuality(YoutubeVideoType type, YoutubeVideoQuality quality, QString url, qint64 fileContentSize = 0);
+    using Details = StreamDetails;
+
+    YoutubeQuality(YoutubeVideoType type, YoutubeVideoQuality quality, QString url, qint64 fileContentSize = 0,
+                   Details details = {});
 
     QString videoURL() const { return m_videoURL; }
+    const Details &details() const { return m_details; }
+    // ".mp4", ".m4a": the extension of the file the stream is saved as.
+    QString fileExtension() const;
     qint64 fileContentSize() const { return m_fileContentSize; }
     YoutubeVideoType youtubeVideoType() const { return m_type; }
     YoutubeVideoQuality youtubeVideoQuality() const { return m_quality; }
@@ -70,4 +90,5 @@ private:
     YoutubeVideoQuality m_quality;
     QString m_videoURL;
     qint64 m_fileContentSize;
+    Details m_details;
 };

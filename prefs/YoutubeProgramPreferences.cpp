@@ -13,6 +13,7 @@ namespace {
 // The keys are the stored format: spelled exactly so, prefix included.
 const QString AutoAddKey = u"values.AutoAddingURLFromPasteboard"_s;
 const QString SavedFolderKey = u"values.LastSavedFolderPath"_s;
+const QString PageReaderKey = u"values.PageReaderPath"_s;
 const QString OutputFormatKey = u"values.OutputFormatItemIndex"_s;
 const QString PreferedQualityKey = u"values.PreferedQuality"_s;
 const QString DeleteInputKey = u"values.DeleteInputFileAfterConvert"_s;
@@ -120,6 +121,18 @@ void YoutubeProgramPreferences::setSavedFolderPath(const QString &value)
     m_savedFolderPath = value;
 }
 
+QString YoutubeProgramPreferences::pageReaderPath() const
+{
+    std::lock_guard lock(m_folderMutex);
+    return m_pageReaderPath;
+}
+
+void YoutubeProgramPreferences::setPageReaderPath(const QString &value)
+{
+    std::lock_guard lock(m_folderMutex);
+    m_pageReaderPath = value;
+}
+
 // Nought would start nothing ever again; the queue relies on the range.
 void YoutubeProgramPreferences::setSimultaneousDownloads(qint32 value)
 {
@@ -133,6 +146,7 @@ QVariantMap YoutubeProgramPreferences::doRegisterDefaults()
     addIntegerValueToDictionary(defaults, qint32(OutputFormat::Video), OutputFormatKey);
     addIntegerValueToDictionary(defaults, 1, PreferedQualityKey);
     defaults.insert(SavedFolderKey, u"~/Movies/"_s);
+    defaults.insert(PageReaderKey, QString());
     addBoolValueToDictionary(defaults, false, DeleteInputKey);
     addBoolValueToDictionary(defaults, true, SaveTagsKey);
     addBoolValueToDictionary(defaults, true, WriteDescriptionKey);
@@ -155,6 +169,7 @@ void YoutubeProgramPreferences::loadValues()
     for (const IntegerSetting &setting : integerSettings)
         (this->*setting.field) = store.integerForKey(setting.key, setting.isValid);
     setSavedFolderPath(store.stringForKey(SavedFolderKey));
+    setPageReaderPath(store.stringForKey(PageReaderKey));
 }
 
 void YoutubeProgramPreferences::saveValues()
@@ -165,6 +180,7 @@ void YoutubeProgramPreferences::saveValues()
     for (const IntegerSetting &setting : integerSettings)
         store.setInteger(setting.key, this->*setting.field);
     store.setString(SavedFolderKey, savedFolderPath());
+    store.setString(PageReaderKey, pageReaderPath());
     // Flushed at once: the shared instance lives until the process ends, and
     // a program that quits right after saving must not lose the values.
     store.sync();

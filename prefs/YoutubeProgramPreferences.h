@@ -13,7 +13,7 @@
 // until something it looks at changes.
 inline constexpr QStringView NOTIFICATION_AUTO_ADD_FROM_PASTEBOARD_CHANGED = u"AutoAddFromPasteboardChangedNotification";
 
-// The program's fifteen settings. Worker threads read them while the GUI
+// The program's sixteen settings. Worker threads read them while the GUI
 // thread edits them, so every field is atomic (the folder path is guarded).
 // Setters change memory only; saveValues() writes all settings to the store.
 class YoutubeProgramPreferences final : public ProgramPreferences
@@ -34,6 +34,9 @@ public:
     // The folder as stored: a leading "~" is kept for the reader to expand.
     QString savedFolderPath() const;
     void setSavedFolderPath(const QString &value);
+    // Where yt-dlp is, when it is not the one on PATH; empty: PATH's.
+    QString pageReaderPath() const;
+    void setPageReaderPath(const QString &value);
     OutputFormat outputFormat() const { return OutputFormat(m_outputFormat.load()); }
     void setOutputFormat(OutputFormat value) { m_outputFormat = qint32(value); }
     qint32 preferedQuality() const { return m_preferedQuality; }
@@ -76,8 +79,10 @@ private:
     static const IntegerSetting integerSettings[];
 
     std::atomic<bool> m_autoAddFromPasteboard = true;
+    // Guards the two paths.
     mutable std::mutex m_folderMutex;
     QString m_savedFolderPath;
+    QString m_pageReaderPath;
     // The two choices are kept as their stored numbers, which loading has
     // checked to be in range.
     std::atomic<qint32> m_outputFormat = qint32(OutputFormat::Video);

@@ -1,3 +1,4 @@
+#include "SamplePages.h"
 #include "SiteFixture.h"
 #include "StandInProgram.h"
 #include "TestMedia.h"
@@ -76,6 +77,49 @@ private Q_SLOTS:
         const QString file = result.lines.last().value(u"file"_s).toString();
         QCOMPARE(QFileInfo(file).dir(), QDir(m_fixture->outputDir.path()));
         QCOMPARE(TestMedia::probe(file, entry, stream), value);
+    }
+
+    // Today's links, each through Debian's yt-dlp or none at all: MP3s
+    // titled as mutagen reads them, a playlist's entries in its order.
+    void todaysLinks_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QStringList>("titles");
+
+        QTest::newRow("a page of today") << u"http://clips.sample.test/watch/cliToday"_s
+                                         << QStringList{SamplePages::title(u"cliToday"_s)};
+        QTest::newRow("a playlist") << u"http://clips.sample.test/playlist/cliSet"_s
+                                    << QStringList{SamplePages::title(u"cliSet-1"_s), SamplePages::title(u"cliSet-2"_s),
+                                                   SamplePages::title(u"cliSet-3"_s)};
+        QTest::newRow("a media file") << u"http://files.sample.test/media/cli.m4a"_s << QStringList{u"Sample Tone"_s};
+        // As the shell gives it: relative to where the program runs.
+        QTest::newRow("a file of the user's") << u"two seconds.mp4"_s << QStringList{u"two seconds"_s};
+    }
+
+    void todaysLinks()
+    {
+        QFETCH(QString, link);
+        QFETCH(QStringList, titles);
+        const QByteArray before = SiteFixture::fileBytes(m_twoSeconds);
+        const CliResult result = runCli({u"--format"_s, u"mp3"_s, u"--json"_s, link});
+        QCOMPARE(result.exitCode, 0);
+        // Each item's file, in the order the items were listed.
+        QStringList links;
+        QHash<QString, QString> files;
+        for (const QJsonObject &line : result.lines) {
+            const QString item = line.value(u"link"_s).toString();
+            if (!links.contains(item))
+                links.append(item);
+            if (line.value(u"status"_s).toString() == u"finished")
+                files.insert(item, line.value(u"file"_s).toString());
+        }
+        QStringList tags;
+        for (const QString &item : std::as_const(links)) {
+            if (files.contains(item))
+                tags.append(mutagenTitle(files.value(item)));
+        }
+        QCOMPARE(tags, titles);
+        QCOMPARE(SiteFixture::fileBytes(m_twoSeconds), before);
     }
 
     void hostileTitle()
@@ -227,7 +271,17 @@ private:
         cli.setProcessEnvironment(environment);
         // A failing run explains itself in the test's own output.
         cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        cli.setWorkingDirectory(m_home.path());
         cli.start(QStringLiteral(VANTREL_CLI_PATH), QStringList{u"--output"_s, m_fixture->outputDir.path()} + arguments);
+    }
+
+    // The title as mutagen, a reader we did not write, finds it.
+    static QString mutagenTitle(const QString &mp3)
+    {
+        QProcess python;
+        python.start(u"/usr/bin/python3"_s, {u"-c"_s, u"import mutagen, sys; print(mutagen.File(sys.argv[1])['TIT2'])"_s, mp3});
+        python.waitForFinished(30'000);
+        return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
     }
 
     CliResult runCli(const QStringList &arguments, const QByteArray &path = qgetenv("PATH"))

@@ -3,6 +3,7 @@
 #include "OutputFileName.h"
 #include "PreferenceStore.h"
 #include "RecordingOwner.h"
+#include "SourceLinks.h"
 #include "StringUtils.h"
 #include "WatchPage.h"
 #include "YoutubeConstants.h"
@@ -104,6 +105,59 @@ private Q_SLOTS:
         QCOMPARE(YoutubeDownloader::youtubesURLsFromText(text), (QStringList{first, second, first}));
         // Neither a Unicode line separator nor a zero-width space is white space here.
         QCOMPARE(YoutubeDownloader::youtubesURLsFromText(first + u"\u2028\u200B"_s), QStringList{first + u"\u2028\u200B"_s});
+    }
+
+    // Which reader each line goes to; no line is a link no reader could take.
+    void sourceLinks_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("link"); // null: left out
+        QTest::addColumn<int>("kind");
+
+        const auto row = [](const char *name, const QString &line, const QString &link, SourceKind kind) {
+            QTest::newRow(name) << line << link << int(kind);
+        };
+        const QString old = u"http://www.youtube.com/watch?v=a1B2c3D4e_-"_s;
+        row("old watch page", old, old, SourceKind::WatchPage);
+        row("secure watch page", u"https://www.youtube.com/watch?v=a1B2c3D4e_-"_s,
+            u"https://www.youtube.com/watch?v=a1B2c3D4e_-"_s, SourceKind::PageReader);
+        row("short link", u" https://youtu.be/a1B2c3D4e_- "_s, u"https://youtu.be/a1B2c3D4e_-"_s, SourceKind::PageReader);
+        row("another site", u"http://clips.sample.test/watch/x"_s, u"http://clips.sample.test/watch/x"_s,
+            SourceKind::DirectLink);
+        row("video site, another page", u"https://m.youtube.com/shorts/x.mp4"_s, u"https://m.youtube.com/shorts/x.mp4"_s,
+            SourceKind::PageReader);
+        row("media file by name", u"https://files.example/a/Song.M4A?sig=1"_s, u"https://files.example/a/Song.M4A?sig=1"_s,
+            SourceKind::DirectLink);
+        row("path", u"/music/Song.mp3"_s, u"/music/Song.mp3"_s, SourceKind::LocalFile);
+        row("path with dots", u"/music/../music/Song.mp3"_s, u"/music/Song.mp3"_s, SourceKind::LocalFile);
+        row("file address", u"file:///music/Zo%C3%AB%20live.flac"_s, u"/music/Zoë live.flac"_s, SourceKind::LocalFile);
+        row("file on another host", u"file://server/music/Song.mp3"_s, QString(), SourceKind::WatchPage);
+        row("ftp", u"ftp://files.example/Song.mp3"_s, QString(), SourceKind::WatchPage);
+        row("script", u"javascript:alert(1)//.mp3"_s, QString(), SourceKind::WatchPage);
+        row("no host", u"http:///Song.mp3"_s, QString(), SourceKind::WatchPage);
+        row("words", u"a song I like"_s, QString(), SourceKind::WatchPage);
+        row("relative path", u"music/Song.mp3"_s, QString(), SourceKind::WatchPage);
+    }
+
+    void sourceLinks()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, link);
+        QFETCH(int, kind);
+        QCOMPARE(SourceLinks::link(line).value_or(QString()), link);
+        if (!link.isNull())
+            QCOMPARE(int(SourceLinks::kindOf(link)), kind);
+    }
+
+    // Copying adds the video site's own links alone, whatever their form.
+    void videoSiteLinksFromText()
+    {
+        const QString text = u"http://www.youtube.com/watch?v=a1\nhttps://m.youtube.com/watch?v=b2\n"
+                             "https://youtu.be/c3\nhttps://notyoutube.com/watch?v=d4\nhttps://clips.sample.test/e5\n"
+                             "/music/Song.mp3"_s;
+        QCOMPARE(SourceLinks::videoSiteLinksFromText(text),
+                 (QStringList{u"http://www.youtube.com/watch?v=a1"_s, u"https://m.youtube.com/watch?v=b2"_s,
+                              u"https://youtu.be/c3"_s}));
     }
 
     void statusTexts_data()

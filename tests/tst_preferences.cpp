@@ -61,7 +61,7 @@ private Q_SLOTS:
                                     u"values.DeleteInputFileAfterConvert"_s, u"values.Frequency"_s,
                                     u"values.IsFirstLaunch"_s, u"values.IsShowQuickOptions"_s,
                                     u"values.LastSavedFolderPath"_s, u"values.OutputFormatItemIndex"_s,
-                                    u"values.PreferedQuality"_s, u"values.RestoreListAtStart"_s, u"values.SaveID3Tags"_s,
+                                    u"values.PageReaderPath"_s, u"values.PreferedQuality"_s, u"values.RestoreListAtStart"_s, u"values.SaveID3Tags"_s,
                                     u"values.SimultaneousDownloads"_s, u"values.SoundMode"_s,
                                     u"values.WriteDescrptionToID3Tags"_s, u"values.isShowHintPanel"_s}));
         QCOMPARE(stored.value(u"values.Bitrate"_s).toInt(), 192);

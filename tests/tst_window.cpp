@@ -15,6 +15,7 @@
 #include "SiteFixture.h"
 #include "StandInProgram.h"
 #include "StyledTextPainter.h"
+#include "TestMedia.h"
 #include "YoutubeMenuView.h"
 #include "YoutubeOperationsView.h"
 #include "ui_MainWindow.h"
@@ -26,6 +27,7 @@
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -251,8 +253,8 @@ private Q_SLOTS:
                                               + u"\n"_s + prose + u"\n"_s + a.toUpper() + u"\n"_s);
         m_window->ui().miPaste->trigger();
         QCOMPARE(links(), (QStringList{b, a, prose, a.toUpper()}));
-        QCOMPARE(m_window->ui().messageText->text(), u"1 line was left out: only links to video pages in the form "
-                                                      "http://www.youtube.com/watch?v=… are taken."_s);
+        QCOMPARE(m_window->ui().messageText->text(),
+                 u"1 line was left out: only web addresses (http:// or https://) and files are taken."_s);
         list().at(1)->removeObject();
         m_window->ui().miPaste->trigger();
         QCOMPARE(links(), (QStringList{b, prose, a.toUpper(), a}));
@@ -496,9 +498,9 @@ private Q_SLOTS:
         QCOMPARE(leftOut->text(), QString());
         auto *edit = sheet.findChild<QPlainTextEdit *>(u"newAddedURLS"_s);
         QTest::keyClicks(edit, u"no link"_s);
-        QCOMPARE(leftOut->text(), u"1 line is not a link to a video page and will be left out."_s);
-        edit->appendPlainText(u"https://www.youtube.com/watch?v=secureAaaa\n"_s);
-        QCOMPARE(leftOut->text(), u"2 lines are not links to video pages and will be left out."_s);
+        QCOMPARE(leftOut->text(), u"1 line is not a web address or a file and will be left out."_s);
+        edit->appendPlainText(u"ftp://www.youtube.com/watch?v=ftpAaaaaaaa\n"_s);
+        QCOMPARE(leftOut->text(), u"2 lines are not web addresses or files and will be left out."_s);
         // Paste belongs to the sheet now.
         ui.miPaste->trigger();
         QCOMPARE(links(), QStringList());
@@ -525,16 +527,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
 
         const QString link = SiteFixture::watchLink(u"droppedAaaa"_s);
-        const QString leftOut = u"2 lines were left out: only links to video pages in the form "
-                                "http://www.youtube.com/watch?v=… are taken."_s;
+        const QString leftOut = u"2 lines were left out: only web addresses (http:// or https://) and files are taken."_s;
         QTest::newRow("text with a link among words")
-            << u"a song\nplay "_s + link + u" loud\n\nhttps://www.youtube.com/watch?v=droppedBbbb"_s << QList<QUrl>{}
+            << u"a song\nplay "_s + link + u" loud\n\nftp://www.youtube.com/watch?v=droppedBbbb"_s << QList<QUrl>{}
             << false << QStringList{u"play "_s + link + u" loud"_s} << leftOut;
         QTest::newRow("a link from a browser") << link << QList<QUrl>{QUrl(link)} << false << QStringList{link}
                                                << QString();
         QTest::newRow("addresses only") << QString() << QList<QUrl>{QUrl(link)} << false << QStringList{link}
                                         << QString();
         QTest::newRow("an image") << QString() << QList<QUrl>{} << true << QStringList{} << QString();
+        QTest::newRow("files from a file manager")
+            << QString() << QList<QUrl>{QUrl::fromLocalFile(u"/music/Zoë live.flac"_s), QUrl(u"smb://nas/a.mp3"_s)} << false
+            << QStringList{u"/music/Zoë live.flac"_s}
+            << u"1 line was left out: only web addresses (http:// or https://) and files are taken."_s;
         QTest::newRow("text without links") << u"just words"_s << QList<QUrl>{} << false << QStringList{}
                                             << QString();
     }
@@ -564,6 +569,36 @@ private Q_SLOTS:
         QTest::qWait(50);
         QCOMPARE(links(), added);
         QTEST(m_window->ui().messageText->text(), "message");
+    }
+
+    // A page of today's form, pasted and downloaded in the window, read by
+    // Debian's yt-dlp: the MP3 ffprobe reads carries the page's title.
+    void todaysPageInTheWindow()
+    {
+        m_fixture->preferences.setOutputFormat(OutputFormat::Mp3);
+        QGuiApplication::clipboard()->setText(u"http://clips.sample.test/watch/windowToday"_s);
+        m_window->ui().miPaste->trigger();
+        QCOMPARE(links(), QStringList{u"http://clips.sample.test/watch/windowToday"_s});
+        const Item item = list().constFirst();
+        QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), int(StatusReady), 60'000);
+        m_window->ui().miDownloadAllURL->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), int(StatusFinished), 60'000);
+        QCOMPARE(TestMedia::probe(item->realyDownloadedFilePath(), u"format_tags=title"_s),
+                 SamplePages::title(u"windowToday"_s));
+    }
+
+    // File ▸ Add Files… (Ctrl+O) lists the files chosen, as they are.
+    void addFilesDialog()
+    {
+        m_fixture->preferences.setAutoAddFromPasteboard(false);
+        QCOMPARE(m_window->ui().miAddFiles->shortcut(), QKeySequence(u"Ctrl+O"_s));
+        m_window->ui().miAddFiles->trigger();
+        QFileDialog &dialog = controller().addFilesDialog();
+        QTRY_VERIFY(dialog.isVisible());
+        QVERIFY(dialog.nameFilters().constFirst().contains(u"*.m4a"_s));
+        Q_EMIT dialog.filesSelected({u"/music/one.m4a"_s, u"/music/two.mp4"_s});
+        QCOMPARE(links(), (QStringList{u"/music/one.m4a"_s, u"/music/two.mp4"_s}));
+        dialog.reject();
     }
 
     void doubleClickPlays()
@@ -681,7 +716,7 @@ private Q_SLOTS:
         QCOMPARE(stored, (QStringList{u"values.AutoAddingURLFromPasteboard=false"_s, u"values.Bitrate=96"_s,
                                       u"values.DeleteInputFileAfterConvert=true"_s, u"values.Frequency=22050"_s,
                                       u"values.IsFirstLaunch=true"_s, u"values.IsShowQuickOptions=true"_s,
-                                      u"values.LastSavedFolderPath="_s + folder, u"values.OutputFormatItemIndex=1"_s,
+                                      u"values.LastSavedFolderPath="_s + folder, u"values.OutputFormatItemIndex=1"_s, u"values.PageReaderPath="_s,
                                       u"values.PreferedQuality=5"_s, u"values.RestoreListAtStart=false"_s,
                                       u"values.SaveID3Tags=false"_s, u"values.SimultaneousDownloads=7"_s,
                                       u"values.SoundMode=1"_s, u"values.WriteDescrptionToID3Tags=false"_s,

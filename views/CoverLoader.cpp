@@ -1,6 +1,7 @@
 #include "CoverLoader.h"
 
 #include "HttpClient.h"
+#include "MediaProbe.h"
 #include "WorkerThread.h"
 
 #include <QDeadlineTimer>
@@ -77,6 +78,9 @@ bool CoverLoader::takeJob(Job &job)
 
 QImage CoverLoader::fetch(const QString &url, WorkerThread &thread) const
 {
+    // A file the user added brings its own picture.
+    if (const QUrl address(url); address.isLocalFile())
+        return QImage::fromData(MediaProbe::read(address.toLocalFile()).cover);
     const QDeadlineTimer deadline(m_timeLimit);
     HttpClient client([&thread, &deadline] { return thread.isCancelled() || deadline.hasExpired(); });
     const std::optional<QByteArray> bytes = client.fetch(QUrl(url), MaxCoverBytes);

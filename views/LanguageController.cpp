@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -63,6 +64,7 @@ void LanguageController::fillMainWindowLanguageStrings()
         setText(QString::fromUtf16(name), lang(number));
     setText(u"miAbout"_s, lang(225).replace(u"%@"_s, lang(1)));
     setText(u"miAddYoutubesURL"_s, lang(22) + u"..."_s);
+    setText(u"miAddFiles"_s, lang(412) + u"..."_s);
     setText(u"textViewAddDescription"_s,
             u"%1\n\n%2\n\n%3\n%4\n%5\n"_s.arg(lang(104), lang(105), lang(106), lang(107), lang(110)));
     setToolTip(u"toolAddURLs"_s, lang(23));
@@ -97,9 +99,13 @@ void LanguageController::fillPreferencesWindowLanguageStrings()
         {u"btnGeneralOptions", 85},
         {u"btnOutputFormatsOptions", 87},
         {u"btnPreferencesChooseFolder", 350},
+        {u"txtPreferencesPageReader", 414},
+        {u"btnPreferencesChoosePageReader", 350},
     };
     for (const auto &[name, number] : Texts)
         setText(QString::fromUtf16(name), lang(number));
+    if (auto *path = m_window.findChild<QLineEdit *>(u"pageReaderPath"_s))
+        path->setPlaceholderText(lang(415));
 }
 
 QObject *LanguageController::find(const QString &name) const

@@ -5,6 +5,7 @@
 #include "YoutubeStatus.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -20,8 +21,15 @@ CliRun::CliRun(YoutubeProgramPreferences &preferences, bool json, QTextStream &o
 
 int CliRun::run(const QStringList &texts)
 {
-    for (const QString &text : texts)
-        m_list.add(StringUtils::parseStringList(text, u"\n"_s), {});
+    for (const QString &text : texts) {
+        QStringList lines = StringUtils::parseStringList(text, u"\n"_s);
+        // A file named as the shell names it, relative to here.
+        for (QString &line : lines) {
+            if (const QFileInfo file(line); file.isFile())
+                line = file.absoluteFilePath();
+        }
+        m_list.add(lines, {});
+    }
     const DownloadList::Items &items = m_list.items();
     if (items.isEmpty())
         return 2;

@@ -119,14 +119,14 @@ int main(int argc, char **argv)
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        u"Turns links to video pages into audio files, as the Vantrel window does: each link's page is read, "
-        "its stream downloaded, and the sound converted and tagged. Settings default to those stored by "
+        u"Turns links to video pages, and audio or video files, into audio files, as the Vantrel window does: "
+        "each link's page is read, its stream downloaded, and the sound converted and tagged. Settings default to those stored by "
         "Vantrel; the options below change them for this run only.\n\n"
         "Prints a line per item and status change. Exits with 0 when every valid link was finished, "
         "1 when one was not, 2 when no valid link was given or an option was refused."_s);
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(u"LINK"_s, u"Links, or text holding links one per line; others are skipped."_s,
+    parser.addPositionalArgument(u"LINK"_s, u"Links to pages or media files, paths of audio or video files, or text holding them one per line; others are skipped."_s,
                                  u"LINK..."_s);
     parser.addOptions({
         {u"format"_s, u"What to keep: mp3, wav, or video (no conversion)."_s, u"FORMAT"_s},

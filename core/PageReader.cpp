@@ -1,0 +1,118 @@
+#include "PageReader.h"
+
+#include "StringUtils.h"
+#include "YoutubeProgramPreferences.h"
+#include "YtDlpInfo.h"
+#include "YtDlpProgram.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+YoutubeVideoQuality qualityOfHeight(int height)
+{
+    if (height <= 0)
+        return QualityNone;
+    if (height <= 240)
+        return Quality240p;
+    if (height <= 360)
+        return Quality360p;
+    if (height <= 480)
+        return Quality480p;
+    if (height <= 720)
+        return Quality720p;
+    return height <= 1080 ? Quality1080p : Quality4K;
+}
+
+YoutubeQualityPtr streamOf(const YtDlpInfo::Format &format)
+{
+    const bool audioOnly = !format.hasPicture;
+    QString label = audioOnly ? StringUtils::langStr(400) : QString();
+    if (!audioOnly && format.height > 0)
+        label = u"%1p"_s.arg(format.height);
+    return std::make_shared<YoutubeQuality>(
+        audioOnly ? VideoTypeUnknown : VideoTypeMP4, audioOnly ? QualityNone : qualityOfHeight(format.height),
+        format.url, format.bytes,
+        YoutubeQuality::Details{.formatId = format.id,
+                                .extension = format.extension,
+                                .audioOnly = audioOnly,
+                                .plainFile = YtDlpInfo::isPlainFile(format),
+                                .headers = format.httpHeaders,
+                                .label = label});
+}
+
+// Why yt-dlp gave nothing, in the row's words.
+QString failureNote(const ChildProcess::Result &run)
+{
+    switch (run.ending) {
+    case ChildProcess::Ending::FailedToStart: return StringUtils::langStr(404);
+    case ChildProcess::Ending::TimedOut: {
+        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(YtDlpProgram::PageTimeLimit);
+        return StringUtils::langStr(406).arg(seconds.count());
+    }
+    case ChildProcess::Ending::TooMuchOutput: return StringUtils::langStr(407);
+    case ChildProcess::Ending::Cancelled: return {};
+    default: {
+        const QString why = run.lastErrorLine.isEmpty() ? StringUtils::langStr(416).arg(run.exitCode) : run.lastErrorLine;
+        return StringUtils::langStr(405).arg(why);
+    }
+    }
+}
+
+} // namespace
+
+SourceReader::Reading PageReader::read(HttpClient &, const QString &link, const CancelCheck &cancelled) const
+{
+    Reading reading;
+    const QString program = YtDlpProgram::locate(m_preferences.pageReaderPath());
+    if (program.isEmpty()) {
+        reading.note = StringUtils::langStr(404);
+        return reading;
+    }
+    const ChildProcess::Result run = YtDlpProgram::readPage(program, link, cancelled);
+    if (!run.succeeded()) {
+        reading.note = failureNote(run);
+        return reading;
+    }
+    const std::optional<YtDlpInfo> info = YtDlpInfo::fromJson(run.output);
+    if (!info) {
+        reading.note = StringUtils::langStr(407);
+        return reading;
+    }
+    if (info->isPlaylist) {
+        for (const YtDlpInfo::Entry &entry : info->entries)
+            reading.entries.append(entry.url);
+        reading.outcome = reading.entries.isEmpty() ? Reading::Outcome::NoStream : Reading::Outcome::Playlist;
+        return reading;
+    }
+    reading.title = info->title.isEmpty() ? link : info->title;
+    reading.description = info->description;
+    reading.durationSeconds = info->durationSeconds;
+    reading.coverURL = reading.tagCoverURL = info->thumbnail;
+    // The best sound alone comes first: the stream an MP3 is made from.
+    if (const std::optional<YtDlpInfo::Format> audio = YtDlpInfo::bestAudioFile(info->formats))
+        reading.qualities.append(streamOf(*audio));
+    for (const YtDlpInfo::Format &format : YtDlpInfo::withPictureAndSound(info->formats)) {
+        if (YtDlpInfo::isPlainFile(format))
+            reading.qualities.append(streamOf(format));
+    }
+    reading.outcome = choose(reading.qualities) ? Reading::Outcome::Read : Reading::Outcome::NoStream;
+    if (reading.outcome == Reading::Outcome::NoStream && !info->formats.isEmpty())
+        reading.note = StringUtils::langStr(409);
+    return reading;
+}
+
+// Sound alone for an MP3 or WAV, so that no picture is fetched in vain;
+// for a video the preferred picture quality, as on the old pages.
+YoutubeQualityPtr PageReader::choose(const YoutubeQualityList &streams) const
+{
+    const OutputFormat format = m_preferences.outputFormat();
+    if (format == OutputFormat::Mp3 || format == OutputFormat::Wav) {
+        const auto audio = std::find_if(streams.cbegin(), streams.cend(),
+                                        [](const YoutubeQualityPtr &stream) { return stream->details().audioOnly; });
+        if (audio != streams.cend())
+            return *audio;
+    }
+    return YoutubeQuality::findMorePreferedQualityInList(streams, VideoTypeMP4,
+                                                         YoutubeVideoQuality(m_preferences.preferedQuality()));
+}
