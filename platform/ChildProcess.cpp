@@ -55,7 +55,9 @@ ChildProcess::Result ChildProcess::run(QProcess &process)
 
 ChildProcess::Ending ChildProcess::waitForEnd(QProcess &process)
 {
-    const QDeadlineTimer deadline(m_options.timeLimit);
+    const QDeadlineTimer deadline = m_options.timeLimit == NoTimeLimit ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                                                      : QDeadlineTimer(m_options.timeLimit);
+    m_silence.start();
     while (process.state() != QProcess::NotRunning) {
         if (m_overflowed)
             return Ending::TooMuchOutput;
@@ -63,30 +65,36 @@ ChildProcess::Ending ChildProcess::waitForEnd(QProcess &process)
             return Ending::Cancelled;
         if (deadline.hasExpired())
             return Ending::TimedOut;
+        if (m_options.silenceLimit.count() > 0 && m_silence.hasExpired(m_options.silenceLimit.count()))
+            return Ending::Stalled;
         // Serves the program's pipes and its end alone, not the thread's
         // other events; output is taken as it comes, through the signals.
-        process.waitForFinished(int(std::min(CancelCheckIntervalMs, deadline.remainingTime())));
+        const qint64 left = deadline.isForever() ? CancelCheckIntervalMs : deadline.remainingTime();
+        process.waitForFinished(int(std::min(CancelCheckIntervalMs, left)));
     }
     return process.exitStatus() == QProcess::CrashExit ? Ending::Crashed : Ending::Finished;
 }
 
 void ChildProcess::takeOutput(const QByteArray &bytes)
 {
+    m_silence.restart();
     if (m_overflowed)
         return;
-    if (m_result.output.size() + bytes.size() > m_options.maxOutputBytes) {
+    if (m_options.keepOutput && m_result.output.size() + bytes.size() > m_options.maxOutputBytes) {
         // What came is incomplete, and no use: its memory goes at once.
         m_overflowed = true;
         m_result.output = QByteArray();
         return;
     }
-    m_result.output.append(bytes);
+    if (m_options.keepOutput)
+        m_result.output.append(bytes);
     if (m_options.outputLine)
         splitLines(m_outputLine, bytes, m_options.outputLine);
 }
 
 void ChildProcess::takeErrors(const QByteArray &bytes)
 {
+    m_silence.restart();
     splitLines(m_errorLine, bytes, [this](const QString &line) { takeErrorLine(line); });
 }
 

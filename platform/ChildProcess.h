@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -12,7 +13,8 @@ class QProcess;
 // Runs another program to its end on the calling thread, which it blocks:
 // started with an argument list, never through a shell, in our environment
 // (so http_proxy reaches it), with nothing on its input. A run has a time
-// limit and a bound on its output, and ends early once `cancelled` says so.
+// limit (or a limit on how long the program may stay silent) and a bound on
+// its output, and ends early once `cancelled` says so.
 // The program runs in a process group of its own, and when the run ends the
 // whole group goes: nothing it started outlives the run.
 class ChildProcess final
@@ -26,6 +28,8 @@ public:
     // Longer lines are cut: another program's error text is no reason to
     // hold megabytes.
     static constexpr qsizetype MaxLineBytes = 4096;
+    // A run that may take as long as the program needs.
+    static constexpr std::chrono::milliseconds NoTimeLimit = std::chrono::milliseconds::max();
 
     struct Options
     {
@@ -35,6 +39,11 @@ public:
         CancelCheck cancelled = {};
         LineHandler outputLine = {};
         LineHandler errorLine = {};
+        // A program that writes nothing for this long has hung; 0: no limit.
+        std::chrono::milliseconds silenceLimit{0};
+        // Whether `output` holds what came; a program that reports as it
+        // goes, line by line, writes more than is worth keeping.
+        bool keepOutput = true;
     };
 
     enum class Ending {
@@ -42,6 +51,7 @@ public:
         Crashed,
         FailedToStart,
         TimedOut,
+        Stalled,
         Cancelled,
         TooMuchOutput,
     };
@@ -74,6 +84,7 @@ private:
     const Options &m_options;
     Result m_result;
     bool m_overflowed = false;
+    QElapsedTimer m_silence;
     QByteArray m_outputLine;
     QByteArray m_errorLine;
 };

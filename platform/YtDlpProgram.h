@@ -30,4 +30,25 @@ public:
     static ChildProcess::Result readPage(const QString &programPath, const QString &url,
                                          const ChildProcess::CancelCheck &cancelled,
                                          std::chrono::milliseconds timeLimit = PageTimeLimit);
+
+    struct Download
+    {
+        QString url;
+        // yt-dlp's name for the format, or "<picture>+<sound>" for two that
+        // it puts together into one file of the output's extension.
+        QString formatId;
+        // yt-dlp's own files for it (parts, fragments, its state) are named
+        // after this one, beside it.
+        QString outputPath;
+        ChildProcess::CancelCheck cancelled;
+        // Called with the bytes so far, the total once known and yt-dlp's
+        // estimate of it meanwhile; the last two as "NA" when it has none.
+        ChildProcess::LineHandler progressLine;
+        std::chrono::milliseconds silenceLimit;
+    };
+    // Fetches one format of the page at `url` into `outputPath`, taking up
+    // what an earlier run of the same left there. As long as it takes, while
+    // it reports progress. On failure the last error line is yt-dlp's,
+    // without its "ERROR: " in front.
+    static ChildProcess::Result download(const QString &programPath, const Download &download);
 };

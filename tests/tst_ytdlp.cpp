@@ -253,6 +253,21 @@ private Q_SLOTS:
         QCOMPARE(result.output, QByteArray("one\ntwo\r\nthree"));
     }
 
+    // Without a time limit a run goes on while the program writes, and ends
+    // once it has been silent too long; its lines are passed on, not kept.
+    void silenceEndsARun()
+    {
+        QStringList lines;
+        const ChildProcess::Result result = ChildProcess::run(
+            u"/bin/sh"_s, {u"-c"_s, u"echo a; sleep 0.4; echo b >&2; sleep 0.4; echo c; sleep 30"_s},
+            {.timeLimit = ChildProcess::NoTimeLimit, .maxOutputBytes = 0,
+             .outputLine = [&lines](const QString &line) { lines.append(line); }, .silenceLimit = 700ms,
+             .keepOutput = false});
+        QCOMPARE(result.ending, Ending::Stalled);
+        QCOMPARE(lines, QStringList({u"a"_s, u"c"_s}));
+        QCOMPARE(result.output, QByteArray());
+    }
+
     // The yt-dlp of this machine takes every option we give it.
     void realProgramTakesOurOptions()
     {
