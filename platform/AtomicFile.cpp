@@ -101,7 +101,7 @@ bool AtomicFile::open()
     // NewOnly creates the file with the usual permissions (0666 less the
     // umask), as the file would have if written directly.
     for (int attempt = 0; attempt < 100; ++attempt) {
-        m_file.setFileName(target.absolutePath() + u'/' + target.fileName() + TemporaryMark.toString() + randomSuffix());
+        m_file.setFileName(temporaryPathOf(m_targetPath));
         if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             ::flock(m_file.handle(), LOCK_EX | LOCK_NB);
             m_pending = true;
@@ -127,6 +127,24 @@ bool AtomicFile::adopt(const QString &temporaryPath)
     }
     m_pending = true;
     return true;
+}
+
+bool AtomicFile::adoptFinished(const QString &path)
+{
+    const QFileInfo finished(path);
+    if (finished.fileName() != QFileInfo(m_targetPath).fileName() || !isTemporaryOf(m_targetPath, finished.absolutePath())
+        || !finished.isFile() || finished.isSymLink())
+        return false;
+    m_file.setFileName(path);
+    m_pending = true;
+    m_synced = false;
+    return true;
+}
+
+QString AtomicFile::temporaryPathOf(const QString &targetPath)
+{
+    const QFileInfo target(targetPath);
+    return target.absolutePath() + u'/' + target.fileName() + TemporaryMark.toString() + randomSuffix();
 }
 
 bool AtomicFile::isTemporaryOf(const QString &targetPath, const QString &path)

@@ -25,6 +25,12 @@ public:
     // taken up, for any other file or one that cannot be opened.
     bool adopt(const QString &temporaryPath);
     static bool isTemporaryOf(const QString &targetPath, const QString &path);
+    // Takes up a whole file that another program wrote under the target's
+    // name into a work folder of the target's (see WorkFolder), to be
+    // committed from there as if written here. False for any other file.
+    bool adoptFinished(const QString &path);
+    // A fresh temporary name for `targetPath`, beside it.
+    static QString temporaryPathOf(const QString &targetPath);
     // The name of the file a temporary file of this name was to become;
     // empty when the name is no temporary file's.
     static QStringView targetNameOf(QStringView temporaryName);
