@@ -1,6 +1,7 @@
 #include "LeftoverFiles.h"
 
 #include "AtomicFile.h"
+#include "WorkFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,7 +54,7 @@ QStringList LeftoverFiles::sweep(const QString &folder, const QStringList &final
         filters.append(finalName + AtomicFile::TemporaryMark.toString() + QString(AtomicFile::RandomSuffixLength, u'?'));
     const QDir dir(folder);
     const QStringList candidates = dir.entryList(
-        filters, QDir::Files | QDir::NoSymLinks | QDir::Hidden | QDir::CaseSensitive, QDir::Unsorted);
+        filters, QDir::Files | QDir::Dirs | QDir::NoSymLinks | QDir::Hidden | QDir::CaseSensitive, QDir::Unsorted);
     if (candidates.isEmpty())
         return {};
 
@@ -65,7 +66,9 @@ QStringList LeftoverFiles::sweep(const QString &folder, const QStringList &final
             continue;
         const QString path = QDir::cleanPath(dir.absoluteFilePath(name));
         // Still written by a program that runs (vantrel-cli, say): not left over.
-        if (!AtomicFile::isInUse(path) && QFile::remove(path))
+        const bool gone = QFileInfo(path).isDir() ? WorkFolder::removeLeftover(path)
+                                                  : !AtomicFile::isInUse(path) && QFile::remove(path);
+        if (gone)
             removed.append(path);
     }
     return removed;

@@ -5,6 +5,7 @@
 #include "ListSaver.h"
 #include "PreferenceStore.h"
 #include "SavedList.h"
+#include "WorkFolder.h"
 #include "YoutubeProgramPreferences.h"
 
 #include <QDir>
@@ -177,8 +178,10 @@ private Q_SLOTS:
         QCOMPARE(QDir(folder.filePath(u"state"_s)).entryList(QDir::Files), QStringList{u"list"_s});
     }
 
-    // What a crash left behind goes; claimed files, look-alikes, folders and
-    // links stay, and so does everything outside the folder swept.
+    // What a crash left behind goes, yt-dlp's work folders with what is in
+    // them too; claimed files, look-alikes, folders in use or with one
+    // inside, and links stay, and so does everything outside the folder
+    // swept.
     void sweepLeftovers_data()
     {
         QTest::addColumn<QString>("folder"); // relative to the current folder
@@ -187,11 +190,15 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("removed");
 
         const QStringList media{u"*.mp4"_s, u"*.flv"_s, u"*.mp3"_s, u"*.wav"_s};
-        const QStringList unclaimed{u".Dot.wav.vantrel-a1b2c3"_s, u"My Song.mp4.vantrel-kn23vd"_s};
+        const QStringList unclaimed{u".Dot.wav.vantrel-a1b2c3"_s, u"Folder.mp4.vantrel-abcdef"_s,
+                                    u"My Song.mp4.vantrel-kn23vd"_s};
         QTest::newRow("output folder") << u"out"_s << media
                                        << QStringList{u"out//My Song.mp3.vantrel-Q7xP0a"_s, u"out/./Gone.mp4.vantrel-abcdef"_s} << unclaimed;
         QTest::newRow("claimed through a link") << u"linked/"_s << media << QStringList{u"out/My Song.mp3.vantrel-Q7xP0a"_s}
                                                 << unclaimed;
+        QTest::newRow("claimed work folder") << u"out"_s << media
+                                             << QStringList{u"out/My Song.mp3.vantrel-Q7xP0a"_s, u"out/./Folder.mp4.vantrel-abcdef"_s}
+                                             << QStringList{u".Dot.wav.vantrel-a1b2c3"_s, u"My Song.mp4.vantrel-kn23vd"_s};
         QTest::newRow("state folder") << u"out"_s << QStringList{u"list.json"_s} << QStringList() << QStringList{u"list.json.vantrel-aB3dE9"_s};
         QTest::newRow("no folder") << QString() << media << QStringList() << QStringList();
     }
@@ -208,16 +215,21 @@ private Q_SLOTS:
                          u"My Song.mp4"_s,        u"My Song.mp4.vantrel-abc-ef"_s, u"My Song.mp4.vantrel-abcdefg"_s,
                          u"My Song.mp4.vantrel-kn23vd"_s, u"Old.MP4.vantrel-abcdef"_s,     u"list.json.vantrel-aB3dE9"_s,
                          u"mylist.json.vantrel-aB3dE9"_s, u"notes.txt.vantrel-abcdef"_s, u"Interview.wav.backup"_s};
-        QVERIFY(dir.mkpath(u"out/Folder.mp4.vantrel-abcdef"_s));
+        QVERIFY(dir.mkpath(u"out/Nested.mp4.vantrel-abcdef/inner"_s) && dir.mkpath(u"out/Folder.mp4.vantrel-abcdef"_s));
+        for (const QString &name : {u"Folder.mp4.part"_s, u"Folder.mp4.part-Frag3.part"_s, u"Folder.mp4.ytdl"_s})
+            QVERIFY(QFile(dir.filePath(u"out/Folder.mp4.vantrel-abcdef/"_s + name)).open(QIODevice::WriteOnly));
         for (const QString &name : left + QStringList{u"../Outside.mp4.vantrel-abcdef"_s})
             QVERIFY(QFile(dir.filePath(u"out/"_s + name)).open(QIODevice::WriteOnly));
         QVERIFY(QFile::link(dir.filePath(u"Outside.mp4.vantrel-abcdef"_s), dir.filePath(u"out/Link.mp4.vantrel-abcdef"_s)));
         QVERIFY(QFile::link(dir.filePath(u"out"_s), dir.filePath(u"linked"_s)));
-        left << u"Folder.mp4.vantrel-abcdef"_s << u"Link.mp4.vantrel-abcdef"_s;
+        left << u"Folder.mp4.vantrel-abcdef"_s << u"Link.mp4.vantrel-abcdef"_s << u"Nested.mp4.vantrel-abcdef"_s;
         // One still being written, as by a program that runs meanwhile.
         AtomicFile written(dir.filePath(u"out/Busy.mp3"_s));
         QVERIFY(written.open());
         left << QFileInfo(written.temporaryPath()).fileName();
+        WorkFolder working(dir.filePath(u"out/Busy.mp4"_s));
+        QVERIFY(working.create());
+        left << QFileInfo(working.path()).fileName();
 
         // The current folder holds a matching file of its own, which only a
         // sweep of the wrong folder would find.
