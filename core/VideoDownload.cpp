@@ -9,10 +9,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QFileInfo>
 #include <QIODevice>
 
-#include <exception>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
@@ -22,28 +20,17 @@ namespace {
 constexpr int PollIntervalMs = 100;
 constexpr int ViewTimerMs = 500;
 
-// A download taken up from an earlier run's partial file ends beside it,
-// where it began, as a paused one does when the output folder changes.
-QString downloadPath(const YoutubeDownloader &item, const YoutubeQuality &stream)
-{
-    const QFileInfo partial(item.partialFilePath());
-    const QString partialName = partial.fileName();
-    const QStringView target = AtomicFile::targetNameOf(partialName);
-    return target.isEmpty() ? item.videoFilePath(stream.fileExtension())
-                            : partial.absolutePath() + u'/' + target.toString();
-}
-
 } // namespace
 
 VideoDownload::VideoDownload(YoutubeDownloader &item, WorkerThread &thread, const YoutubeQuality &stream,
-                             DownloadPolicy policy)
+                             DownloadRetries::Policy policy)
     : m_item(item),
       m_thread(thread),
       m_url(stream.videoURL()),
       m_headers(stream.details().headers),
-      m_policy(policy),
+      m_retries(item, policy),
       m_expected(stream.fileContentSize()),
-      m_path(downloadPath(item, stream))
+      m_path(item.downloadTargetPath(stream))
 {
     QObject::connect(&m_viewTimer, &QTimer::timeout, &m_viewTimer, [this] { onViewTimer(); });
 }
@@ -63,21 +50,10 @@ void VideoDownload::run()
 {
     if (const auto views = m_item.rowViews())
         views->initProgressIndicator(m_expected);
-    // A queued item was set downloading when it joined the line, and may
-    // have been paused before its slot came.
-    const YoutubeStatus status = m_item.youtubeStatus();
-    if (!m_item.changeYoutubeStatus(StatusReady, StatusDownloading) && status != StatusDownloading
-        && status != StatusDownloadPaused)
+    if (!m_item.takeUpDownload())
         return;
     adoptPartialFile();
-    try {
-        while (!m_thread.isCancelled() && step()) {
-        }
-    } catch (const std::exception &error) {
-        // This thread's trouble is this item's alone: it pauses with the
-        // reason instead of ending the program.
-        giveUp(StringUtils::langStr(301).arg(QString::fromLocal8Bit(error.what())));
-    }
+    m_retries.runSteps(m_thread, [this] { return step(); });
     endRequest();
 }
 
@@ -120,16 +96,8 @@ bool VideoDownload::step()
             return !save();
         return false;
     }
-    if (status == StatusDownloadPaused) {
-        // Paused while retrying: no retry is coming, so the row must not
-        // promise one. A note the download paused with stays.
-        if (m_failures > 0) {
-            m_noteShown = false;
-            m_item.setStatusNote({});
-        }
-        m_retryAt.reset();
-        m_failures = 0;
-    }
+    if (status == StatusDownloadPaused)
+        m_retries.paused();
     if (status != StatusDownloading && status != StatusDownloadPaused)
         return false;
     if (!m_item.mayDownload()) {
@@ -140,10 +108,8 @@ bool VideoDownload::step()
         readStreamAgain();
         return true;
     }
-    if (m_retryAt && !m_retryAt->hasExpired()) {
-        EventLoopStep::run(int(std::min<qint64>(PollIntervalMs, m_retryAt->remainingTime())));
+    if (m_retries.waitForRetry())
         return true;
-    }
     if (!m_connection && !startRequest())
         return true;
     EventLoopStep::run(PollIntervalMs);
@@ -163,7 +129,6 @@ void VideoDownload::waitForTurn()
 
 bool VideoDownload::startRequest()
 {
-    m_retryAt.reset();
     // A range even from the start: its answer tells the stream's length, so a
     // connection that drops early is noticed when no Content-Length came.
     m_requestOffset = m_received;
@@ -174,7 +139,7 @@ bool VideoDownload::startRequest()
         .failed = [this](const QString &reason) { onFailed(reason); },
     }, m_headers);
     if (!m_connection) {
-        giveUp(StringUtils::langStr(301).arg(StringUtils::langStr(313)));
+        m_retries.giveUp(StringUtils::langStr(301).arg(StringUtils::langStr(313)));
         return false;
     }
     if (!m_viewTimer.isActive())
@@ -187,7 +152,7 @@ HttpClient &VideoDownload::client()
     if (!m_client) {
         m_client = std::make_unique<HttpClient>(
             [this] { return m_thread.isCancelled() || m_item.youtubeStatus() == StatusRemoved; },
-            m_policy.transferTimeout);
+            m_retries.policy().transferTimeout);
     }
     return *m_client;
 }
@@ -238,22 +203,14 @@ void VideoDownload::onData(QIODevice &body)
     if (const QString error = write(body, std::min(available, room)); !error.isEmpty()) {
         m_connection->cancel();
         m_connectionEnded = true;
-        giveUp(StringUtils::langStr(302).arg(error));
+        m_retries.giveUp(StringUtils::langStr(302).arg(error));
         return;
     }
     body.skip(body.bytesAvailable());
     showProgress();
-    // Only bytes the file never held before end a run of failures: a server
-    // that drops every connection at the same place, and starts over each
-    // time, must not be retried for ever.
-    if (m_received > m_failedAt)
-        m_failures = 0;
+    m_retries.progressed(m_received);
     // An address that worked may expire again, during a long pause.
     m_streamReadAgain = false;
-    if (m_noteShown) {
-        m_noteShown = false;
-        m_item.setStatusNote({});
-    }
     // With every announced byte here the data is complete, whatever the
     // status says now: a pause in the last block must not lose it.
     m_complete = m_expected > 0 && m_received >= m_expected;
@@ -283,19 +240,7 @@ void VideoDownload::onFailed(const QString &reason)
         m_refusedReason = reason;
         return;
     }
-    m_failedAt = std::max(m_failedAt, m_received);
-    if (++m_failures > m_policy.attempts) {
-        giveUp(StringUtils::langStr(301).arg(reason));
-        return;
-    }
-    const auto delay = m_policy.firstDelay * (1 << (m_failures - 1));
-    m_retryAt = QDeadlineTimer(delay);
-    m_noteShown = true;
-    m_item.setStatusNote(StringUtils::langStr(300)
-                             .arg(reason)
-                             .arg(std::chrono::duration<double>(delay).count(), 0, 'f', 0)
-                             .arg(m_failures)
-                             .arg(m_policy.attempts));
+    m_retries.failed(reason, m_received);
 }
 
 bool VideoDownload::addressRefused() const
@@ -321,15 +266,6 @@ void VideoDownload::readStreamAgain()
         restartFile();
         m_expected = fresh->fileContentSize();
     }
-}
-
-void VideoDownload::giveUp(const QString &note)
-{
-    m_failures = 0;
-    m_retryAt.reset();
-    m_noteShown = true;
-    m_item.setStatusNote(note);
-    m_item.changeYoutubeStatus(StatusDownloading, StatusDownloadPaused);
 }
 
 void VideoDownload::onViewTimer()
@@ -370,9 +306,8 @@ bool VideoDownload::save()
     // every byte counts as progress once more.
     m_complete = false;
     m_received = 0;
-    m_failedAt = 0;
-    m_noteShown = true;
-    m_item.setStatusNote(StringUtils::langStr(302).arg(file->errorString()));
+    m_retries.startOver();
+    m_retries.showNote(StringUtils::langStr(302).arg(file->errorString()));
     m_item.changeYoutubeStatus(StatusDownloaded, StatusDownloadPaused);
     return false;
 }

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "DownloadRetries.h"
 #include "HttpClient.h"
 #include "YoutubeQuality.h"
 
 #include <QByteArray>
-#include <QDeadlineTimer>
 #include <QTimer>
 #include <QUrl>
 
-#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -36,15 +35,8 @@ class YoutubeDownloader;
 class VideoDownload final
 {
 public:
-    struct DownloadPolicy
-    {
-        int attempts = 5;
-        std::chrono::milliseconds firstDelay{1000}; // doubled at each attempt
-        // A request that moves no byte for this long has failed.
-        std::chrono::milliseconds transferTimeout{30'000};
-    };
-
-    VideoDownload(YoutubeDownloader &item, WorkerThread &thread, const YoutubeQuality &stream, DownloadPolicy policy);
+    VideoDownload(YoutubeDownloader &item, WorkerThread &thread, const YoutubeQuality &stream,
+                  DownloadRetries::Policy policy);
     ~VideoDownload();
 
     void run();
@@ -63,7 +55,6 @@ private:
     void onFinished();
     void onFailed(const QString &reason);
     void onViewTimer();
-    void giveUp(const QString &note);
     void showProgress();
     bool save();
     // Appends to the temporary file; the reason when that failed.
@@ -74,7 +65,7 @@ private:
     WorkerThread &m_thread;
     QUrl m_url;
     HttpConnection::Headers m_headers;
-    const DownloadPolicy m_policy;
+    DownloadRetries m_retries;
     qint64 m_expected; // the whole stream's bytes; 0 or less when unknown
 
     std::unique_ptr<HttpClient> m_client;
@@ -85,10 +76,6 @@ private:
     bool m_connectionEnded = false;
     qint64 m_requestOffset = 0;
     QTimer m_viewTimer;
-    int m_failures = 0;
-    qint64 m_failedAt = 0; // the most bytes the file held at a failure
-    std::optional<QDeadlineTimer> m_retryAt;
-    bool m_noteShown = false;
     // The failure that asked for a fresh stream address, once per run.
     std::optional<QString> m_refusedReason;
     bool m_streamReadAgain = false;

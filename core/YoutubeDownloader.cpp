@@ -7,6 +7,7 @@
 #include "SourceLinks.h"
 #include "StringUtils.h"
 #include "ThreadGate.h"
+#include "VideoDownload.h"
 #include "WorkerThread.h"
 #include "Workspace.h"
 #include "YoutubeConstants.h"
@@ -398,6 +399,15 @@ void YoutubeDownloader::startDownloadThread()
     m_downloadThread->start();
 }
 
+// A queued item was set downloading when it joined the line, and may have
+// been paused before its slot came.
+bool YoutubeDownloader::takeUpDownload()
+{
+    const YoutubeStatus status = youtubeStatus();
+    return changeYoutubeStatus(StatusReady, StatusDownloading) || status == StatusDownloading
+        || status == StatusDownloadPaused;
+}
+
 void YoutubeDownloader::downloadVideo()
 {
     if (youtubeStatus() == StatusReady)
@@ -715,6 +725,16 @@ QString YoutubeDownloader::filePathForDownloading() const
 QString YoutubeDownloader::videoFilePath(const QString &extension) const
 {
     return outputFolder() + fileBaseName() + extension;
+}
+
+// A download taken up from an earlier run's partial file ends beside it,
+// where it began, as a paused one does when the output folder changes.
+QString YoutubeDownloader::downloadTargetPath(const YoutubeQuality &stream) const
+{
+    const QFileInfo partial(partialFilePath());
+    const QString partialName = partial.fileName();
+    const QStringView target = AtomicFile::targetNameOf(partialName);
+    return target.isEmpty() ? videoFilePath(stream.fileExtension()) : partial.absolutePath() + u'/' + target.toString();
 }
 
 QString YoutubeDownloader::fileBaseName() const

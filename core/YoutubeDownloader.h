@@ -1,10 +1,10 @@
 #pragma once
 
+#include "DownloadRetries.h"
 #include "MediaConversion.h"
 #include "SavedList.h"
 #include "SourceReader.h"
 #include "StyledText.h"
-#include "VideoDownload.h"
 #include "YoutubeQuality.h"
 #include "YoutubeStatus.h"
 
@@ -106,6 +106,9 @@ public:
     void waitForTurn(const WorkerThread &thread);
     // Neither paused nor waiting for a slot.
     bool mayDownload() const;
+    // On the download thread as it starts: false when the item has left
+    // the download (removed, say) before the thread came.
+    bool takeUpDownload();
 
     // User operations, on the GUI thread.
     void loadYoutubeContent();
@@ -117,7 +120,7 @@ public:
     // Asks the list to pop up this item's menu.
     void showMenuButtonSelector();
     // How a broken download retries before it pauses (GUI thread).
-    void setDownloadPolicy(VideoDownload::DownloadPolicy policy) { m_downloadPolicy = policy; }
+    void setDownloadPolicy(DownloadRetries::Policy policy) { m_downloadPolicy = policy; }
     // Stops the item's threads (within about a second even when a connection
     // hangs), announces StatusRemoved and leaves the list.
     void removeObject();
@@ -193,6 +196,8 @@ public:
     QString filePathForDownloading() const;
     // The video file of a stream with that extension (".mp4").
     QString videoFilePath(const QString &extension) const;
+    // The video file a download of `stream` ends as.
+    QString downloadTargetPath(const YoutubeQuality &stream) const;
     // The output file of a conversion to `outputFormat`.
     QString filePathForSaving(OutputFormat outputFormat) const;
 
@@ -296,7 +301,7 @@ private:
     QString m_restoredOutput;
 
     // Touched by the GUI thread only.
-    VideoDownload::DownloadPolicy m_downloadPolicy;
+    DownloadRetries::Policy m_downloadPolicy;
     std::unique_ptr<WorkerThread> m_pageThread;
     std::unique_ptr<WorkerThread> m_downloadThread;
 };

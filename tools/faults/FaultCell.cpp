@@ -27,7 +27,7 @@ constexpr int HoldMs = 500;
 constexpr double ToleranceSeconds = 0.1;
 // The program's retry rules with its delays shortened, so that a lasting
 // fault gives up within seconds rather than half a minute.
-constexpr VideoDownload::DownloadPolicy Policy{.attempts = 3, .firstDelay = 250ms, .transferTimeout = 2s};
+constexpr DownloadRetries::Policy Policy{.attempts = 3, .firstDelay = 250ms, .transferTimeout = 2s};
 
 // Threads of an item, by the names they give themselves.
 int itemThreads()
