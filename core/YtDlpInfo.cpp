@@ -184,6 +184,24 @@ QString thumbnailOf(const QJsonObject &page)
     return best;
 }
 
+std::pair<double, double> audioRank(const YtDlpInfo::Format &format)
+{
+    return {format.kilobitsPerSecond, double(format.bytes)};
+}
+
+// The one of highest rank among those that fit; a later one wins a tie, as
+// yt-dlp lists its formats from worst to best.
+template <typename Fits, typename Rank>
+std::optional<YtDlpInfo::Format> best(const QList<YtDlpInfo::Format> &formats, Fits fits, Rank rank)
+{
+    std::optional<YtDlpInfo::Format> found;
+    for (const YtDlpInfo::Format &format : formats) {
+        if (fits(format) && (!found || rank(format) >= rank(*found)))
+            found = format;
+    }
+    return found;
+}
+
 } // namespace
 
 std::optional<YtDlpInfo> YtDlpInfo::fromJson(const QByteArray &json, Rejection *why)
@@ -219,16 +237,18 @@ std::optional<YtDlpInfo> YtDlpInfo::fromJson(const QByteArray &json, Rejection *
 
 std::optional<YtDlpInfo::Format> YtDlpInfo::bestAudioFile(const QList<Format> &formats)
 {
-    const auto rank = [](const Format &format) { return std::pair(format.kilobitsPerSecond, format.bytes); };
-    std::optional<Format> best;
-    for (const Format &format : formats) {
-        if (!format.hasSound || format.hasPicture || !isPlainFile(format))
-            continue;
-        // A later one wins a tie: yt-dlp lists its formats from worst to best.
-        if (!best || rank(format) >= rank(*best))
-            best = format;
-    }
-    return best;
+    return best(formats, [](const Format &f) { return f.hasSound && !f.hasPicture && isPlainFile(f); }, audioRank);
+}
+
+std::optional<YtDlpInfo::Format> YtDlpInfo::bestAudio(const QList<Format> &formats)
+{
+    return best(formats, [](const Format &f) { return f.hasSound && !f.hasPicture; }, audioRank);
+}
+
+std::optional<YtDlpInfo::Format> YtDlpInfo::bestPictureAlone(const QList<Format> &formats)
+{
+    return best(formats, [](const Format &f) { return f.hasPicture && !f.hasSound; },
+                [](const Format &f) { return std::pair(double(f.height), f.kilobitsPerSecond); });
 }
 
 QList<YtDlpInfo::Format> YtDlpInfo::withPictureAndSound(const QList<Format> &formats)

@@ -73,6 +73,11 @@ struct YtDlpInfo
     // The audio-only format of most kilobits per second, then most bytes,
     // among those served as one plain file.
     static std::optional<Format> bestAudioFile(const QList<Format> &formats);
+    // The same among all, however served.
+    static std::optional<Format> bestAudio(const QList<Format> &formats);
+    // The format of picture without sound of the greatest height, then most
+    // kilobits per second, however served.
+    static std::optional<Format> bestPictureAlone(const QList<Format> &formats);
     // Those with both picture and sound, in their order.
     static QList<Format> withPictureAndSound(const QList<Format> &formats);
     // Served whole over http or https, not in pieces from a manifest.

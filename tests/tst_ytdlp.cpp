@@ -20,8 +20,8 @@ QByteArray jsonText(QByteArray text)
     return text.replace('\'', '"');
 }
 
-// A video as yt-dlp describes it: an audio-only m4a over https, a combined mp4, an HLS audio stream and a DASH
-// video-only one.
+// A video as yt-dlp describes it: an audio-only m4a over https, a combined mp4, an HLS audio stream and a
+// video-only one over https.
 const QByteArray Video = jsonText(
     "{'id': 'k3Xq9wZ_a1c', 'title': 'Night Train \\u2013 Live', 'fulltitle': 'Night Train', 'duration': 212.4,"
     " 'description': 'Recorded live.\\nFull set below.', '_type': 'video', 'extractor': 'youtube',"
@@ -56,11 +56,14 @@ QString described(const std::optional<YtDlpInfo> &info, YtDlpInfo::Rejection why
                                  QString::number(f.kilobitsPerSecond), headers.join(u", ")}
                          .join(u'|'));
     }
-    QStringList choices{YtDlpInfo::bestAudioFile(info->formats).value_or(YtDlpInfo::Format{}).id};
+    QStringList both;
     for (const YtDlpInfo::Format &f : YtDlpInfo::withPictureAndSound(info->formats))
-        choices.append(f.id);
+        both.append(f.id);
+    const auto id = [](const std::optional<YtDlpInfo::Format> &f) { return f.value_or(YtDlpInfo::Format{}).id; };
     if (!info->formats.isEmpty())
-        lines.append(u"choices "_s + choices.join(u','));
+        lines.append(u"choices file=%1 any=%2 picture=%3 both=%4"_s.arg(
+            id(YtDlpInfo::bestAudioFile(info->formats)), id(YtDlpInfo::bestAudio(info->formats)),
+            id(YtDlpInfo::bestPictureAlone(info->formats)), both.join(u',')));
     for (const YtDlpInfo::Entry &e : info->entries)
         lines.append(QStringList{u"entry "_s + e.url, e.title, e.id}.join(u'|'));
     return lines.join(u'\n');
@@ -105,18 +108,19 @@ private Q_SLOTS:
             "format 18|https://rr3.media.test/18|https|mp4|PS|360|0|503.2|\n"
             "format 234|https://manifest.media.test/hls/itag/234/index.m3u8|m3u8_native|mp4|-S|0|0|192|\n"
             "format 137|https://rr3.media.test/137|https|mp4|P-|1080|117040250|4412.7|\n"
-            "choices 140,18"_s;
+            "choices file=140 any=234 picture=137 both=18"_s;
         QTest::newRow("addresses other than web ones") << jsonText(
             "{'id': 'a', 'title': 'T', 'webpage_url': 'file:///home', 'thumbnail': 'javascript:alert(1)', 'thumbnails':"
             " [{'url': 'https://i.test/2.jpg', 'preference': 2}, {'url': 'file:///p.jpg', 'preference': 9},"
             " {'url': 'https://i.test/1.jpg', 'preference': 1}, {'url': 'data:image/png;base64,AA'}],"
             " 'formats': [{'format_id': '1', 'url': 'file:///etc/passwd'}, {'format_id': '2', 'url': 'javascript:x()'},"
             " {'format_id': '3', 'url': '/3.m4a'}, {'format_id': '4', 'url': 'http://m.test/4.ogg', 'ext': 'ogg'}]}")
-            << u"a|T||0|https://i.test/2.jpg||video\nformat 4|http://m.test/4.ogg||ogg|-S|0|0|0|\nchoices "_s;
+            << u"a|T||0|https://i.test/2.jpg||video\nformat 4|http://m.test/4.ogg||ogg|-S|0|0|0|\n"
+               "choices file= any=4 picture= both="_s;
         QTest::newRow("headers that could break a request") << jsonText(
             "{'id': 'a', 'formats': [{'format_id': '1', 'url': 'https://m.test/1', 'http_headers': {'X-Ok': 'yes',"
             " 'X-Split': 'a\\r\\nSet-Cookie: s=1', 'X-Line': 'a\\nb', 'X-Nul': 'a\\u0000b', 'Bad Name': 'v'}}]}")
-            << u"a|a||0|||video\nformat 1|https://m.test/1|||PS|0|0|0|X-Ok: yes\nchoices ,1"_s;
+            << u"a|a||0|||video\nformat 1|https://m.test/1|||PS|0|0|0|X-Ok: yes\nchoices file= any= picture= both=1"_s;
         QTest::newRow("full title for a missing title") << jsonText("{'id': 'a', 'fulltitle': 'Full', 'duration': -5}")
                                                         << u"a|Full||0|||video"_s;
         QTest::newRow("id for a blank title") << jsonText("{'id': 'a', 'title': ' ', 'duration': 1e300}")
@@ -126,20 +130,31 @@ private Q_SLOTS:
                                    << u"|"_s + QString(1000, u'x') + u"||0|||video"_s;
         QTest::newRow("only HLS") << jsonText("{'formats': [{'format_id': 'a', 'url': 'https://m.test/a.m3u8',"
                                               " 'protocol': 'm3u8_native', 'acodec': 'opus', 'vcodec': 'none', 'abr': 160}]}")
-                                  << u"|||0|||video\nformat a|https://m.test/a.m3u8|m3u8_native||-S|0|0|160|\nchoices "_s;
+                                  << u"|||0|||video\nformat a|https://m.test/a.m3u8|m3u8_native||-S|0|0|160|\n"
+                                     "choices file= any=a picture= both="_s;
         QTest::newRow("same kilobits, more bytes; codecs told by extension") << jsonText(
             "{'formats': [{'format_id': 'big', 'url': 'https://m.test/1', 'protocol': 'https', 'ext': 'opus', 'abr': 128,"
             " 'filesize': 900}, {'format_id': 'v', 'url': 'http://m.test/2', 'protocol': 'http', 'ext': 'webm', 'abr': 300},"
             " {'format_id': 'small', 'url': 'https://m.test/3', 'protocol': 'https', 'ext': 'M4A', 'abr': 128, 'filesize': 800}]}")
             << u"|||0|||video\nformat big|https://m.test/1|https|opus|-S|0|900|128|\n"
                "format v|http://m.test/2|http|webm|PS|0|0|300|\nformat small|https://m.test/3|https|M4A|-S|0|800|128|\n"
-               "choices big,v"_s;
+               "choices file=big any=big picture= both=v"_s;
         QTest::newRow("kilobits before bytes") << jsonText(
             "{'formats': [{'format_id': 'a', 'url': 'https://m.test/a', 'protocol': 'https', 'ext': 'aac', 'abr': 160,"
             " 'filesize': 1}, {'format_id': 'b', 'url': 'https://m.test/b', 'protocol': 'https', 'ext': 'aac',"
             " 'tbr': 128, 'filesize': 900}]}")
             << u"|||0|||video\nformat a|https://m.test/a|https|aac|-S|0|1|160|\nformat b|https://m.test/b|https|aac|-S|0|900|128|\n"
-               "choices a"_s;
+               "choices file=a any=a picture= both="_s;
+        QTest::newRow("picture alone: height, then kilobits") << jsonText(
+            "{'formats': [{'format_id': 'p1', 'url': 'https://m.test/1', 'protocol': 'http_dash_segments', 'ext': 'mp4',"
+            " 'vcodec': 'avc1', 'acodec': 'none', 'height': 720, 'tbr': 900}, {'format_id': 'p2', 'url': 'https://m.test/2',"
+            " 'protocol': 'https', 'ext': 'mp4', 'vcodec': 'avc1', 'acodec': 'none', 'height': 1080, 'tbr': 500},"
+            " {'format_id': 'p3', 'url': 'https://m.test/3', 'protocol': 'm3u8_native', 'ext': 'mp4', 'vcodec': 'avc1',"
+            " 'acodec': 'none', 'height': 1080, 'tbr': 500}, {'format_id': 'ps', 'url': 'https://m.test/4', 'protocol':"
+            " 'https', 'ext': 'mp4', 'vcodec': 'vp9', 'acodec': 'opus', 'height': 2160, 'tbr': 9000}]}")
+            << u"|||0|||video\nformat p1|https://m.test/1|http_dash_segments|mp4|P-|720|0|900|\n"
+               "format p2|https://m.test/2|https|mp4|P-|1080|0|500|\nformat p3|https://m.test/3|m3u8_native|mp4|P-|1080|0|500|\n"
+               "format ps|https://m.test/4|https|mp4|PS|2160|0|9000|\nchoices file= any= picture=p3 both=ps"_s;
         QTest::newRow("playlist") << jsonText(
             "{'_type': 'playlist', 'id': 'PL1', 'title': 'Mix', 'entries': ["
             " {'url': 'https://www.youtube.com/watch?v=b', 'title': 'B', 'id': 'b'}, {'url': 'file:///x', 'id': 'x'},"
