@@ -41,24 +41,6 @@ YoutubeQualityPtr streamOf(const YtDlpInfo::Format &format)
                                 .label = label});
 }
 
-// Why yt-dlp gave nothing, in the row's words.
-QString failureNote(const ChildProcess::Result &run)
-{
-    switch (run.ending) {
-    case ChildProcess::Ending::FailedToStart: return StringUtils::langStr(404);
-    case ChildProcess::Ending::TimedOut: {
-        const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(YtDlpProgram::PageTimeLimit);
-        return StringUtils::langStr(406).arg(seconds.count());
-    }
-    case ChildProcess::Ending::TooMuchOutput: return StringUtils::langStr(407);
-    case ChildProcess::Ending::Cancelled: return {};
-    default: {
-        const QString why = run.lastErrorLine.isEmpty() ? StringUtils::langStr(416).arg(run.exitCode) : run.lastErrorLine;
-        return StringUtils::langStr(405).arg(why);
-    }
-    }
-}
-
 } // namespace
 
 SourceReader::Reading PageReader::read(HttpClient &, const QString &link, const CancelCheck &cancelled) const
@@ -71,7 +53,7 @@ SourceReader::Reading PageReader::read(HttpClient &, const QString &link, const 
     }
     const ChildProcess::Result run = YtDlpProgram::readPage(program, link, cancelled);
     if (!run.succeeded()) {
-        reading.note = failureNote(run);
+        reading.note = failureNote(run, YtDlpProgram::PageTimeLimit);
         return reading;
     }
     const std::optional<YtDlpInfo> info = YtDlpInfo::fromJson(run.output);
@@ -100,6 +82,22 @@ SourceReader::Reading PageReader::read(HttpClient &, const QString &link, const 
     if (reading.outcome == Reading::Outcome::NoStream && !info->formats.isEmpty())
         reading.note = StringUtils::langStr(409);
     return reading;
+}
+
+QString PageReader::failureNote(const ChildProcess::Result &run, std::chrono::milliseconds limit)
+{
+    switch (run.ending) {
+    case ChildProcess::Ending::FailedToStart: return StringUtils::langStr(404);
+    case ChildProcess::Ending::TimedOut:
+    case ChildProcess::Ending::Stalled:
+        return StringUtils::langStr(406).arg(std::chrono::duration_cast<std::chrono::seconds>(limit).count());
+    case ChildProcess::Ending::TooMuchOutput: return StringUtils::langStr(407);
+    case ChildProcess::Ending::Cancelled: return {};
+    default: {
+        const QString why = run.lastErrorLine.isEmpty() ? StringUtils::langStr(416).arg(run.exitCode) : run.lastErrorLine;
+        return StringUtils::langStr(405).arg(why);
+    }
+    }
 }
 
 // Sound alone for an MP3 or WAV, so that no picture is fetched in vain;

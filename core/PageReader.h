@@ -1,6 +1,9 @@
 #pragma once
 
+#include "ChildProcess.h"
 #include "SourceReader.h"
+
+#include <chrono>
 
 // Any web page, read through the yt-dlp program: its description in JSON,
 // taken as untrusted input. Streams served as whole files are fetched by
@@ -14,6 +17,10 @@ public:
     SourceKind kind() const override { return SourceKind::PageReader; }
     Reading read(HttpClient &client, const QString &link, const CancelCheck &cancelled) const override;
     YoutubeQualityPtr choose(const YoutubeQualityList &streams) const override;
+
+    // Why a run of yt-dlp gave nothing, in the row's words; `limit` is the
+    // time it had, or the silence it was allowed.
+    static QString failureNote(const ChildProcess::Result &run, std::chrono::milliseconds limit);
 
 private:
     const YoutubeProgramPreferences &m_preferences;

@@ -33,6 +33,9 @@ struct Item
     QString streamFormat{};
     QString streamExtension{};
     bool streamAudioOnly = false;
+    // Fetched by the page reader itself (in pieces, or picture and sound
+    // apart), into a work folder as its partial file.
+    bool streamInPieces = false;
     QString status{};
     QString note{};
     QString folder{};

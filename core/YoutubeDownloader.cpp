@@ -4,10 +4,12 @@
 #include "HttpClient.h"
 #include "NotificationCenter.h"
 #include "OutputFileName.h"
+#include "PageReaderDownload.h"
 #include "SourceLinks.h"
 #include "StringUtils.h"
 #include "ThreadGate.h"
 #include "VideoDownload.h"
+#include "WorkFolder.h"
 #include "WorkerThread.h"
 #include "Workspace.h"
 #include "YoutubeConstants.h"
@@ -393,7 +395,10 @@ void YoutubeDownloader::startDownloadThread()
     m_downloadThread = std::make_unique<WorkerThread>(
         u"download"_s,
         [self, stream, policy = m_downloadPolicy](WorkerThread &thread) {
-            VideoDownload(*self, thread, *stream, policy).run();
+            if (stream->details().plainFile)
+                VideoDownload(*self, thread, *stream, policy).run();
+            else
+                PageReaderDownload(*self, thread, *stream, policy).run();
         },
         [self] { self->notificationDownloadThreadWillExit(); });
     m_downloadThread->start();
@@ -551,8 +556,11 @@ void YoutubeDownloader::removeAll(const QList<std::shared_ptr<YoutubeDownloader>
     for (const auto &item : items) {
         // A restored download that was never resumed has no thread to
         // delete its partial file.
-        if (partialFiles == PartialFiles::Delete && !item->partialFilePath().isEmpty())
-            QFile::remove(item->partialFilePath());
+        const QString partial = item->partialFilePath();
+        if (partialFiles == PartialFiles::Delete && QFileInfo(partial).isDir())
+            WorkFolder::removeLeftover(partial);
+        else if (partialFiles == PartialFiles::Delete && !partial.isEmpty())
+            QFile::remove(partial);
         if (auto listOwner = item->leaveList())
             leaving[std::move(listOwner)].append(item.get());
     }

@@ -64,6 +64,7 @@ SavedList::Item YoutubeDownloader::savedItem() const
             .streamFormat = stream ? stream->details().formatId : QString(),
             .streamExtension = stream ? stream->details().extension : QString(),
             .streamAudioOnly = stream && stream->details().audioOnly,
+            .streamInPieces = stream && !stream->details().plainFile,
             .status = youtubeStatusName(status == StatusRemoved ? YoutubeStatus(m_statusBeforeRemoval.load()) : status),
             .note = statusNote(),
             .folder = savedFolderPath(),
@@ -118,7 +119,9 @@ void YoutubeDownloader::takeSaved(const SavedList::Item &saved)
             saved.streamBytes,
             YoutubeQuality::Details{.formatId = saved.streamFormat,
                                     .extension = savedExtension(saved.streamExtension),
-                                    .audioOnly = saved.streamAudioOnly});
+                                    .audioOnly = saved.streamAudioOnly,
+                                    // Only the page reader runs yt-dlp on a link.
+                                    .plainFile = !saved.streamInPieces || kind != SourceKind::PageReader});
         m_qualityList = {m_currentQuality};
     }
     m_statusNote = saved.note;
@@ -195,9 +198,11 @@ YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const Save
     const QString partialName = partial.fileName();
     // A paused download stays in the folder it began in.
     const bool ownPartialFile = !partialName.isEmpty() && AtomicFile::targetNameOf(partialName) == videoName;
-    if (ownPartialFile && partial.isFile() && !partial.isSymLink()) {
+    // yt-dlp's work folder for a stream it fetches, a file for one of ours.
+    const bool inPieces = !m_currentQuality->details().plainFile;
+    if (ownPartialFile && (inPieces ? partial.isDir() : partial.isFile()) && !partial.isSymLink()) {
         m_partialFilePath = saved.partialFile;
-        m_downloadedBytes = partial.size();
+        m_downloadedBytes = inPieces ? saved.bytesHeld : partial.size();
         return StatusDownloadPaused;
     }
     QString video = QFileInfo(saved.file).fileName() == videoName ? saved.file : QString();
