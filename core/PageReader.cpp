@@ -41,6 +41,40 @@ YoutubeQualityPtr streamOf(const YtDlpInfo::Format &format)
                                 .label = label});
 }
 
+// Picture and sound apart, which yt-dlp fetches both of and puts together.
+YoutubeQualityPtr joined(const YtDlpInfo::Format &picture, const YtDlpInfo::Format &sound)
+{
+    const QString both = StringUtils::langStr(417);
+    return std::make_shared<YoutubeQuality>(
+        VideoTypeMP4, qualityOfHeight(picture.height), picture.url, 0,
+        YoutubeQuality::Details{.formatId = picture.id + u'+' + sound.id,
+                                .extension = u"mp4"_s,
+                                .plainFile = false,
+                                .label = picture.height > 0 ? u"%1p (%2)"_s.arg(picture.height).arg(both)
+                                                            : both});
+}
+
+// The best sound alone comes first, the stream an MP3 is made from: one
+// file when there is one, which our own downloader fetches faster than
+// yt-dlp. Then every video with both picture and sound, or failing that
+// the best picture with the best sound.
+YoutubeQualityList streamsOf(const QList<YtDlpInfo::Format> &formats)
+{
+    YoutubeQualityList streams;
+    const std::optional<YtDlpInfo::Format> sound = YtDlpInfo::bestAudio(formats);
+    if (const std::optional<YtDlpInfo::Format> audio = YtDlpInfo::bestAudioFile(formats))
+        streams.append(streamOf(*audio));
+    else if (sound)
+        streams.append(streamOf(*sound));
+    const QList<YtDlpInfo::Format> both = YtDlpInfo::withPictureAndSound(formats);
+    for (const YtDlpInfo::Format &format : both)
+        streams.append(streamOf(format));
+    const std::optional<YtDlpInfo::Format> picture = YtDlpInfo::bestPictureAlone(formats);
+    if (both.isEmpty() && picture && sound)
+        streams.append(joined(*picture, *sound));
+    return streams;
+}
+
 } // namespace
 
 SourceReader::Reading PageReader::read(HttpClient &, const QString &link, const CancelCheck &cancelled) const
@@ -71,16 +105,8 @@ SourceReader::Reading PageReader::read(HttpClient &, const QString &link, const 
     reading.description = info->description;
     reading.durationSeconds = info->durationSeconds;
     reading.coverURL = reading.tagCoverURL = info->thumbnail;
-    // The best sound alone comes first: the stream an MP3 is made from.
-    if (const std::optional<YtDlpInfo::Format> audio = YtDlpInfo::bestAudioFile(info->formats))
-        reading.qualities.append(streamOf(*audio));
-    for (const YtDlpInfo::Format &format : YtDlpInfo::withPictureAndSound(info->formats)) {
-        if (YtDlpInfo::isPlainFile(format))
-            reading.qualities.append(streamOf(format));
-    }
+    reading.qualities = streamsOf(info->formats);
     reading.outcome = choose(reading.qualities) ? Reading::Outcome::Read : Reading::Outcome::NoStream;
-    if (reading.outcome == Reading::Outcome::NoStream && !info->formats.isEmpty())
-        reading.note = StringUtils::langStr(409);
     return reading;
 }
 

@@ -7,8 +7,10 @@
 
 // Any web page, read through the yt-dlp program: its description in JSON,
 // taken as untrusted input. Streams served as whole files are fetched by
-// our own downloader, with the headers yt-dlp says they need; for sound
-// alone the best audio-only one, so that no picture is fetched in vain.
+// our own downloader, with the headers yt-dlp says they need; others (in
+// pieces, or picture and sound apart) by yt-dlp itself (see
+// PageReaderDownload). For sound alone the best audio-only one, so that no
+// picture is fetched in vain.
 class PageReader final : public SourceReader
 {
 public:

@@ -9,10 +9,13 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <cmath>
+
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 
 using namespace Qt::Literals::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -346,6 +349,116 @@ private Q_SLOTS:
         QCOMPARE(titleTag(item->realyDownloadedFilePath()), SamplePages::title(code));
         for (const SiteRequest &request : m_fixture->site.requests(u"/media/"_s))
             QVERIFY2(request.path.endsWith(u".m4a"_s), qPrintable(request.path));
+    }
+
+    // Debian's yt-dlp fetches what is not one file: HLS segments (of the
+    // sound alone for an MP3, never of the clip), or picture and sound apart,
+    // which it puts together. Interrupted, it takes up the segments it has;
+    // removed, it leaves nothing behind.
+    void fetchedByYtDlp_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("interruption");
+        QTest::addColumn<QString>("streams");    // picture+sound codecs as ffprobe reads them
+        QTest::addColumn<QString>("notFetched"); // a path never asked for
+
+        const int mp3 = int(OutputFormat::Mp3);
+        const int video = int(OutputFormat::Video);
+        QTest::newRow("HLS to MP3") << u"hls/Tg3nHv8Mc4j"_s << mp3 << QString() << u"mjpeg+mp3"_s << u"/hls/Tg3nHv8Mc4j/clip/"_s;
+        QTest::newRow("HLS video") << u"hls/Wd5rMx2Kp7s"_s << video << QString() << u"h264+aac"_s << u"/hls/Wd5rMx2Kp7s/sound/"_s;
+        QTest::newRow("picture and sound apart") << u"split/Pb6wKe2Ys9d"_s << video << QString() << u"h264+aac"_s
+                                                 << u"/media/Pb6wKe2Ys9d.mp4"_s;
+        QTest::newRow("paused, resumed") << u"hls/Jq8vLc3Nt5b"_s << mp3 << u"pause"_s << u"mjpeg+mp3"_s << u"/hls/Jq8vLc3Nt5b/clip/"_s;
+        QTest::newRow("quit, taken up") << u"hls/Rz4kTw9Fb2m"_s << mp3 << u"quit"_s << u"mjpeg+mp3"_s << u"/hls/Rz4kTw9Fb2m/clip/"_s;
+        QTest::newRow("removed") << u"hls/Yc7pDs6Hg1x"_s << mp3 << u"remove"_s << QString() << u"/hls/Yc7pDs6Hg1x/clip/"_s;
+        QTest::newRow("quit, removed") << u"hls/Bn5sQe1Vz8r"_s << mp3 << u"quit, remove"_s << QString()
+                                       << u"/hls/Bn5sQe1Vz8r/clip/"_s;
+    }
+
+    void fetchedByYtDlp()
+    {
+        QFETCH(QString, page);
+        QFETCH(int, format);
+        QFETCH(QString, interruption);
+        QFETCH(QString, notFetched);
+        m_fixture->preferences.setOutputFormat(OutputFormat(format));
+        const QString code = page.section(u'/', 1);
+        const QString segments = u"/hls/%1/sound/"_s.arg(code);
+        const QString listPath = m_media.filePath(u"list.json"_s);
+        m_list->saveTo(listPath);
+        auto item = add(u"http://clips.sample.test/"_s + page);
+        QTRY_VERIFY_WITH_TIMEOUT(item->youtubeStatus() != StatusLoadingInfo, 60'000);
+        QCOMPARE(int(item->youtubeStatus()), int(StatusReady));
+        if (!interruption.isEmpty())
+            m_fixture->site.addFault(SiteFault::parse(u"path=%1,throttle=4000"_s.arg(segments)).value());
+        item->downloadButtonSelector();
+        if (!interruption.isEmpty())
+            QTRY_VERIFY_WITH_TIMEOUT(!m_fixture->site.requests(segments + u"1.ts"_s).isEmpty(), 60'000);
+        if (interruption == u"remove") {
+            m_list->remove({item});
+            QTRY_COMPARE_WITH_TIMEOUT(m_fixture->outputEntries(), QStringList(), 2000);
+            return;
+        }
+        if (interruption == u"pause") {
+            item->pause();
+            QCOMPARE(int(item->youtubeStatus()), int(StatusDownloadPaused));
+            // yt-dlp is gone: nothing more is asked for.
+            const qsizetype asked = m_fixture->site.requests(segments).size();
+            QTest::qWait(2500);
+            QCOMPARE(m_fixture->site.requests(segments).size(), asked);
+            m_fixture->site.clearFaults();
+            item->resume();
+        }
+        if (interruption.startsWith(u"quit"_s)) {
+            m_list->close();
+            const QList<SavedList::Item> saved = SavedList::read(SiteFixture::fileBytes(listPath)).items;
+            m_fixture->site.clearFaults();
+            m_list = std::make_unique<DownloadList>(m_fixture->preferences);
+            m_list->restore(saved);
+            item = m_list->items().constFirst();
+            QCOMPARE(int(item->youtubeStatus()), int(StatusDownloadPaused));
+            if (interruption.endsWith(u"remove"_s)) {
+                m_list->remove({item});
+                QCOMPARE(m_fixture->outputEntries(), QStringList());
+                return;
+            }
+            m_list->resumeAll();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), int(StatusFinished), 60'000);
+        const QString file = item->realyDownloadedFilePath();
+        QTEST(TestMedia::probe(file, u"stream=codec_name"_s, u"v"_s) + u'+' + TestMedia::probe(file, u"stream=codec_name"_s),
+              "streams");
+        QVERIFY(std::abs(TestMedia::decodedSeconds(file, m_media.filePath(u"pcm"_s)) - 2) < 0.1);
+        QCOMPARE(m_fixture->outputEntries(), QStringList{QFileInfo(file).fileName()});
+        QCOMPARE(m_fixture->site.requests(notFetched).size(), 0);
+        // Taken up where it stopped, not begun again.
+        if (!interruption.isEmpty())
+            QCOMPARE(m_fixture->site.requests(segments + u"0.ts"_s).size(), 1);
+    }
+
+    // yt-dlp that fails is run again as a broken connection is tried again;
+    // then the row pauses with yt-dlp's reason, its work kept for Resume.
+    void ytDlpFailurePausesTheRow()
+    {
+        const QString runs = m_fixture->outputPath(u".runs"_s);
+        const QByteArray page = "{\"id\":\"f\",\"title\":\"Broken\",\"formats\":[{\"format_id\":\"160\",\"protocol\":"
+                                "\"m3u8_native\",\"ext\":\"mp4\",\"vcodec\":\"none\",\"acodec\":\"mp4a.40.2\","
+                                "\"url\":\"http://clips.sample.test/hls/f/sound/index.m3u8\"}]}";
+        const StandInProgram ytDlp(
+            u"yt-dlp"_s, "case \"$*\" in *--dump-single-json*) " + standInScript(page, runs)
+                             + ";;\n*) echo run >> '" + runs.toUtf8()
+                             + "'; echo 'ERROR: fragment 3 not found, unable to continue' >&2; exit 1 ;; esac");
+        m_fixture->preferences.setPageReaderPath(ytDlp.path());
+        const auto item = add(u"http://clips.sample.test/watch/f"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), int(StatusReady), 20'000);
+        item->setDownloadPolicy({.attempts = 1, .firstDelay = 10ms});
+        item->downloadButtonSelector();
+        QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), int(StatusDownloadPaused), 20'000);
+        QCOMPARE(item->statusNote(),
+                 u"Download stopped: yt-dlp: fragment 3 not found, unable to continue. Press Resume to try again."_s);
+        QCOMPARE(SiteFixture::fileBytes(runs), QByteArray("run\nrun\nrun\n"));
+        QVERIFY(QFileInfo(item->partialFilePath()).isDir());
     }
 
 private:
