@@ -3,6 +3,7 @@
 #include "DownloadList.h"
 #include "LeftoverFiles.h"
 #include "OutputFileName.h"
+#include "SourceLinks.h"
 #include "YoutubeProgramPreferences.h"
 
 #include <QDateTime>
@@ -81,6 +82,10 @@ void ListKeeper::removeLeftovers(const QList<SavedList::Item> &items, bool claim
                 partialFiles.insert(item.partialFile);
         }
     }
+    // Any stream's file may be on its way, whatever its kind.
+    QStringList finalNames;
+    for (const QString &extension : SourceLinks::fileExtensions())
+        finalNames.append(u'*' + extension);
     for (const QString &folder : std::as_const(folders))
-        LeftoverFiles::sweep(folder, {u"*.mp4"_s, u"*.flv"_s, u"*.mp3"_s, u"*.wav"_s}, partialFiles);
+        LeftoverFiles::sweep(folder, finalNames, partialFiles);
 }

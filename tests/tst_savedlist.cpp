@@ -123,7 +123,7 @@ private Q_SLOTS:
     }
 
     // Partial downloads a damaged list may have named are never taken for
-    // leftovers.
+    // leftovers; after a whole one, any that no item claims go.
     void sweepOnlyAfterAWholeList_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -143,8 +143,9 @@ private Q_SLOTS:
         const QDir dir(home.path());
         QVERIFY(dir.mkpath(u"state"_s) && dir.mkpath(u"out"_s));
         QVERIFY(writeFile(dir.filePath(u"state/list.json"_s), bytes));
-        const QString partial = dir.filePath(u"out/Southern.mp4.vantrel-kn23vd"_s);
-        QVERIFY(writeFile(partial, "bytes of a stream"));
+        // yt-dlp's work folder for a stream of sound alone.
+        const QString partial = dir.filePath(u"out/Southern.m4a.vantrel-kn23vd"_s);
+        QVERIFY(dir.mkpath(partial) && writeFile(partial + u"/Southern.m4a.part"_s, "bytes of a stream"));
         PreferenceStore store(dir.filePath(u"Vantrel.conf"_s));
         YoutubeProgramPreferences preferences(store);
         preferences.setSavedFolderPath(dir.filePath(u"out"_s));
