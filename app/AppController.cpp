@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QToolButton>
 
@@ -108,6 +109,9 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
     connect(m_addLinksSheet, &QDialog::finished, m_ui.miPaste, [this] { m_ui.miPaste->setEnabled(true); });
     m_addFilesDialog = new QFileDialog(m_ui.tableView->window(), StringUtils::langStr(412));
     m_addFilesDialog->setFileMode(QFileDialog::ExistingFiles);
+    // Where people keep their music, not wherever the program was started.
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    m_addFilesDialog->setDirectory(QFileInfo(music).isDir() ? music : QDir::homePath());
     m_addFilesDialog->setNameFilters({StringUtils::langStr(413).arg(mediaFilePatterns()), QString()});
     connect(m_addFilesDialog, &QFileDialog::filesSelected, this, &AppController::addYoutubesURL);
     connectCommands();

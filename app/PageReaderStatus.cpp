@@ -21,7 +21,8 @@ void PageReaderStatus::check(const QString &configuredPath)
     auto look = std::make_unique<WorkerThread>(u"yt-dlp version"_s, [this, question, configuredPath](WorkerThread &) {
         const QString program = YtDlpProgram::locate(configuredPath);
         const QString version = program.isEmpty() ? QString() : YtDlpProgram::version(program);
-        const QString text = version.isEmpty() ? StringUtils::langStr(411) : StringUtils::langStr(410).arg(version);
+        const QString text =
+            version.isEmpty() ? StringUtils::langStr(411) : StringUtils::langStr(410).arg(version, program);
         QMetaObject::invokeMethod(this, [this, question, text] {
             if (question == m_question)
                 Q_EMIT told(text);
