@@ -249,9 +249,13 @@ void YoutubeDownloader::doLoadYoutubeContent(WorkerThread &thread)
         return;
     HttpClient client([this, &thread] { return thread.isCancelled() || youtubeStatus() == StatusRemoved; });
     const SourceReader::Reading reading = readSource(client, thread);
+    // A list puts the entries in the playlist's place; alone, the item has
+    // nothing to download.
     if (reading.outcome == SourceReader::Reading::Outcome::Playlist) {
         if (const auto listOwner = owner())
             listOwner->downloaderFoundEntries(*this, reading.entries);
+        else
+            changeYoutubeStatus(StatusLoadingInfo, StatusNoStream);
         return;
     }
     takeReading(reading);
