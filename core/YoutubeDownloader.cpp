@@ -68,22 +68,6 @@ bool YoutubeDownloader::isYoutubeURLValid(const QString &text)
         || text.contains(YOUTUBE_URL_TEMPLATE2, Qt::CaseSensitive);
 }
 
-QStringList YoutubeDownloader::youtubesURLsFromText(const QString &text)
-{
-    QStringList links;
-    for (const QString &line : StringUtils::parseStringList(text, u"\n"_s)) {
-        if (isYoutubeURLValid(line))
-            links.append(line);
-    }
-    return links;
-}
-
-qsizetype YoutubeDownloader::countOfLinesNotLinks(const QString &text)
-{
-    const QStringList lines = StringUtils::parseStringList(text, u"\n"_s);
-    return std::count_if(lines.cbegin(), lines.cend(), [](const QString &line) { return !isYoutubeURLValid(line); });
-}
-
 QString YoutubeDownloader::parseYoutubeCodeFromURL(const QString &url)
 {
     const QString code = parseYoutubeCodeFromURLByMask(url, YOUTUBE_MASK1);

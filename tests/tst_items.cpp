@@ -97,14 +97,14 @@ private Q_SLOTS:
     }
 
     // Lines trimmed of all white space, blank ones and other text dropped.
-    void youtubesURLsFromText()
+    void linksFromText()
     {
         const QString first = u"http://www.youtube.com/watch?v=a1B2c3D4e_-"_s;
         const QString second = u"http://youtube.com/watch?v=Zz9-_x8Yy7w"_s;
         const QString text = u" \t"_s + first + u"\u000B\u000C\u0085\r\n\n some words\n\u00A0\u3000"_s + second + u"\u2029\n"_s + first;
-        QCOMPARE(YoutubeDownloader::youtubesURLsFromText(text), (QStringList{first, second, first}));
+        QCOMPARE(SourceLinks::linksFromText(text), (QStringList{first, second, first}));
         // Neither a Unicode line separator nor a zero-width space is white space here.
-        QCOMPARE(YoutubeDownloader::youtubesURLsFromText(first + u"\u2028\u200B"_s), QStringList{first + u"\u2028\u200B"_s});
+        QCOMPARE(SourceLinks::linksFromText(first + u"\u2028\u200B"_s), QStringList{first + u"\u2028\u200B"_s});
     }
 
     // Which reader each line goes to; no line is a link no reader could take.
