@@ -30,6 +30,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QToolButton>
 
@@ -69,10 +70,13 @@ QString countsText(int finished, int inWork)
 }
 
 // The address a browser can open for the item: its link when that is a web
-// address, else the watch page of its code (a link line may carry other
+// address or a file, else the watch page of its code (a link line may carry other
 // words or another scheme around the link).
 QUrl pageAddress(const YoutubeDownloader &item)
 {
+    // A file of the user's is its own page.
+    if (item.sourceKind() == SourceKind::LocalFile)
+        return QUrl::fromLocalFile(item.youtubeURL());
     const QUrl url(item.youtubeURL(), QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
     if (url.isValid() && (scheme == u"http"_s || scheme == u"https"_s))
@@ -108,7 +112,10 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
     connect(m_addLinksSheet, &QDialog::finished, m_ui.miPaste, [this] { m_ui.miPaste->setEnabled(true); });
     m_addFilesDialog = new QFileDialog(m_ui.tableView->window(), StringUtils::langStr(412));
     m_addFilesDialog->setFileMode(QFileDialog::ExistingFiles);
-    m_addFilesDialog->setNameFilters({StringUtils::langStr(413).arg(mediaFilePatterns()), QString()});
+    // Where people keep their music, not wherever the program was started.
+    const QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    m_addFilesDialog->setDirectory(QFileInfo(music).isDir() ? music : QDir::homePath());
+    m_addFilesDialog->setNameFilters({StringUtils::langStr(413).arg(mediaFilePatterns()), StringUtils::langStr(418)});
     connect(m_addFilesDialog, &QFileDialog::filesSelected, this, &AppController::addYoutubesURL);
     connectCommands();
     observeNotifications();

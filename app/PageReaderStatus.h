@@ -24,7 +24,7 @@ public:
     void check(const QString &configuredPath);
 
 Q_SIGNALS:
-    // "Version 2023.03.04", or not found with how to install it.
+    // The version found and where, or that none was, with how to install it.
     void told(const QString &text);
 
 private:

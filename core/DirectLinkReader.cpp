@@ -14,9 +14,10 @@ namespace {
 
 constexpr int PartialContent = 206;
 
+// A playlist ("audio/x-mpegurl") lists media, and is read as a page.
 bool isMediaType(const QByteArray &type)
 {
-    return type.startsWith("audio/") || type.startsWith("video/");
+    return (type.startsWith("audio/") || type.startsWith("video/")) && !type.contains("mpegurl");
 }
 
 // The extension the file is saved with: its own name's, else the one its

@@ -2,6 +2,7 @@
 
 #include "DownloadListInbox.h"
 #include "SourceLinks.h"
+#include "StringUtils.h"
 #include "YoutubeDownloader.h"
 #include "YoutubeProgramPreferences.h"
 
@@ -182,7 +183,14 @@ void DownloadList::takeEntries(YoutubeDownloader &item, const QStringList &links
         const Item playlist = weak.lock();
         if (!playlist || !m_entries.contains(playlist.get()) || playlist->youtubeStatus() == StatusRemoved)
             return;
-        add(links, playlist->savedFolderPath());
+        // Two playlists that list each other would take turns for ever.
+        if (m_playlistEntries.contains(playlist->youtubeURL())) {
+            playlist->setStatusNote(StringUtils::langStr(417));
+            playlist->changeYoutubeStatus(StatusLoadingInfo, StatusNoStream);
+            return;
+        }
+        for (const Item &entry : add(links, playlist->savedFolderPath()))
+            m_playlistEntries.insert(entry->youtubeURL());
         remove({playlist});
     });
 }

@@ -123,6 +123,8 @@ private:
     Items m_items;
     QHash<const YoutubeDownloader *, Entry> m_entries;
     QSet<QString> m_links;
+    // Links a playlist brought: no playlist among them is opened.
+    QSet<QString> m_playlistEntries;
     qint64 m_nextOrder = 0;
 
     // Downloads started but waiting, by list order, and those holding a slot.

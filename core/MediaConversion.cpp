@@ -1,10 +1,9 @@
 #include "MediaConversion.h"
 
-#include "MediaProbe.h"
-
 #include "AtomicFile.h"
 #include "AudioConverter.h"
 #include "AudioMp3Converter.h"
+#include "HttpClient.h"
 #include "ID3V1Tag.h"
 #include "ID3V2Tag.h"
 #include "MediaProbe.h"
@@ -189,7 +188,9 @@ bool MediaConversion::writeTagged(YoutubeDownloader &item, const Job &job, Atomi
         preferences.writeDescrptionToID3Tags() ? item.descriptionText() : NOTIFICATION_YOUTUBE_TARNWICK.toString();
     ID3V2Tag tag;
     tag.setTitle(item.youtubeTitle());
-    tag.setURL(item.youtubeURL());
+    // A file's path is nobody's business who gets the MP3.
+    if (HttpClient::isFetchable(QUrl(item.youtubeURL())))
+        tag.setURL(item.youtubeURL());
     tag.setComment(comment);
     if (const QUrl cover(job.coverURL); cover.isLocalFile())
         tag.addImageData(MediaProbe::read(cover.toLocalFile()).cover);

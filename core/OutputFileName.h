@@ -14,8 +14,9 @@ public:
     // Room left in a name for the suffix of a temporary file beside it.
     static constexpr int TemporarySuffixBytes = 16;
     static constexpr int MaxNameBytes = 255;
-    // Every file an item writes ends in one of ".mp4", ".flv", ".mp3", ".wav".
-    static constexpr int ExtensionBytes = 4;
+    // Every file an item writes ends in a media extension of at most four
+    // letters (".webm", ".mp3").
+    static constexpr int ExtensionBytes = 5;
 
     // The folder as a path ending in "/": a leading "~" expanded, empty
     // meaning the default output folder.

@@ -1,5 +1,7 @@
 #include "PageReader.h"
 
+#include "HttpClient.h"
+#include "SourceLinks.h"
 #include "StringUtils.h"
 #include "YoutubeProgramPreferences.h"
 #include "YtDlpInfo.h"
@@ -27,6 +29,10 @@ YoutubeVideoQuality qualityOfHeight(int height)
 YoutubeQualityPtr streamOf(const YtDlpInfo::Format &format)
 {
     const bool audioOnly = !format.hasPicture;
+    // The extension names a file of ours: only one we know, never a path.
+    const QString extension = SourceLinks::isMediaExtension(format.extension) ? format.extension
+        : audioOnly                                                           ? u"m4a"_s
+                                                                              : u"mp4"_s;
     QString label = audioOnly ? StringUtils::langStr(400) : QString();
     if (!audioOnly && format.height > 0)
         label = u"%1p"_s.arg(format.height);
@@ -34,7 +40,7 @@ YoutubeQualityPtr streamOf(const YtDlpInfo::Format &format)
         audioOnly ? VideoTypeUnknown : VideoTypeMP4, audioOnly ? QualityNone : qualityOfHeight(format.height),
         format.url, format.bytes,
         YoutubeQuality::Details{.formatId = format.id,
-                                .extension = format.extension,
+                                .extension = extension,
                                 .audioOnly = audioOnly,
                                 .plainFile = YtDlpInfo::isPlainFile(format),
                                 .headers = format.httpHeaders,
@@ -44,7 +50,7 @@ YoutubeQualityPtr streamOf(const YtDlpInfo::Format &format)
 // Picture and sound apart, which yt-dlp fetches both of and puts together.
 YoutubeQualityPtr joined(const YtDlpInfo::Format &picture, const YtDlpInfo::Format &sound)
 {
-    const QString both = StringUtils::langStr(417);
+    const QString both = StringUtils::langStr(419);
     return std::make_shared<YoutubeQuality>(
         VideoTypeMP4, qualityOfHeight(picture.height), picture.url, 0,
         YoutubeQuality::Details{.formatId = picture.id + u'+' + sound.id,
@@ -80,6 +86,9 @@ YoutubeQualityList streamsOf(const QList<YtDlpInfo::Format> &formats)
 SourceReader::Reading PageReader::read(HttpClient &, const QString &link, const CancelCheck &cancelled) const
 {
     Reading reading;
+    // A kept list anybody can edit may name anything as a page.
+    if (!HttpClient::isFetchable(QUrl(link)))
+        return reading;
     const QString program = YtDlpProgram::locate(m_preferences.pageReaderPath());
     if (program.isEmpty()) {
         reading.note = StringUtils::langStr(404);
@@ -127,7 +136,8 @@ QString PageReader::failureNote(const ChildProcess::Result &run, std::chrono::mi
 }
 
 // Sound alone for an MP3 or WAV, so that no picture is fetched in vain;
-// for a video the preferred picture quality, as on the old pages.
+// for a video the preferred picture quality, as on the old pages, or the
+// sound where a page has no picture.
 YoutubeQualityPtr PageReader::choose(const YoutubeQualityList &streams) const
 {
     const OutputFormat format = m_preferences.outputFormat();
@@ -137,6 +147,8 @@ YoutubeQualityPtr PageReader::choose(const YoutubeQualityList &streams) const
         if (audio != streams.cend())
             return *audio;
     }
-    return YoutubeQuality::findMorePreferedQualityInList(streams, VideoTypeMP4,
-                                                         YoutubeVideoQuality(m_preferences.preferedQuality()));
+    const YoutubeQualityPtr video = YoutubeQuality::findMorePreferedQualityInList(
+        streams, VideoTypeMP4, YoutubeVideoQuality(m_preferences.preferedQuality()));
+    // A page of sound alone still gives its sound.
+    return video || streams.isEmpty() ? video : streams.constFirst();
 }

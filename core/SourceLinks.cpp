@@ -47,7 +47,9 @@ std::optional<QString> SourceLinks::link(const QString &line)
             return QFileInfo(url.toLocalFile()).absoluteFilePath();
         return std::nullopt;
     }
-    if (text.startsWith(u'/'))
+    // Typed or pasted, a path names a media file by its extension: "/r/x" is
+    // more likely a site's path than a file.
+    if (text.startsWith(u'/') && hasMediaExtension(text))
         return QFileInfo(text).absoluteFilePath();
     if (webAddress(text).isValid())
         return text;
@@ -93,10 +95,12 @@ QStringList SourceLinks::videoSiteLinksFromText(const QString &text)
 
 bool SourceLinks::hasMediaExtension(const QString &path)
 {
-    const QString suffix = QFileInfo(path).suffix();
-    return std::any_of(MediaExtensions.cbegin(), MediaExtensions.cend(), [&suffix](QStringView extension) {
-        return suffix.compare(extension, Qt::CaseInsensitive) == 0;
-    });
+    return isMediaExtension(QFileInfo(path).suffix().toLower());
+}
+
+bool SourceLinks::isMediaExtension(const QString &extension)
+{
+    return std::find(MediaExtensions.cbegin(), MediaExtensions.cend(), extension) != MediaExtensions.cend();
 }
 
 bool SourceLinks::namesSoundOnly(const QString &extension)

@@ -28,6 +28,8 @@ public:
     static QStringList videoSiteLinksFromText(const QString &text);
     // A file or address path whose extension names audio or video.
     static bool hasMediaExtension(const QString &path);
+    // "m4a", "webm": an extension of ours for a media file, exactly.
+    static bool isMediaExtension(const QString &extension);
     // An extension ("m4a") of files that hold sound alone.
     static bool namesSoundOnly(const QString &extension);
     // Every extension a downloaded or converted file may have, dot included.

@@ -27,7 +27,7 @@ public:
             Read,
             NoStream,     // read, but nothing on offer that can be fetched
             Failed,       // `note` says why
-            HandedOn,     // not this reader's kind of page: try `handOnTo`
+            HandedOn,     // not this reader's kind: a page for yt-dlp
             Playlist,     // `entries` in place of streams
         };
         Outcome outcome = Outcome::Failed;
@@ -39,7 +39,6 @@ public:
         QString tagCoverURL{}; // the tag's, often larger
         YoutubeQualityList qualities{};
         QString note{};
-        SourceKind handOnTo = SourceKind::PageReader;
         QStringList entries{};
     };
 

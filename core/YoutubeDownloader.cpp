@@ -34,9 +34,6 @@ constexpr int MaxPageLoads = 6;
 // Removal waits this long for the item's threads, which look at their
 // cancellation ten times a second.
 constexpr auto RemovalTimeLimit = 1s;
-// A reader hands a page on to another at most this often: a chain of them
-// must end.
-constexpr int MaxHandOns = 2;
 
 } // namespace
 
@@ -72,22 +69,6 @@ bool YoutubeDownloader::isYoutubeURLValid(const QString &text)
         return false;
     return text.contains(YOUTUBE_URL_TEMPLATE1, Qt::CaseInsensitive)
         || text.contains(YOUTUBE_URL_TEMPLATE2, Qt::CaseSensitive);
-}
-
-QStringList YoutubeDownloader::youtubesURLsFromText(const QString &text)
-{
-    QStringList links;
-    for (const QString &line : StringUtils::parseStringList(text, u"\n"_s)) {
-        if (isYoutubeURLValid(line))
-            links.append(line);
-    }
-    return links;
-}
-
-qsizetype YoutubeDownloader::countOfLinesNotLinks(const QString &text)
-{
-    const QStringList lines = StringUtils::parseStringList(text, u"\n"_s);
-    return std::count_if(lines.cbegin(), lines.cend(), [](const QString &line) { return !isYoutubeURLValid(line); });
 }
 
 QString YoutubeDownloader::parseYoutubeCodeFromURL(const QString &url)
@@ -252,9 +233,13 @@ void YoutubeDownloader::doLoadYoutubeContent(WorkerThread &thread)
         return;
     HttpClient client([this, &thread] { return thread.isCancelled() || youtubeStatus() == StatusRemoved; });
     const SourceReader::Reading reading = readSource(client, thread);
+    // A list puts the entries in the playlist's place; alone, the item has
+    // nothing to download.
     if (reading.outcome == SourceReader::Reading::Outcome::Playlist) {
         if (const auto listOwner = owner())
             listOwner->downloaderFoundEntries(*this, reading.entries);
+        else
+            changeYoutubeStatus(StatusLoadingInfo, StatusNoStream);
         return;
     }
     takeReading(reading);
@@ -270,22 +255,18 @@ void YoutubeDownloader::doLoadYoutubeContent(WorkerThread &thread)
         views->setCoverURL(youtubeCoverURL());
 }
 
-// The page as its reader sees it, handed on from reader to reader until one
-// takes it.
+// The page as its reader sees it; a page its reader does not understand
+// goes on to yt-dlp, which reads any.
 SourceReader::Reading YoutubeDownloader::readSource(HttpClient &client, const WorkerThread &thread)
 {
     const auto cancelled = [this, &thread] { return thread.isCancelled() || youtubeStatus() == StatusRemoved; };
     SourceReader::Reading reading = reader()->read(client, youtubeURL(), cancelled);
-    for (int handOn = 0; reading.outcome == SourceReader::Reading::Outcome::HandedOn && handOn < MaxHandOns; ++handOn) {
-        const SourceKind next = reading.handOnTo;
-        std::shared_ptr<const SourceReader> nextReader = SourceReader::create(next, m_preferences);
-        setLocked(m_reader, nextReader);
-        m_sourceKind = int(next);
-        reading = nextReader->read(client, youtubeURL(), cancelled);
-    }
-    if (reading.outcome == SourceReader::Reading::Outcome::HandedOn)
-        reading.outcome = SourceReader::Reading::Outcome::Failed;
-    return reading;
+    if (reading.outcome != SourceReader::Reading::Outcome::HandedOn)
+        return reading;
+    std::shared_ptr<const SourceReader> pageReader = SourceReader::create(SourceKind::PageReader, m_preferences);
+    m_sourceKind = int(SourceKind::PageReader);
+    setLocked(m_reader, pageReader);
+    return pageReader->read(client, youtubeURL(), cancelled);
 }
 
 void YoutubeDownloader::takeReading(const SourceReader::Reading &reading)
@@ -461,7 +442,7 @@ void YoutubeDownloader::showMenuButtonSelector()
 }
 
 // A file the user has needs no download: it converts from where it is, and
-// is never the item's to delete. It is a video already.
+// is never the item's to delete. Kept as it is, it would be the same file.
 void YoutubeDownloader::convertFile()
 {
     const OutputFormat format = m_preferences.outputFormat();

@@ -63,9 +63,6 @@ public:
 
     // Link recognition of the video site's old watch pages.
     static bool isYoutubeURLValid(const QString &text);
-    static QStringList youtubesURLsFromText(const QString &text);
-    // The lines of the text, blank ones aside, that are not links.
-    static qsizetype countOfLinesNotLinks(const QString &text);
     static QString parseYoutubeCodeFromURL(const QString &url);
     static QString parseYoutubeCodeFromURLByMask(const QString &url, QStringView mask);
     static bool isYoutubeCodeSymbolAcceptable(const QString &text, qsizetype position);

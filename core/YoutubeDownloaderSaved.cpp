@@ -12,6 +12,7 @@
 #include "YoutubeProgramPreferences.h"
 #include "YoutubeRowViews.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -39,7 +40,7 @@ SourceKind savedKind(const SavedList::Item &saved)
 // An extension names a file the item writes: only a media file's.
 QString savedExtension(const QString &extension)
 {
-    return SourceLinks::hasMediaExtension(u"x."_s + extension) && !extension.contains(u'/') ? extension : QString();
+    return SourceLinks::isMediaExtension(extension) ? extension : QString();
 }
 
 } // namespace
@@ -205,7 +206,12 @@ YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const Save
         m_downloadedBytes = inPieces ? saved.bytesHeld : partial.size();
         return StatusDownloadPaused;
     }
-    QString video = QFileInfo(saved.file).fileName() == videoName ? saved.file : QString();
+    // Its own name in a folder of its own: the output folder, or the one its
+    // download began in.
+    const QString fileFolder = QFileInfo(saved.file).absolutePath();
+    const bool ownFolder = fileFolder == QDir(outputFolder()).absolutePath()
+        || (ownPartialFile && fileFolder == partial.absolutePath());
+    QString video = ownFolder && QFileInfo(saved.file).fileName() == videoName ? saved.file : QString();
     // The partial file went into place just before the run ended, too late
     // for the list to hear of it: the video is there, whole.
     const QString begunAs = partial.absolutePath() + u'/' + videoName;

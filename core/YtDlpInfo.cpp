@@ -1,5 +1,7 @@
 #include "YtDlpInfo.h"
 
+#include "SourceLinks.h"
+
 #include "HttpClient.h"
 #include "YtDlpProgram.h"
 
@@ -114,13 +116,6 @@ bool hasStream(const QJsonValue &codec, bool otherwise)
     return codec.isString() ? codec.toString() != u"none" : otherwise;
 }
 
-bool isAudioExtension(const QString &extension)
-{
-    static const QStringList audio{u"m4a"_s, u"mp3"_s, u"opus"_s, u"ogg"_s,
-                                   u"oga"_s, u"aac"_s, u"flac"_s, u"wav"_s};
-    return audio.contains(extension.toLower());
-}
-
 std::optional<YtDlpInfo::Format> formatOf(const QJsonObject &object)
 {
     YtDlpInfo::Format format;
@@ -130,7 +125,7 @@ std::optional<YtDlpInfo::Format> formatOf(const QJsonObject &object)
     format.id = bounded(object["format_id"_L1], MaxNameChars);
     format.protocol = bounded(object["protocol"_L1], MaxNameChars);
     format.extension = bounded(object["ext"_L1], MaxNameChars);
-    format.hasPicture = hasStream(object["vcodec"_L1], !isAudioExtension(format.extension));
+    format.hasPicture = hasStream(object["vcodec"_L1], !SourceLinks::namesSoundOnly(format.extension));
     format.hasSound = hasStream(object["acodec"_L1], true);
     format.height = qint32(boundedNumber(object["height"_L1], MaxPictureSide));
     format.bytes = qint64(firstNumber(object, {"filesize"_L1}, MaxBytes));

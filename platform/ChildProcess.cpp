@@ -46,6 +46,9 @@ ChildProcess::Result ChildProcess::run(QProcess &process)
     if (group <= 0 || ::kill(-group, SIGKILL) != 0)
         process.kill();
     process.waitForFinished(ReapTimeoutMs);
+    // A child stuck in the kernel is waited for again as the process goes:
+    // what it says then must not reach this run, which is over.
+    QObject::disconnect(&process, nullptr, &process, nullptr);
     finishLines();
     m_result.ending = m_overflowed ? Ending::TooMuchOutput : ending;
     if (m_result.ending == Ending::Finished)

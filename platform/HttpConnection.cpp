@@ -54,11 +54,13 @@ HttpConnection::HttpConnection(QNetworkAccessManager &manager, const QUrl &url, 
     : m_callbacks(std::move(callbacks))
 {
     QNetworkRequest request(url);
-    for (const auto &[name, value] : headers)
-        request.setRawHeader(name, value);
     request.setTransferTimeout(int(transferTimeout.count()));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Vantrel/" VANTREL_VERSION));
+    // After ours: a stream's address may be bound to the agent that asked
+    // for the page.
+    for (const auto &[name, value] : headers)
+        request.setRawHeader(name, value);
     if (range.first != NoRange.first) {
         const QByteArray last = range.last == Range::ToEnd ? QByteArray() : QByteArray::number(range.last);
         request.setRawHeader("Range", "bytes=" + QByteArray::number(range.first) + '-' + last);

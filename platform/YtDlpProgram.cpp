@@ -29,10 +29,11 @@ QString YtDlpProgram::locate(const QString &configuredPath)
     return QStandardPaths::findExecutable(u"yt-dlp"_s);
 }
 
-QString YtDlpProgram::version(const QString &programPath)
+QString YtDlpProgram::version(const QString &programPath, const ChildProcess::CancelCheck &cancelled)
 {
-    const ChildProcess::Result result = ChildProcess::run(
-        programPath, {u"--version"_s}, {.timeLimit = VersionTimeLimit, .maxOutputBytes = MaxVersionBytes});
+    const ChildProcess::Result result =
+        ChildProcess::run(programPath, {u"--version"_s},
+                          {.timeLimit = VersionTimeLimit, .maxOutputBytes = MaxVersionBytes, .cancelled = cancelled});
     if (!result.succeeded())
         return {};
     return QString::fromUtf8(result.output).section(u'\n', 0, 0).trimmed();

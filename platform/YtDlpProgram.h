@@ -22,7 +22,7 @@ public:
     // empty when neither.
     static QString locate(const QString &configuredPath = {});
     // What `--version` prints; empty when it cannot say.
-    static QString version(const QString &programPath);
+    static QString version(const QString &programPath, const ChildProcess::CancelCheck &cancelled = {});
     // The page at `url` as one JSON object, a playlist's entries unresolved.
     // Only configuration given here counts, so a user's yt-dlp settings
     // cannot change what comes back. On failure the last error line is

@@ -122,6 +122,16 @@ private Q_SLOTS:
         QCOMPARE(SiteFixture::fileBytes(m_twoSeconds), before);
     }
 
+    // A file of the user's kept as it is would be the same file: the run
+    // says so and ends, failed, rather than waiting for ever.
+    void fileWithNothingToBecome()
+    {
+        const CliResult result = runCli({u"--format"_s, u"video"_s, u"--json"_s, u"two seconds.mp4"_s});
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY(result.lines.constLast().value(u"text"_s).toString().endsWith(
+            u"There is nothing to download: choose MP3 or WAV to convert this file."_s));
+    }
+
     void hostileTitle()
     {
         const QString canary = m_home.filePath(u"pwned"_s);

@@ -81,6 +81,10 @@ private Q_SLOTS:
         QTest::newRow("nothing while the setting is off, the present links when it comes on")
             << QList<Step>{{{}, false}, {A, {}}, {B, {}}, {{}, true}} << QList<QStringList>{{B}};
         QTest::newRow("no text at all") << QList<Step>{{QString(), {}}} << QList<QStringList>{};
+        // Any address copied in a browser would otherwise become a row.
+        QTest::newRow("the video site's links of today, no other address")
+            << QList<Step>{{u"https://youtu.be/c3\nhttps://clips.sample.test/watch/x\n/music/a.mp3"_s, {}}}
+            << QList<QStringList>{{u"https://youtu.be/c3"_s}};
         QTest::newRow("a link among words stays whole")
             << QList<Step>{{u"look: "_s + A + u" !"_s, {}}} << QList<QStringList>{{u"look: "_s + A + u" !"_s}};
     }

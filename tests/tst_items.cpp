@@ -97,14 +97,14 @@ private Q_SLOTS:
     }
 
     // Lines trimmed of all white space, blank ones and other text dropped.
-    void youtubesURLsFromText()
+    void linksFromText()
     {
         const QString first = u"http://www.youtube.com/watch?v=a1B2c3D4e_-"_s;
         const QString second = u"http://youtube.com/watch?v=Zz9-_x8Yy7w"_s;
         const QString text = u" \t"_s + first + u"\u000B\u000C\u0085\r\n\n some words\n\u00A0\u3000"_s + second + u"\u2029\n"_s + first;
-        QCOMPARE(YoutubeDownloader::youtubesURLsFromText(text), (QStringList{first, second, first}));
+        QCOMPARE(SourceLinks::linksFromText(text), (QStringList{first, second, first}));
         // Neither a Unicode line separator nor a zero-width space is white space here.
-        QCOMPARE(YoutubeDownloader::youtubesURLsFromText(first + u"\u2028\u200B"_s), QStringList{first + u"\u2028\u200B"_s});
+        QCOMPARE(SourceLinks::linksFromText(first + u"\u2028\u200B"_s), QStringList{first + u"\u2028\u200B"_s});
     }
 
     // Which reader each line goes to; no line is a link no reader could take.
@@ -137,6 +137,7 @@ private Q_SLOTS:
         row("no host", u"http:///Song.mp3"_s, QString(), SourceKind::WatchPage);
         row("words", u"a song I like"_s, QString(), SourceKind::WatchPage);
         row("relative path", u"music/Song.mp3"_s, QString(), SourceKind::WatchPage);
+        row("path of no media file", u"/r/music"_s, QString(), SourceKind::WatchPage);
     }
 
     void sourceLinks()
@@ -440,15 +441,15 @@ private Q_SLOTS:
         QTest::newRow("inner point kept") << u"Take 5.2"_s << u"Take 5.2.mp4"_s << u"Take 5.2.mp3"_s << 1;
         QTest::newRow("second of a name") << u"Take 5.2"_s << u"Take 5.2 (2).mp4"_s << u"Take 5.2 (2).mp3"_s << 2;
         // The number stays whole; the title gives way to it.
-        QTest::newRow("numbered and cut") << QString(300, u'x') << QString(230, u'x') + u" (12).mp4"_s
-                                          << QString(230, u'x') + u" (12).mp3"_s << 12;
+        QTest::newRow("numbered and cut") << QString(300, u'x') << QString(229, u'x') + u" (12).mp4"_s
+                                          << QString(229, u'x') + u" (12).mp3"_s << 12;
         QTest::newRow("leading dot") << u".hidden"_s << u".hidden.mp4"_s << u".hidden.mp3"_s << 1;
         QTest::newRow("unicode stays") << u"Ünïcödé ☺"_s << u"Ünïcödé ☺.mp4"_s << u"Ünïcödé ☺.mp3"_s << 1;
         QTest::newRow("controls and slash") << u"a\u0000b\u001Fc\u007Fd/e"_s << u"a_b_c_d_e.mp4"_s << u"a_b_c_d_e.mp3"_s << 1;
         QTest::newRow("direction overrides dropped") << u"Song\u202Egpj.exe\u2066\u2069 \u200F"_s
                                                      << u"Songgpj.exe \u200F.mp4"_s << u"Songgpj.exe \u200F.mp3"_s << 1;
         // Room is left for the temporary suffix: 255 - 16 bytes with ".mp4".
-        QTest::newRow("ascii cut") << QString(300, u'x') << QString(235, u'x') + u".mp4"_s << QString(235, u'x') + u".mp3"_s << 1;
+        QTest::newRow("ascii cut") << QString(300, u'x') << QString(234, u'x') + u".mp4"_s << QString(234, u'x') + u".mp3"_s << 1;
         QTest::newRow("three-byte characters cut whole") << QString(100, u'あ') << QString(78, u'あ') + u".mp4"_s
                                                          << QString(78, u'あ') + u".mp3"_s << 1;
         QTest::newRow("pairs never split") << u"x"_s + u"\U0001F600"_s.repeated(100)

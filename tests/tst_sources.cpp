@@ -46,11 +46,12 @@ bool asksForTheRest(const QList<SiteRequest> &requests)
     });
 }
 
-QByteArray pageJson(const QByteArray &title, const QByteArray &formatUrl, const QByteArray &thumbnail = {})
+QByteArray pageJson(const QByteArray &title, const QByteArray &formatUrl, const QByteArray &thumbnail = {},
+                    const QByteArray &extension = "m4a")
 {
     return "{\"id\":\"stand\",\"title\":" + title + ",\"duration\":2.4,\"description\":\"From the stand-in\","
            "\"thumbnail\":\"" + thumbnail + "\",\"webpage_url\":\"http://clips.sample.test/watch/stand\","
-           "\"formats\":[{\"format_id\":\"a\",\"url\":\"" + formatUrl + "\",\"protocol\":\"http\",\"ext\":\"m4a\","
+           "\"formats\":[{\"format_id\":\"a\",\"url\":\"" + formatUrl + "\",\"protocol\":\"http\",\"ext\":\"" + extension + "\","
            "\"vcodec\":\"none\",\"acodec\":\"mp4a.40.2\",\"abr\":128}]}";
 }
 
@@ -160,7 +161,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), int(StatusReady), 20'000);
         item->downloadButtonSelector();
         QCOMPARE(int(item->youtubeStatus()), int(StatusReady));
-        QCOMPARE(item->statusNote(), u"This file is a video already: choose MP3 or WAV to convert it."_s);
+        QCOMPARE(item->statusNote(), u"There is nothing to download: choose MP3 or WAV to convert this file."_s);
         QCOMPARE(m_fixture->outputEntries(), QStringList());
     }
 
@@ -249,8 +250,10 @@ private Q_SLOTS:
     void pageReaderStandIn()
     {
         const QString runs = m_fixture->outputPath(u".runs"_s);
-        const StandInProgram ytDlp(u"yt-dlp"_s,
-                                   standInScript(pageJson("null", "http://files.sample.test/media/stand.m4a"), runs));
+        // An extension that is a path would put the download elsewhere.
+        const StandInProgram ytDlp(
+            u"yt-dlp"_s,
+            standInScript(pageJson("null", "http://files.sample.test/media/stand.m4a", {}, "m4a/../../../escaped"), runs));
         m_fixture->preferences.setPageReaderPath(ytDlp.path());
         m_fixture->site.addFault(SiteFault::parse(u"path=/media/stand.m4a,status=403,times=2"_s).value());
         const auto item = add(u"https://clips.sample.test/watch?v=stand"_s);
@@ -263,6 +266,22 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), int(StatusFinished), 60'000);
         QCOMPARE(titleTag(item->realyDownloadedFilePath()), u"stand"_s);
         QCOMPARE(SiteFixture::fileBytes(runs), QByteArray("run\nrun\n"));
+        QCOMPARE(m_fixture->outputEntries(), (QStringList{u".runs"_s, u"stand.mp3"_s}));
+    }
+
+    // Two playlists that list each other: each is opened once.
+    void playlistsWithinPlaylists()
+    {
+        const StandInProgram ytDlp(u"yt-dlp"_s, "case \"$*\" in */a) other=b ;; *) other=a ;; esac\n"
+                                                "echo '{\"_type\":\"playlist\",\"id\":\"p\",\"entries\":"
+                                                "[{\"url\":\"http://clips.sample.test/playlist/'$other'\"}]}'");
+        m_fixture->preferences.setPageReaderPath(ytDlp.path());
+        add(u"http://clips.sample.test/playlist/a"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(m_list->items().size() == 1 && m_list->items().constFirst()->youtubeStatus() == StatusNoStream,
+                                 20'000);
+        const auto left = m_list->items().constFirst();
+        QCOMPARE(left->youtubeURL(), u"http://clips.sample.test/playlist/b"_s);
+        QCOMPARE(left->statusNote(), u"A playlist within a playlist is not opened."_s);
     }
 
     // A playlist's entries take its row's place, in order; an entry that is
@@ -304,10 +323,11 @@ private Q_SLOTS:
     // calls an address a file the user has is not believed.
     void keptListKeepsTheSource()
     {
+        const QString runs = m_fixture->outputPath(u".runs"_s);
         const StandInProgram ytDlp(
             u"yt-dlp"_s, standInScript(pageJson("\"Stand\"", "http://files.sample.test/media/stand.m4a",
                                                 "http://clips.sample.test/cover/stand.jpg"),
-                                       u"/dev/null"_s));
+                                       runs));
         m_fixture->preferences.setPageReaderPath(ytDlp.path());
         const QString file = m_media.filePath(u"tagged.m4a"_s);
         const DownloadList::Items items = m_list->add(
@@ -321,18 +341,35 @@ private Q_SLOTS:
         saved.append(saved.at(1));
         saved.last().link = u"http://files.sample.test/media/other.m4a"_s;
         saved.last().source = u"file"_s;
+        // A user's file outside the output folder, named as the item's video:
+        // converting it would put an MP3 beside it, and might delete it.
+        saved.append(saved.at(1));
+        saved.last().link = u"http://files.sample.test/media/plain.m4a"_s;
+        saved.last().status = u"converting"_s;
+        saved.last().name = u"plain"_s;
+        saved.last().file = m_media.filePath(u"plain.m4a"_s);
+        // No web address for yt-dlp, whatever the list says.
+        SavedList::Item notAPage{.link = u"file:///etc/hostname?http://www.youtube.com/watch?v=x"_s, .source = u"yt-dlp"_s};
+        QFile::remove(runs);
+        const QByteArray userFile = checksum(m_media.filePath(u"plain.m4a"_s));
         m_list = std::make_unique<DownloadList>(m_fixture->preferences);
-        m_list->restore(saved);
+        m_list->restore(saved + QList<SavedList::Item>{notAPage});
+        QTRY_COMPARE_WITH_TIMEOUT(int(m_list->items().constLast()->youtubeStatus()), int(StatusInfoFailed), 20'000);
+        QVERIFY(!QFileInfo::exists(runs));
+        QCOMPARE(checksum(m_media.filePath(u"plain.m4a"_s)), userFile);
+        QVERIFY(!QFileInfo::exists(m_media.filePath(u"plain.mp3"_s)));
 
         QStringList restored;
         for (const auto &item : m_list->items())
             restored.append(u"%1 %2 %3 %4 %5"_s.arg(int(item->sourceKind()))
                                 .arg(youtubeStatusName(item->youtubeStatus()), item->youtubeTitle(),
-                                     item->currentQuality()->fileExtension(), item->youtubeCoverURL()));
+                                     item->currentQuality() ? item->currentQuality()->fileExtension() : QString(),
+                                     item->youtubeCoverURL()));
         QCOMPARE(restored, (QStringList{u"3 ready Harbour Song .m4a "_s + QUrl::fromLocalFile(file).toString(),
                                         u"2 ready sample-tone .m4a "_s,
                                         u"1 ready Stand .m4a http://clips.sample.test/cover/stand.jpg"_s,
-                                        u"2 ready sample-tone .m4a "_s}));
+                                        u"2 ready sample-tone .m4a "_s, u"2 download-paused sample-tone .m4a "_s,
+                                        u"1 info-failed   "_s}));
     }
 
     // Debian's yt-dlp against the sample site's page of today's form: the

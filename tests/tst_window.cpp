@@ -623,6 +623,25 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(item->filePathForDownloading()));
     }
 
+    // Preferences says which yt-dlp pages are read with, or how to get one.
+    void preferencesNameThePageReader()
+    {
+        const StandInProgram ytDlp(u"yt-dlp"_s, "[ \"$1\" = --version ] && echo 2099.01.31");
+        m_fixture->preferences.setPageReaderPath(ytDlp.path());
+        m_window->ui().miPreferences->trigger();
+        Ui::Preferences &ui = controller().preferencesWindow()->ui();
+        QCOMPARE(ui.pageReaderPath->text(), ytDlp.path());
+        QTRY_COMPARE(ui.txtPageReaderFound->text(), u"Found version 2099.01.31 at %1."_s.arg(ytDlp.path()));
+        // Neither there nor on the search path.
+        qputenv("PATH", QFile::encodeName(m_fixture->outputDir.path()));
+        ui.pageReaderPath->setText(m_fixture->outputPath(u"yt-dlp"_s));
+        Q_EMIT ui.pageReaderPath->editingFinished();
+        QTRY_COMPARE(ui.txtPageReaderFound->text(),
+                     u"Not found. Install it with “apt install yt-dlp”, or a newer one with “pipx install yt-dlp”."_s);
+        controller().preferencesWindow()->accept();
+        QCOMPARE(m_fixture->preferences.pageReaderPath(), m_fixture->outputPath(u"yt-dlp"_s));
+    }
+
     void preferencesWindow()
     {
         // What a previous run stored: filling the lists must not overwrite it.

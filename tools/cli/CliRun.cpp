@@ -11,12 +11,17 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-
 CliRun::CliRun(YoutubeProgramPreferences &preferences, bool json, QTextStream &out)
     : m_json(json), m_out(out), m_list(preferences)
 {
     QObject::connect(&m_list, &DownloadList::statusChanged, &m_list,
                      [this](const DownloadList::Item &item, YoutubeStatus status) { handle(item, status); });
+    // A playlist's row gives way to its entries, which may all be listed
+    // already: the rest may be settled now.
+    QObject::connect(&m_list, &DownloadList::removed, &m_list, [this] {
+        if (!m_stopped && allSettled())
+            QCoreApplication::quit();
+    });
 }
 
 int CliRun::run(const QStringList &texts)
@@ -54,8 +59,15 @@ void CliRun::handle(const DownloadList::Item &item, YoutubeStatus status)
         return;
     m_reported.insert(item.get(), status);
     print(*item, status);
-    if (status == StatusReady)
+    if (status == StatusReady) {
         item->downloadVideo();
+        // Refused, with a note (a file of the user's has nothing to become
+        // with "video"): nobody can change the format now.
+        if (item->youtubeStatus() == StatusReady) {
+            print(*item, status);
+            m_reported.insert(item.get(), StatusNoStream);
+        }
+    }
     if (allSettled())
         QCoreApplication::quit();
 }

@@ -1,7 +1,9 @@
-// Link recognition: which lines of a pasted text are links, and the video
-// code a link carries. ASCII input is checked against readings made here
+// Link recognition: which lines of a pasted text are links (the video site's
+// old watch pages among them), and the video code a link carries. ASCII input is checked against readings made here
 // with plain lower-casing; any input against the promises that hold for all.
 #include "FuzzSupport.h"
+#include "SourceLinks.h"
+#include "StringUtils.h"
 #include "YoutubeDownloader.h"
 
 #include <QStringList>
@@ -95,14 +97,23 @@ void checkCode(const QString &url, const QString &code)
 
 void checkLinks(const QString &text)
 {
-    const QStringList links = YoutubeDownloader::youtubesURLsFromText(text);
+    const QStringList links = SourceLinks::linksFromText(text);
     for (const QString &link : links) {
-        require(YoutubeDownloader::isYoutubeURLValid(link), "every link found is valid");
+        require(SourceLinks::link(link) == link, "every link found is a link as the list keeps it");
         require(!link.contains(u'\n') && link == link.trimmed() && !link.isEmpty(), "links are trimmed lines");
         checkCode(link, YoutubeDownloader::parseYoutubeCodeFromURL(link));
     }
-    if (isAscii(text))
-        require(links == expectedLinks(text), "the links are the lines naming the site");
+    require(links.size() + SourceLinks::countOfLinesNotLinks(text) == StringUtils::parseStringList(text, u"\n"_s).size(),
+            "every line is a link or left out");
+    if (isAscii(text)) {
+        // The lines naming the site are links, in their order, among others.
+        qsizetype next = 0;
+        for (const QString &expected : expectedLinks(text)) {
+            next = links.indexOf(expected, next);
+            require(next >= 0, "the lines naming the site are links");
+            ++next;
+        }
+    }
 }
 
 } // namespace
