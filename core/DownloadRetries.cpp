@@ -64,6 +64,13 @@ void DownloadRetries::showNote(const QString &note)
     m_item.setStatusNote(note);
 }
 
+void DownloadRetries::notPlaced(const QString &reason)
+{
+    m_failedAt = 0;
+    showNote(StringUtils::langStr(302).arg(reason));
+    m_item.changeYoutubeStatus(StatusDownloaded, StatusDownloadPaused);
+}
+
 void DownloadRetries::giveUp(const QString &note)
 {
     m_failures = 0;

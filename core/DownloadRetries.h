@@ -40,10 +40,10 @@ public:
     // Paused meanwhile: no retry is coming, so the row must not promise one.
     // A note the download paused with stays.
     void paused();
-    // Nothing held any more: all progress counts again.
-    void startOver() { m_failedAt = 0; }
-    // A note for the row that a later success takes away.
-    void showNote(const QString &note);
+    // A whole download that could not be put in place, for `reason`: its
+    // data is gone, so all progress counts again, and the item pauses from
+    // downloaded with the reason for Resume to fetch it anew.
+    void notPlaced(const QString &reason);
     // Pauses the download with `note`.
     void giveUp(const QString &note);
     // Runs `step` until it says the download is over or the thread is
@@ -52,6 +52,9 @@ public:
     void runSteps(const WorkerThread &thread, const std::function<bool()> &step);
 
 private:
+    // A note for the row that a later success takes away.
+    void showNote(const QString &note);
+
     YoutubeDownloader &m_item;
     const Policy m_policy;
     int m_failures = 0;

@@ -176,17 +176,14 @@ void PageReaderDownload::takeProgress(const QString &line)
 // the download goes on, to be resumed.
 bool PageReaderDownload::finish()
 {
-    if (!m_item.changeYoutubeStatus(StatusDownloading, StatusDownloaded)
-        && !m_item.changeYoutubeStatus(StatusDownloadPaused, StatusDownloaded))
+    if (!m_item.markDownloaded())
         return false;
     AtomicFile file(m_folder.targetPath());
     const QString path =
         file.adoptFinished(m_folder.filePath()) ? m_item.commitFile(file, YoutubeDownloader::ItemFile::Video) : QString();
     if (!path.isEmpty()) {
-        m_item.setRealyDownloadedFilePath(path);
-        m_item.setPartialFilePath({});
+        m_item.takeVideo(path);
         m_folder.remove();
-        m_item.setStatusNote({});
         return false;
     }
     // Removed as it was put in place: it stays in the folder, which goes
@@ -195,8 +192,6 @@ bool PageReaderDownload::finish()
         file.keep();
         return false;
     }
-    m_retries.startOver();
-    m_retries.showNote(StringUtils::langStr(302).arg(file.errorString()));
-    m_item.changeYoutubeStatus(StatusDownloaded, StatusDownloadPaused);
+    m_retries.notPlaced(file.errorString());
     return true;
 }

@@ -283,16 +283,11 @@ void VideoDownload::showProgress()
 
 bool VideoDownload::save()
 {
-    if (!m_item.changeYoutubeStatus(StatusDownloading, StatusDownloaded)
-        && !m_item.changeYoutubeStatus(StatusDownloadPaused, StatusDownloaded))
+    if (!m_item.markDownloaded())
         return false;
     std::unique_ptr<AtomicFile> file = std::move(m_file);
-    // The kept list hears of the video before it forgets the partial file:
-    // at no moment does it know of neither.
     if (const QString path = m_item.commitFile(*file, YoutubeDownloader::ItemFile::Video); !path.isEmpty()) {
-        m_item.setRealyDownloadedFilePath(path);
-        m_item.setPartialFilePath({});
-        m_item.setStatusNote({});
+        m_item.takeVideo(path);
         return true;
     }
     if (m_item.youtubeStatus() == StatusRemoved) {
@@ -306,9 +301,7 @@ bool VideoDownload::save()
     // every byte counts as progress once more.
     m_complete = false;
     m_received = 0;
-    m_retries.startOver();
-    m_retries.showNote(StringUtils::langStr(302).arg(file->errorString()));
-    m_item.changeYoutubeStatus(StatusDownloaded, StatusDownloadPaused);
+    m_retries.notPlaced(file->errorString());
     return false;
 }
 

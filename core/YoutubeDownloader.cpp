@@ -686,6 +686,19 @@ void YoutubeDownloader::setRealyDownloadedFilePath(const QString &path)
     setLocked(m_realyDownloadedFilePath, path);
 }
 
+bool YoutubeDownloader::markDownloaded()
+{
+    return changeYoutubeStatus(StatusDownloading, StatusDownloaded)
+        || changeYoutubeStatus(StatusDownloadPaused, StatusDownloaded);
+}
+
+void YoutubeDownloader::takeVideo(const QString &path)
+{
+    setRealyDownloadedFilePath(path);
+    setPartialFilePath({});
+    setStatusNote({});
+}
+
 void YoutubeDownloader::addDownloadTime(double seconds)
 {
     double time = m_downloadTime.load();

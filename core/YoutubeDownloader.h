@@ -155,6 +155,14 @@ public:
     QString partialFilePath() const;
     void setPartialFilePath(const QString &path);
     void setRealyDownloadedFilePath(const QString &path);
+    // A download with every byte there: the item is downloaded, also when a
+    // pause came with the last block. False once it is neither downloading
+    // nor paused (removed meanwhile).
+    bool markDownloaded();
+    // The download's file, put in place at `path`: the kept list hears of
+    // the video before it forgets the partial file, so that at no moment
+    // does it know of neither.
+    void takeVideo(const QString &path);
 
     // Progress of the running download, readable from any thread.
     qint64 downloadedBytes() const { return m_downloadedBytes; }
