@@ -2,7 +2,7 @@
 
 #include "AddLinksSheet.h"
 #include "DownloadTotals.h"
-#include "ListKeeper.h"
+#include "StateFolder.h"
 #include "NotificationCenter.h"
 #include "PathController.h"
 #include "PreferencesController.h"
@@ -251,14 +251,14 @@ void AppController::showHideHintPanel()
 
 void AppController::keepList(const QString &folder)
 {
-    m_listKeeper = std::make_unique<ListKeeper>(folder);
+    m_stateFolder = std::make_unique<StateFolder>(folder);
     WarningPanel &warnings = *m_ui.warningPanel;
-    if (!m_listKeeper->keepsList()) {
+    if (!m_stateFolder->keepsList()) {
         // True for as long as this window is open.
         warnings.setWarning(u"listNotKept"_s, StringUtils::langStr(259), {}, WarningPanel::Dismiss::WhenDealtWith);
         return;
     }
-    const QString damaged = m_listKeeper->takeUp(m_list, m_preferences);
+    const QString damaged = m_stateFolder->takeUp(m_list, m_preferences);
     // As after adding links: the rows take the hint's place.
     if (!m_list.items().isEmpty())
         m_ui.animatedHelpView->setIsActive(false);
@@ -275,10 +275,10 @@ void AppController::applicationDidFinishLaunching()
         m_preferences.setIsFirstLaunch(false);
         m_preferences.saveValues();
     }
-    initPasterboardObserver();
+    initClipboardObserver();
 }
 
-void AppController::initPasterboardObserver()
+void AppController::initClipboardObserver()
 {
     // The clipboard belongs to this thread; the observer reads a copy.
     QClipboard *clipboard = QGuiApplication::clipboard();
@@ -294,8 +294,8 @@ void AppController::initPasterboardObserver()
     // Listening before the observer starts: its first announcement is not
     // repeated, so none may be lost.
     NotificationCenter::defaultCenter().addObserver(
-        this, YOUTUBE_ADD_URLS_FROM_PASTERBOARD.toString(), nullptr, [this](const Notification &posted) {
-            const QVariant links = posted.userInfo.value(YOUTUBE_ADD_URLS_FROM_PASTERBOARD_KEY_NAME.toString());
+        this, YOUTUBE_ADD_URLS_FROM_CLIPBOARD.toString(), nullptr, [this](const Notification &posted) {
+            const QVariant links = posted.userInfo.value(YOUTUBE_ADD_URLS_FROM_CLIPBOARD_KEY_NAME.toString());
             if (links.isValid())
                 m_guiThread.post([this, links = links.toStringList()] { addYoutubesURL(links); });
         });
@@ -319,7 +319,7 @@ void AppController::observeNotifications()
                     item->setSavedFolderPath(path);
             });
     });
-    center.addObserver(this, NOTIFICATION_YOUTBE_TABLE_VIEW_DBL_CLICK.toString(), nullptr,
+    center.addObserver(this, NOTIFICATION_YOUTUBE_TABLE_VIEW_DBL_CLICK.toString(), nullptr,
                        [this](const Notification &) { m_guiThread.post([this] { notificationTableViewDoubleClick(); }); });
     center.addObserver(this, NOTIFICATION_YOUTUBE_SHOW_MENU.toString(), nullptr, [this](const Notification &posted) {
         if (auto item = downloaderOf(posted))

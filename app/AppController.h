@@ -17,7 +17,7 @@
 class AddLinksSheet;
 class QFileDialog;
 class DownloadTotals;
-class ListKeeper;
+class StateFolder;
 class PreferencesController;
 class PreferencesWindow;
 class QMenu;
@@ -107,7 +107,7 @@ private:
     void openOutputFolder();
     void observeNotifications();
     void observeList();
-    void initPasterboardObserver();
+    void initClipboardObserver();
     void notificationTableViewDoubleClick();
     void menuWillOpen();
     void menuQualityClick(int position);
@@ -121,7 +121,7 @@ private:
     Ui::MainWindow &m_ui;
     YoutubeProgramPreferences &m_preferences;
     // Held while the list lives: the last save comes before the lock goes.
-    std::unique_ptr<ListKeeper> m_listKeeper;
+    std::unique_ptr<StateFolder> m_stateFolder;
     DownloadList m_list{m_preferences};
     DownloadListModel m_model;
     ThreadHandOff m_guiThread;

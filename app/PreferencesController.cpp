@@ -118,7 +118,7 @@ void PreferencesController::initControlsValues()
     selectText(m_controls.comboFrequency, m_preferences.frequency());
     setChecked(m_controls.checkDeleteSourceFileAfterConvertation, m_preferences.deleteInputFileAfterConvert());
     setChecked(m_controls.checkSaveID3Tags, m_preferences.saveID3Tags());
-    setChecked(m_controls.checkWriteDescriptionToID3Tags, m_preferences.writeDescrptionToID3Tags());
+    setChecked(m_controls.checkWriteDescriptionToID3Tags, m_preferences.writeDescriptionToID3Tags());
     if (QSpinBox *spin = m_controls.spinSimultaneousDownloads)
         spin->setValue(m_preferences.simultaneousDownloads());
     if (QLineEdit *path = m_controls.pageReaderPath)
@@ -168,7 +168,7 @@ void PreferencesController::saveValues()
     storeChecked(m_controls.checkDeleteSourceFileAfterConvertation, m_preferences,
                  &YoutubeProgramPreferences::setDeleteInputFileAfterConvert);
     storeChecked(m_controls.checkWriteDescriptionToID3Tags, m_preferences,
-                 &YoutubeProgramPreferences::setWriteDescrptionToID3Tags);
+                 &YoutubeProgramPreferences::setWriteDescriptionToID3Tags);
     storeChecked(m_controls.checkSaveID3Tags, m_preferences, &YoutubeProgramPreferences::setSaveID3Tags);
     if (const auto bitrate = pickedNumber(m_controls.comboBitrate))
         m_preferences.setBitrate(*bitrate);

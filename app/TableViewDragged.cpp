@@ -152,8 +152,8 @@ void TableViewDragged::dropEvent(QDropEvent *event)
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    NotificationCenter::defaultCenter().post(YOUTUBE_ADD_URLS_FROM_PASTERBOARD.toString(), this,
-                                             {{YOUTUBE_ADD_URLS_FROM_PASTERBOARD_KEY_NAME.toString(), links}});
+    NotificationCenter::defaultCenter().post(YOUTUBE_ADD_URLS_FROM_CLIPBOARD.toString(), this,
+                                             {{YOUTUBE_ADD_URLS_FROM_CLIPBOARD_KEY_NAME.toString(), links}});
     // Lines of the text that were no links; none where the links came as
     // addresses because the text held none.
     const QString text = event->mimeData()->hasText() ? event->mimeData()->text() : QString();
@@ -168,7 +168,7 @@ void TableViewDragged::mouseDoubleClickEvent(QMouseEvent *event)
         const QRect cell = visualRect(index);
         // A quick second click on a row button is that button's business.
         if (RowDelegate::buttonAt(index, event->position().toPoint() - cell.topLeft(), cell.size()).button == RowDelegate::NoButton)
-            NotificationCenter::defaultCenter().post(NOTIFICATION_YOUTBE_TABLE_VIEW_DBL_CLICK.toString(), this);
+            NotificationCenter::defaultCenter().post(NOTIFICATION_YOUTUBE_TABLE_VIEW_DBL_CLICK.toString(), this);
     }
     QTableView::mouseDoubleClickEvent(event);
 }

@@ -1,7 +1,7 @@
 // vantrel: the desktop program.
 
 #include "AppController.h"
-#include "ListKeeper.h"
+#include "StateFolder.h"
 #include "MainWindow.h"
 #include "VantrelVersion.h"
 #include "YoutubeProgramPreferences.h"
@@ -50,7 +50,7 @@ int main(int argc, char **argv)
         icon.addFile(u":/desktop/vantrel-%1.png"_s.arg(size));
     QApplication::setWindowIcon(icon);
     MainWindow window(YoutubeProgramPreferences::sharedPreferences());
-    window.controller().keepList(ListKeeper::standardFolder());
+    window.controller().keepList(StateFolder::standardFolder());
     window.show();
     window.controller().applicationDidFinishLaunching();
     return QApplication::exec();

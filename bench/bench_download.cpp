@@ -69,8 +69,8 @@ int main(int argc, char **argv)
         return 1;
     }
     const double seconds = timer.nsecsElapsed() / 1e9;
-    const qint64 bytes = QFileInfo(item->realyDownloadedFilePath()).size();
-    QFile::remove(item->realyDownloadedFilePath());
+    const qint64 bytes = QFileInfo(item->wholeFilePath()).size();
+    QFile::remove(item->wholeFilePath());
     std::printf("%.4f %lld %lld %.4f\n", seconds, qlonglong(bytes), qlonglong(peakResidentKilobytes()), transferSeconds);
     item->removeObject();
     return 0;

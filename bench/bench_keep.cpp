@@ -1,4 +1,4 @@
-// The kept list with 1,000 items: saving it (the writing on the saver's
+// The kept list with 1,000 items: saving it (the writing on the writer's
 // thread, the first time and with one item changed, beside a plain atomic
 // write of the same bytes), starting the window with it (until the rows are painted, beside
 // starting with no list), and the longest stall of the GUI thread while
@@ -8,8 +8,8 @@
 #include "AppController.h"
 #include "BenchHome.h"
 #include "KeptList.h"
-#include "ListKeeper.h"
-#include "ListSaver.h"
+#include "StateFolder.h"
+#include "ListWriter.h"
 #include "MainWindow.h"
 #include "SampleSite.h"
 #include "StallMeter.h"
@@ -73,25 +73,25 @@ int main(int argc, char **argv)
     if (!home.started)
         return 1;
     YoutubeProgramPreferences &preferences = home.preferences;
-    const QList<SavedList::Item> items = longList(count, home.music.path());
+    const QList<KeptListFile::Item> items = longList(count, home.music.path());
     if (items.isEmpty())
         return 1;
 
     QList<double> firstWrites, writes, plainWrites;
     const QString listPath = state.filePath(u"list.json"_s);
-    const QByteArray bytes = SavedList::write(items);
+    const QByteArray bytes = KeptListFile::write(items);
     for (int run = 0; run < Runs; ++run) {
-        ListSaver saver(listPath);
+        ListWriter writer(listPath);
         firstWrites.append(milliseconds([&] {
-            saver.save(items);
-            saver.flush();
+            writer.save(items);
+            writer.flush();
         }));
         // As while a download runs: one item's bytes change between saves.
-        QList<SavedList::Item> next = items;
+        QList<KeptListFile::Item> next = items;
         next[0].bytesHeld += run + 1;
         writes.append(milliseconds([&] {
-            saver.save(next);
-            saver.flush();
+            writer.save(next);
+            writer.flush();
         }));
         plainWrites.append(milliseconds([&] {
             QSaveFile file(state.filePath(u"plain.json"_s));
@@ -100,7 +100,7 @@ int main(int argc, char **argv)
             file.commit();
         }));
     }
-    std::printf("saving %d items (%lld bytes) on the saver's thread: first save %.2f ms, a save with one item changed "
+    std::printf("saving %d items (%lld bytes) on the writer's thread: first save %.2f ms, a save with one item changed "
                 "%.2f ms; the same bytes written by QSaveFile: %.2f ms\n",
                 count, qint64(QFileInfo(listPath).size()), StallMeter::median(firstWrites), StallMeter::median(writes),
                 StallMeter::median(plainWrites));

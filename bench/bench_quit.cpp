@@ -7,8 +7,8 @@
 #include "AppController.h"
 #include "BenchHome.h"
 #include "KeptList.h"
-#include "ListKeeper.h"
-#include "ListSaver.h"
+#include "StateFolder.h"
+#include "ListWriter.h"
 #include "MainWindow.h"
 #include "SampleSite.h"
 #include "StallMeter.h"
@@ -40,10 +40,10 @@ constexpr int RemovedRows = 1000;
 // afresh (a removal deletes partial files); null when something failed.
 std::unique_ptr<MainWindow> openWindow(YoutubeProgramPreferences &preferences, const QString &state, int count)
 {
-    const QList<SavedList::Item> items = longList(count, preferences.savedFolderPath());
+    const QList<KeptListFile::Item> items = longList(count, preferences.savedFolderPath());
     if (items.size() != count)
         return nullptr;
-    ListSaver(QDir(state).filePath(u"list.json"_s)).save(items);
+    ListWriter(QDir(state).filePath(u"list.json"_s)).save(items);
     auto window = std::make_unique<MainWindow>(preferences);
     window->resize(1000, 700);
     window->controller().keepList(state);
@@ -67,7 +67,7 @@ double quit(std::unique_ptr<MainWindow> window, const QString &state, int count)
     window->ui().miQuit->trigger();
     window.reset();
     const double ms = clock.nsecsElapsed() / 1e6;
-    return ListKeeper(state).read().items.size() == count ? ms : -1;
+    return StateFolder(state).read().items.size() == count ? ms : -1;
 }
 
 // Selects RemovedRows rows picked here and there (the same ones every run,

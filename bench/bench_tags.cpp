@@ -32,7 +32,7 @@ int main(int argc, char **argv)
     ID3V1Tag trailer;
     trailer.setTitle(tag.title());
     AtomicFile tagged(path);
-    if (!tagged.open() || !tagged.write(tag.buidTagData()) || !tagged.appendCopyOf(path)
+    if (!tagged.open() || !tagged.write(tag.buildTagData()) || !tagged.appendCopyOf(path)
         || !tagged.write(trailer.createDataForWriteToFile()) || !tagged.commit(AtomicFile::Replace::Always)) {
         std::fprintf(stderr, "tagging failed: %s\n", qPrintable(tagged.errorString()));
         return 1;

@@ -58,10 +58,10 @@ DownloadList::Items DownloadList::add(const QStringList &candidates, const QStri
     return added;
 }
 
-void DownloadList::restore(const QList<SavedList::Item> &saved)
+void DownloadList::restore(const QList<KeptListFile::Item> &saved)
 {
     Items restored;
-    for (const SavedList::Item &entry : saved) {
+    for (const KeptListFile::Item &entry : saved) {
         if (SourceLinks::link(entry.link) == entry.link && !m_links.contains(entry.link))
             restored.append(enlist(YoutubeDownloader::restore(entry, m_inbox, m_preferences)));
     }
@@ -101,17 +101,17 @@ void DownloadList::close()
     m_saveTimer.stop();
     const Items items = m_items;
     // A list nobody keeps leaves no partial file for nobody to claim.
-    YoutubeDownloader::removeAll(items, m_saver ? YoutubeDownloader::PartialFiles::Keep
+    YoutubeDownloader::removeAll(items, m_writer ? YoutubeDownloader::PartialFiles::Keep
                                                 : YoutubeDownloader::PartialFiles::Delete);
-    if (!m_saver)
+    if (!m_writer)
         return;
     // Taken once the items have stopped, so that no file changes after.
-    QList<SavedList::Item> kept;
+    QList<KeptListFile::Item> kept;
     kept.reserve(items.size());
     for (const Item &item : items)
         kept.append(item->savedItem());
-    m_saver->save(std::move(kept));
-    m_saver.reset();
+    m_writer->save(std::move(kept));
+    m_writer.reset();
 }
 
 void DownloadList::downloadAll()
@@ -237,13 +237,13 @@ void DownloadList::flushChanges()
 // turn that brought them.
 void DownloadList::saveSoon(int delayMs)
 {
-    if (m_saver && (!m_saveTimer.isActive() || m_saveTimer.remainingTime() > delayMs))
+    if (m_writer && (!m_saveTimer.isActive() || m_saveTimer.remainingTime() > delayMs))
         m_saveTimer.start(delayMs);
 }
 
 void DownloadList::saveTo(const QString &path)
 {
-    m_saver = std::make_unique<ListSaver>(path, [this](bool written, const QString &reason) {
+    m_writer = std::make_unique<ListWriter>(path, [this](bool written, const QString &reason) {
         m_handOff.post([this, written, reason] { takeSaveOutcome(written, reason); });
     });
     saveNow();
@@ -265,14 +265,14 @@ void DownloadList::takeSaveOutcome(bool written, const QString &reason)
 
 void DownloadList::saveNow()
 {
-    if (!m_saver || m_closing)
+    if (!m_writer || m_closing)
         return;
     m_saveTimer.stop();
-    QList<SavedList::Item> items;
+    QList<KeptListFile::Item> items;
     items.reserve(m_items.size());
     for (const Item &item : std::as_const(m_items))
         items.append(item->savedItem());
-    m_saver->save(std::move(items));
+    m_writer->save(std::move(items));
 }
 
 // One pass over the list however many leave: quitting with thousands of

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ListSaver.h"
+#include "ListWriter.h"
 #include "RowRecord.h"
 #include "ThreadHandOff.h"
 #include "YoutubeStatus.h"
@@ -53,7 +53,7 @@ public:
     void close();
     // The items an earlier run kept, after those already listed, each in the
     // status its files on disk allow; pages that had not loaded load again.
-    void restore(const QList<SavedList::Item> &saved);
+    void restore(const QList<KeptListFile::Item> &saved);
 
     void downloadAll();
     void pauseAll();
@@ -139,7 +139,7 @@ private:
     bool m_batchDue = false;
     QTimer m_batchTimer;
 
-    std::unique_ptr<ListSaver> m_saver;
+    std::unique_ptr<ListWriter> m_writer;
     QTimer m_saveTimer;
     // Why the last write failed; none while the last one reached the disk.
     std::optional<QString> m_saveFailure;

@@ -140,7 +140,7 @@ void MediaConversion::finish(YoutubeDownloader &item)
 {
     {
         std::lock_guard lock(m_delivered->mutex);
-        item.setRealyDownloadedFilePath(m_delivered->path);
+        item.setWholeFilePath(m_delivered->path);
         item.setStatusNote(m_delivered->note);
     }
     if (m_job.deleteVideo)
@@ -185,7 +185,7 @@ bool MediaConversion::writeTagged(YoutubeDownloader &item, const Job &job, Atomi
     if (!preferences.saveID3Tags() || job.outputFormat != OutputFormat::Mp3)
         return false;
     const QString comment =
-        preferences.writeDescrptionToID3Tags() ? item.descriptionText() : NOTIFICATION_YOUTUBE_TARNWICK.toString();
+        preferences.writeDescriptionToID3Tags() ? item.descriptionText() : NOTIFICATION_YOUTUBE_TARNWICK.toString();
     ID3V2Tag tag;
     tag.setTitle(item.youtubeTitle());
     // A file's path is nobody's business who gets the MP3.
@@ -199,7 +199,7 @@ bool MediaConversion::writeTagged(YoutubeDownloader &item, const Job &job, Atomi
     ID3V1Tag trailer;
     trailer.setTitle(item.youtubeTitle());
     trailer.setComment(comment);
-    if (tagged.open() && tagged.write(tag.buidTagData()) && tagged.appendCopyOf(converted.temporaryPath())
+    if (tagged.open() && tagged.write(tag.buildTagData()) && tagged.appendCopyOf(converted.temporaryPath())
         && tagged.write(trailer.createDataForWriteToFile()))
         return true;
     note = StringUtils::langStr(304).arg(tagged.errorString());

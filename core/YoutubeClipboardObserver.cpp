@@ -100,7 +100,7 @@ void YoutubeClipboardObserver::lookAtClipboard()
         m_lastAddedURLs = links;
         return;
     }
-    NotificationCenter::defaultCenter().post(YOUTUBE_ADD_URLS_FROM_PASTERBOARD.toString(), this,
-                                             {{YOUTUBE_ADD_URLS_FROM_PASTERBOARD_KEY_NAME.toString(), links}});
+    NotificationCenter::defaultCenter().post(YOUTUBE_ADD_URLS_FROM_CLIPBOARD.toString(), this,
+                                             {{YOUTUBE_ADD_URLS_FROM_CLIPBOARD_KEY_NAME.toString(), links}});
     m_lastAddedURLs = links;
 }

@@ -18,9 +18,9 @@ inline constexpr QStringView NOTIFICATION_YOUTUBE_TARNWICK = u"http://www.vantre
 inline constexpr QStringView NOTIFICATION_YOUTUBE_STATUS_CHANGED = u"YoutubeStatusWasChangedByUserNotification";
 inline constexpr QStringView NOTIFICATION_YOUTUBE_SHOW_MENU = u"YoutubeRequestShowMenuNotification";
 inline constexpr QStringView NOTIFICATION_YOUTUBE_DOWNLOADER_KEY = u"downloader";
-inline constexpr QStringView YOUTUBE_ADD_URLS_FROM_PASTERBOARD = u"YoutubeAddURLFromPasteboard";
-inline constexpr QStringView YOUTUBE_ADD_URLS_FROM_PASTERBOARD_KEY_NAME = u"URLList";
-inline constexpr QStringView NOTIFICATION_YOUTBE_TABLE_VIEW_DBL_CLICK = u"NotificationYoutubeTableViewDblClick";
+inline constexpr QStringView YOUTUBE_ADD_URLS_FROM_CLIPBOARD = u"YoutubeAddURLFromPasteboard";
+inline constexpr QStringView YOUTUBE_ADD_URLS_FROM_CLIPBOARD_KEY_NAME = u"URLList";
+inline constexpr QStringView NOTIFICATION_YOUTUBE_TABLE_VIEW_DBL_CLICK = u"NotificationYoutubeTableViewDblClick";
 
 // The maker's pages, opened in the browser.
 inline constexpr QStringView FIRST_START_URL = u"http://www.vantrel.example/cgi-bin/visits.pl?prog=vantrel-inst&version=" VANTREL_VERSION;

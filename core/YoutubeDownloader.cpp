@@ -451,7 +451,7 @@ void YoutubeDownloader::convertFile()
         return;
     }
     setStatusNote({});
-    setRealyDownloadedFilePath(youtubeURL());
+    setWholeFilePath(youtubeURL());
     if (changeYoutubeStatus(StatusReady, StatusDownloaded))
         convertVideo(format, filePathForSaving(format), StatusDownloaded);
 }
@@ -676,14 +676,14 @@ void YoutubeDownloader::setPartialFilePath(const QString &path)
         listOwner->downloaderFilesChanged(*this);
 }
 
-QString YoutubeDownloader::realyDownloadedFilePath() const
+QString YoutubeDownloader::wholeFilePath() const
 {
-    return locked(m_realyDownloadedFilePath);
+    return locked(m_wholeFilePath);
 }
 
-void YoutubeDownloader::setRealyDownloadedFilePath(const QString &path)
+void YoutubeDownloader::setWholeFilePath(const QString &path)
 {
-    setLocked(m_realyDownloadedFilePath, path);
+    setLocked(m_wholeFilePath, path);
 }
 
 bool YoutubeDownloader::markDownloaded()
@@ -694,7 +694,7 @@ bool YoutubeDownloader::markDownloaded()
 
 void YoutubeDownloader::takeVideo(const QString &path)
 {
-    setRealyDownloadedFilePath(path);
+    setWholeFilePath(path);
     setPartialFilePath({});
     setStatusNote({});
 }
@@ -718,7 +718,7 @@ QString YoutubeDownloader::outputFolder() const
 
 QString YoutubeDownloader::filePathForDownloading() const
 {
-    if (QString path = realyDownloadedFilePath(); !path.isEmpty())
+    if (QString path = wholeFilePath(); !path.isEmpty())
         return path;
     const YoutubeQualityPtr stream = currentQuality();
     return videoFilePath(stream ? stream->fileExtension() : u".flv"_s);

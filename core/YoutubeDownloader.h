@@ -2,7 +2,7 @@
 
 #include "DownloadRetries.h"
 #include "MediaConversion.h"
-#include "SavedList.h"
+#include "KeptListFile.h"
 #include "SourceReader.h"
 #include "StyledText.h"
 #include "YoutubeQuality.h"
@@ -45,14 +45,14 @@ public:
     // disk now: a download comes back paused with the bytes of its partial
     // file, a finished one whose file is gone says so. Nothing starts until
     // continueRestored().
-    static std::shared_ptr<YoutubeDownloader> restore(const SavedList::Item &saved,
+    static std::shared_ptr<YoutubeDownloader> restore(const KeptListFile::Item &saved,
                                                       std::weak_ptr<YoutubeDownloaderOwner> owner,
                                                       YoutubeProgramPreferences &preferences);
     // Takes up the restored item's work: a page that had not loaded loads
     // again, a conversion converts again; the row gets its cover and bar.
     void continueRestored();
     // The item as the saved list keeps it; a removed item as it was before.
-    SavedList::Item savedItem() const;
+    KeptListFile::Item savedItem() const;
     ~YoutubeDownloader();
     YoutubeDownloader(const YoutubeDownloader &) = delete;
     YoutubeDownloader &operator=(const YoutubeDownloader &) = delete;
@@ -149,12 +149,12 @@ public:
     void setCurrentQuality(const YoutubeQualityPtr &quality);
     QString savedFolderPath() const;
     void setSavedFolderPath(const QString &path);
-    QString realyDownloadedFilePath() const;
+    QString wholeFilePath() const;
     // The file the download writes into until it is complete; empty when
     // there is none.
     QString partialFilePath() const;
     void setPartialFilePath(const QString &path);
-    void setRealyDownloadedFilePath(const QString &path);
+    void setWholeFilePath(const QString &path);
     // A download with every byte there: the item is downloaded, also when a
     // pause came with the last block. False once it is neither downloading
     // nor paused (removed meanwhile).
@@ -178,7 +178,7 @@ public:
     // Bytes per second over the time spent downloading.
     float calculateDownloadSpeed() const;
     // Seconds the download still needs (the name is historical).
-    float calculateEllapsedTime() const;
+    float calculateRemainingTime() const;
     // Bytes that count as done in the window's totals.
     qint64 downloadedFileSize() const;
     // The chosen stream's size, or the bytes received while it is unknown.
@@ -255,11 +255,11 @@ private:
     void convertFile();
 
     QString claimFileName(const QString &folder);
-    void takeSaved(const SavedList::Item &saved);
+    void takeSaved(const KeptListFile::Item &saved);
     void takeFileName(const QString &name);
-    YoutubeStatus restoredStatus(YoutubeStatus status, const SavedList::Item &saved, SourceKind kind);
+    YoutubeStatus restoredStatus(YoutubeStatus status, const KeptListFile::Item &saved, SourceKind kind);
     YoutubeStatus restoredFileStatus(YoutubeStatus status);
-    void takeCover(SourceKind kind, const SavedList::Item &saved);
+    void takeCover(SourceKind kind, const KeptListFile::Item &saved);
 
     std::atomic<qint32> m_status = StatusNew;
     std::atomic<int> m_sourceKind = int(SourceKind::WatchPage);
@@ -295,7 +295,7 @@ private:
     YoutubeQualityList m_qualityList;
     YoutubeQualityPtr m_currentQuality;
     QString m_savedFolderPath;
-    QString m_realyDownloadedFilePath;
+    QString m_wholeFilePath;
     QString m_partialFilePath;
     QString m_fileBaseName;
     QString m_statusNote;

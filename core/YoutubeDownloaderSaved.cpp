@@ -30,7 +30,7 @@ bool isOutputOf(const QString &output, const QString &video)
 
 // The list is a file anybody could edit: a file the user added is one only
 // by its path, and any other link keeps the reader its form asks for.
-SourceKind savedKind(const SavedList::Item &saved)
+SourceKind savedKind(const KeptListFile::Item &saved)
 {
     const SourceKind byForm = SourceLinks::kindOf(saved.link);
     const SourceKind kept = sourceKindFromName(saved.source);
@@ -45,7 +45,7 @@ QString savedExtension(const QString &extension)
 
 } // namespace
 
-SavedList::Item YoutubeDownloader::savedItem() const
+KeptListFile::Item YoutubeDownloader::savedItem() const
 {
     const YoutubeQualityPtr stream = currentQuality();
     const auto running = conversion();
@@ -70,7 +70,7 @@ SavedList::Item YoutubeDownloader::savedItem() const
             .note = statusNote(),
             .folder = savedFolderPath(),
             .name = locked(m_fileBaseName),
-            .file = realyDownloadedFilePath(),
+            .file = wholeFilePath(),
             .partialFile = partialFilePath(),
             .bytesHeld = downloadedBytes(),
             .downloadSeconds = downloadTime(),
@@ -80,7 +80,7 @@ SavedList::Item YoutubeDownloader::savedItem() const
             .output = running ? running->job().outputPath : m_restoredOutput};
 }
 
-std::shared_ptr<YoutubeDownloader> YoutubeDownloader::restore(const SavedList::Item &saved,
+std::shared_ptr<YoutubeDownloader> YoutubeDownloader::restore(const KeptListFile::Item &saved,
                                                               std::weak_ptr<YoutubeDownloaderOwner> owner,
                                                               YoutubeProgramPreferences &preferences)
 {
@@ -90,7 +90,7 @@ std::shared_ptr<YoutubeDownloader> YoutubeDownloader::restore(const SavedList::I
 }
 
 // Before the item is shared: no lock, no announcement.
-void YoutubeDownloader::takeSaved(const SavedList::Item &saved)
+void YoutubeDownloader::takeSaved(const KeptListFile::Item &saved)
 {
     const YoutubeStatus status = youtubeStatusFromName(saved.status).value_or(StatusLoadingInfo);
     const SourceKind kind = savedKind(saved);
@@ -142,7 +142,7 @@ void YoutubeDownloader::takeFileName(const QString &name)
         listOwner->claimFileNameAgain(*this, outputFolder(), m_fileBaseName);
 }
 
-void YoutubeDownloader::takeCover(SourceKind kind, const SavedList::Item &saved)
+void YoutubeDownloader::takeCover(SourceKind kind, const KeptListFile::Item &saved)
 {
     switch (kind) {
     case SourceKind::WatchPage:
@@ -169,18 +169,18 @@ YoutubeStatus YoutubeDownloader::restoredFileStatus(YoutubeStatus status)
         m_statusNote = StringUtils::langStr(257).arg(m_youtubeURL);
         return StatusInfoFailed;
     }
-    m_realyDownloadedFilePath = m_youtubeURL;
+    m_wholeFilePath = m_youtubeURL;
     return status == StatusConvertPaused ? status : StatusDownloaded;
 }
 
-YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const SavedList::Item &saved, SourceKind kind)
+YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const KeptListFile::Item &saved, SourceKind kind)
 {
     switch (status) {
     case StatusNoStream:
     case StatusInfoFailed:
         return status;
     case StatusFinished:
-        m_realyDownloadedFilePath = saved.file;
+        m_wholeFilePath = saved.file;
         if (!QFileInfo(saved.file).isFile())
             m_statusNote = StringUtils::langStr(257).arg(saved.file);
         return status;
@@ -220,13 +220,13 @@ YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const Save
     const QString output = isOutputOf(saved.output, video.isEmpty() ? saved.file : video) ? saved.output : QString();
     m_restoredOutput = output;
     if (!video.isEmpty() && QFileInfo(video).isFile()) {
-        m_realyDownloadedFilePath = video;
+        m_wholeFilePath = video;
         // Paused by the user, it waits for Resume.
         return status == StatusConvertPaused ? status : StatusDownloaded;
     }
     // The video goes only once the output is tagged.
     if (!output.isEmpty() && QFileInfo(output).isFile()) {
-        m_realyDownloadedFilePath = output;
+        m_wholeFilePath = output;
         return StatusFinished;
     }
     m_downloadTime = 0;

@@ -49,7 +49,7 @@ StyledText YoutubeDownloader::descriptionObjectYoutubeStatus() const
     if (calculateDownloadSpeed() > 0)
         text.append(u'\n' + StringUtils::speedText(calculateDownloadSpeed()), StyledText::Colour::Plain,
                     StyledText::Font::System);
-    if (const float remaining = calculateEllapsedTime(); remaining > 0)
+    if (const float remaining = calculateRemainingTime(); remaining > 0)
         text.append(u"\n%1 %2"_s.arg(StringUtils::langStr(54), StringUtils::timeText(remaining)), StyledText::Colour::Brown,
                     StyledText::Font::System);
     return text;
@@ -66,7 +66,7 @@ float YoutubeDownloader::calculateDownloadSpeed() const
     return downloadSpeed(downloadedBytes(), downloadTime());
 }
 
-float YoutubeDownloader::calculateEllapsedTime() const
+float YoutubeDownloader::calculateRemainingTime() const
 {
     const YoutubeQualityPtr stream = currentQuality();
     return remainingTime(stream ? stream->fileContentSize() : 0, downloadedBytes(), downloadTime());

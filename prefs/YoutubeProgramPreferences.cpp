@@ -75,7 +75,7 @@ const YoutubeProgramPreferences::BoolSetting YoutubeProgramPreferences::boolSett
     {AutoAddKey, &YoutubeProgramPreferences::m_autoAddFromPasteboard},
     {DeleteInputKey, &YoutubeProgramPreferences::m_deleteInputFileAfterConvert},
     {SaveTagsKey, &YoutubeProgramPreferences::m_saveID3Tags},
-    {WriteDescriptionKey, &YoutubeProgramPreferences::m_writeDescrptionToID3Tags},
+    {WriteDescriptionKey, &YoutubeProgramPreferences::m_writeDescriptionToID3Tags},
     {ShowQuickOptionsKey, &YoutubeProgramPreferences::m_isShowQuickOptions},
     {FirstLaunchKey, &YoutubeProgramPreferences::m_isFirstLaunch},
     {ShowHintPanelKey, &YoutubeProgramPreferences::m_isShowHintPanel},

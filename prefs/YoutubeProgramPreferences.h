@@ -45,8 +45,8 @@ public:
     void setDeleteInputFileAfterConvert(bool value) { m_deleteInputFileAfterConvert = value; }
     bool saveID3Tags() const { return m_saveID3Tags; }
     void setSaveID3Tags(bool value) { m_saveID3Tags = value; }
-    bool writeDescrptionToID3Tags() const { return m_writeDescrptionToID3Tags; }
-    void setWriteDescrptionToID3Tags(bool value) { m_writeDescrptionToID3Tags = value; }
+    bool writeDescriptionToID3Tags() const { return m_writeDescriptionToID3Tags; }
+    void setWriteDescriptionToID3Tags(bool value) { m_writeDescriptionToID3Tags = value; }
     SoundMode soundMode() const { return SoundMode(m_soundMode.load()); }
     void setSoundMode(SoundMode value) { m_soundMode = qint32(value); }
     qint32 frequency() const { return m_frequency; }
@@ -89,7 +89,7 @@ private:
     std::atomic<qint32> m_preferedQuality = 1;
     std::atomic<bool> m_deleteInputFileAfterConvert = false;
     std::atomic<bool> m_saveID3Tags = true;
-    std::atomic<bool> m_writeDescrptionToID3Tags = true;
+    std::atomic<bool> m_writeDescriptionToID3Tags = true;
     std::atomic<qint32> m_soundMode = qint32(SoundMode::Stereo);
     std::atomic<qint32> m_frequency = 44100;
     std::atomic<qint32> m_bitrate = 320;

@@ -82,7 +82,7 @@ qint32 ID3V2Tag::calculateTagSizeValue(const QList<std::shared_ptr<ID3V2Frame>> 
     return size;
 }
 
-QByteArray ID3V2Tag::buidTagData() const
+QByteArray ID3V2Tag::buildTagData() const
 {
     const auto frames = createFrames();
     QByteArray data;

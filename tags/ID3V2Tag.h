@@ -48,7 +48,7 @@ public:
 
     QList<std::shared_ptr<ID3V2Frame>> createFrames() const;
     static qint32 calculateTagSizeValue(const QList<std::shared_ptr<ID3V2Frame>> &frames);
-    QByteArray buidTagData() const;
+    QByteArray buildTagData() const;
 
 
 private:

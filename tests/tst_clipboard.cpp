@@ -53,9 +53,9 @@ private Q_SLOTS:
         m_clipboard = std::make_unique<ClipboardSnapshot>();
         m_announced.clear();
         NotificationCenter::defaultCenter().addObserver(
-            this, YOUTUBE_ADD_URLS_FROM_PASTERBOARD.toString(), nullptr, [this](const Notification &posted) {
+            this, YOUTUBE_ADD_URLS_FROM_CLIPBOARD.toString(), nullptr, [this](const Notification &posted) {
                 std::lock_guard lock(m_mutex);
-                m_announced.append(posted.userInfo.value(YOUTUBE_ADD_URLS_FROM_PASTERBOARD_KEY_NAME.toString()).toStringList());
+                m_announced.append(posted.userInfo.value(YOUTUBE_ADD_URLS_FROM_CLIPBOARD_KEY_NAME.toString()).toStringList());
             });
     }
 
@@ -111,7 +111,7 @@ private Q_SLOTS:
     void copiedWhileAnnouncing()
     {
         NotificationCenter::defaultCenter().addObserver(
-            this, YOUTUBE_ADD_URLS_FROM_PASTERBOARD.toString(), nullptr, [this](const Notification &) {
+            this, YOUTUBE_ADD_URLS_FROM_CLIPBOARD.toString(), nullptr, [this](const Notification &) {
                 if (m_clipboard->content().text == A)
                     m_clipboard->setText(B);
             });

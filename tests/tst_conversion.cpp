@@ -98,7 +98,7 @@ private Q_SLOTS:
         preferences.setFrequency(44100);
         preferences.setSoundMode(SoundMode::Stereo);
         preferences.setSaveID3Tags(true);
-        preferences.setWriteDescrptionToID3Tags(true);
+        preferences.setWriteDescriptionToID3Tags(true);
         preferences.setDeleteInputFileAfterConvert(false);
         m_fixture->site.setPage(u"item"_s, watchPage(u"Song"_s));
         m_fixture->site.media().setStreamFile(18, media(u"stereo44.mp4"_s));
@@ -156,7 +156,7 @@ private Q_SLOTS:
         auto item = startItem();
         QVERIFY(waitForStatus(item, StatusFinished));
         const QString output = m_fixture->outputPath(format == OutputFormat::Mp3 ? u"Song.mp3"_s : u"Song.wav"_s);
-        QCOMPARE(item->realyDownloadedFilePath(), output);
+        QCOMPARE(item->wholeFilePath(), output);
         QCOMPARE(TestMedia::probe(output, u"stream=codec_name,sample_rate,channels,bit_rate"_s).replace(u'\n', u' '), probed);
         if (format == OutputFormat::Mp3) {
             const double source = TestMedia::decodedSeconds(media(video), scratch(u"source.pcm"_s));
@@ -195,14 +195,14 @@ private Q_SLOTS:
         QFETCH(bool, description);
         QFETCH(bool, deleteVideo);
         m_fixture->preferences.setSaveID3Tags(tags);
-        m_fixture->preferences.setWriteDescrptionToID3Tags(description);
+        m_fixture->preferences.setWriteDescriptionToID3Tags(description);
         m_fixture->preferences.setDeleteInputFileAfterConvert(deleteVideo);
         m_fixture->site.setPage(u"item"_s, watchPage(title));
         auto item = startItem();
         QVERIFY(waitForStatus(item, StatusFinished));
 
         const QString mp3 = m_fixture->outputPath(title + u".mp3"_s);
-        QCOMPARE(item->realyDownloadedFilePath(), mp3);
+        QCOMPARE(item->wholeFilePath(), mp3);
         QCOMPARE(QFile::exists(m_fixture->outputPath(title + u".mp4"_s)), !deleteVideo);
         const QString comment = description ? u"Line one\nZoë & more from the harbour stage"_s : u"http://www.vantrel.example"_s;
         const QStringList expected{u"title "_s + title,
@@ -326,8 +326,8 @@ private Q_SLOTS:
         item->resume();
         QVERIFY(waitForStatus(item, StatusFinished));
         QCOMPARE(views->progress.load(), 100);
-        QCOMPARE(item->realyDownloadedFilePath(), m_fixture->outputPath(u"Song.wav"_s));
-        QCOMPARE(SiteFixture::fileBytes(item->realyDownloadedFilePath()).mid(44),
+        QCOMPARE(item->wholeFilePath(), m_fixture->outputPath(u"Song.wav"_s));
+        QCOMPARE(SiteFixture::fileBytes(item->wholeFilePath()).mid(44),
                  TestMedia::decodedPcm(media(u"long.mp4"_s), scratch(u"ffmpeg.pcm"_s)));
     }
 
@@ -345,7 +345,7 @@ private Q_SLOTS:
         NotificationCenter::defaultCenter().removeObserver(this);
         QVERIFY(finished);
         QVERIFY(m_owner->statuses().contains(StatusConvertPaused));
-        QCOMPARE(readTags(item->realyDownloadedFilePath()).size(), 6);
+        QCOMPARE(readTags(item->wholeFilePath()).size(), 6);
     }
 
     void removalDuringConversion_data()

@@ -93,7 +93,7 @@ private Q_SLOTS:
         item->downloadButtonSelector();
         QVERIFY(waitForStatus(item, StatusFinished));
         const QString path = m_fixture->outputPath(u"new/sub/Northern Gardens \"Remastered\".mp4"_s);
-        QCOMPARE(item->realyDownloadedFilePath(), path);
+        QCOMPARE(item->wholeFilePath(), path);
         QCOMPARE(SiteFixture::fileBytes(path), m_fixture->streamBytes(18));
         QCOMPARE(SiteFixture::entries(m_fixture->outputPath(u"new/sub"_s)).size(), 1);
         QCOMPARE(views->progress.load(), streams[2]->fileContentSize());
@@ -129,7 +129,7 @@ private Q_SLOTS:
         item->resume();
         QVERIFY(waitForStatus(item, StatusFinished));
         QCOMPARE(m_fixture->site.requests(u"/videoplayback"_s).last().header("range"), "bytes=" + QByteArray::number(held) + '-');
-        QCOMPARE(SiteFixture::fileBytes(item->realyDownloadedFilePath()), m_fixture->streamBytes(18));
+        QCOMPARE(SiteFixture::fileBytes(item->wholeFilePath()), m_fixture->streamBytes(18));
         // The site's own count, which the crash matrix bounds refetches by.
         QTRY_COMPARE(m_fixture->site.requests(u"/videoplayback"_s).last().bodyBytesSent, PaddedStreamBytes - held);
     }
@@ -186,7 +186,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), outcome, 30'000);
         QCOMPARE(item->statusNote(), note);
         if (outcome == StatusFinished) {
-            QCOMPARE(SiteFixture::fileBytes(item->realyDownloadedFilePath()), m_fixture->streamBytes(18));
+            QCOMPARE(SiteFixture::fileBytes(item->wholeFilePath()), m_fixture->streamBytes(18));
             return;
         }
         // At most what arrived, kept for Resume under a temporary name.
@@ -206,7 +206,7 @@ private Q_SLOTS:
         item->setRowViews(views);
         QVERIFY(startWhenReady(item));
         QVERIFY(waitForStatus(item, StatusFinished));
-        QCOMPARE(SiteFixture::fileBytes(item->realyDownloadedFilePath()), m_fixture->streamBytes(18));
+        QCOMPARE(SiteFixture::fileBytes(item->wholeFilePath()), m_fixture->streamBytes(18));
     }
 
     // No thread of the item is left: once the test lets go of it, nothing
@@ -239,7 +239,7 @@ private Q_SLOTS:
         // The download goes on, after the reset too, with the stream it began.
         QVERIFY(waitForStatus(item, StatusFinished));
         QCOMPARE(item->currentQuality(), other);
-        QCOMPARE(SiteFixture::fileBytes(item->realyDownloadedFilePath()), m_fixture->streamBytes(18));
+        QCOMPARE(SiteFixture::fileBytes(item->wholeFilePath()), m_fixture->streamBytes(18));
     }
 
     void pageOutcomes_data()
@@ -646,7 +646,7 @@ private Q_SLOTS:
         m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
         addFaults(m_fixture->site, u"path=/videoplayback,throttle=2000000"_s);
         const QString listPath = m_fixture->outputPath(u"state/list.json"_s);
-        QList<SavedList::Item> saved;
+        QList<KeptListFile::Item> saved;
         {
             DownloadList list(m_fixture->preferences);
             list.saveTo(listPath);
@@ -655,7 +655,7 @@ private Q_SLOTS:
             item->downloadButtonSelector();
             QTRY_VERIFY_WITH_TIMEOUT(item->downloadedBytes() > 300'000, 10'000);
             list.close();
-            saved = SavedList::read(SiteFixture::fileBytes(listPath)).items;
+            saved = KeptListFile::read(SiteFixture::fileBytes(listPath)).items;
         }
         QCOMPARE(saved.size(), 1);
         QCOMPARE(saved[0].status, u"downloading"_s);
@@ -676,7 +676,7 @@ private Q_SLOTS:
         QVERIFY(waitForStatus(item, StatusFinished));
         QCOMPARE(m_fixture->site.requests(u"/watch"_s).size(), 1);
         QCOMPARE(m_fixture->site.requests(u"/videoplayback"_s).last().header("range"), "bytes=" + QByteArray::number(held) + '-');
-        QCOMPARE(SiteFixture::fileBytes(item->realyDownloadedFilePath()), m_fixture->streamBytes(18));
+        QCOMPARE(SiteFixture::fileBytes(item->wholeFilePath()), m_fixture->streamBytes(18));
         QCOMPARE(m_fixture->outputEntries(), (QStringList{u"Midnight Lanterns \"Remastered\".mp4"_s, u"state"_s}));
     }
 
@@ -684,7 +684,7 @@ private Q_SLOTS:
     // restart, though none of their files is there yet to tell.
     void restartKeepsNames()
     {
-        QList<SavedList::Item> saved;
+        QList<KeptListFile::Item> saved;
         {
             DownloadList list(m_fixture->preferences);
             for (const auto &item : list.add({watchLink(u"dup0"_s), watchLink(u"dup15"_s)}, m_fixture->outputDir.path())) {
@@ -704,7 +704,7 @@ private Q_SLOTS:
         list.downloadAll();
         for (int i = 0; i < 2; ++i) {
             QVERIFY(waitForStatus(list.items()[i], StatusFinished));
-            QCOMPARE(list.items()[i]->realyDownloadedFilePath(), m_fixture->outputPath(saved[i].name + u".mp4"_s));
+            QCOMPARE(list.items()[i]->wholeFilePath(), m_fixture->outputPath(saved[i].name + u".mp4"_s));
         }
         QCOMPARE(m_fixture->outputEntries(), (QStringList{title + u" (2).mp4"_s, title + u".mp4"_s}));
     }
@@ -728,13 +728,13 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QFETCH(QString, video);
-        SavedList::Item saved = readyItem(u"kept"_s);
+        KeptListFile::Item saved = readyItem(u"kept"_s);
         saved.name = name;
         DownloadList list(m_fixture->preferences);
         list.restore({saved});
         list.downloadAll();
         QVERIFY(waitForStatus(list.items()[0], StatusFinished));
-        QCOMPARE(list.items()[0]->realyDownloadedFilePath(), m_fixture->outputPath(video));
+        QCOMPARE(list.items()[0]->wholeFilePath(), m_fixture->outputPath(video));
         QCOMPARE(m_fixture->outputEntries(), QStringList{video});
     }
 
@@ -814,7 +814,7 @@ private Q_SLOTS:
         QFETCH(qint64, bytes);
         QFETCH(QString, note);
         QFETCH(int, finally);
-        SavedList::Item saved = readyItem(u"restored"_s);
+        KeptListFile::Item saved = readyItem(u"restored"_s);
         const QByteArray video = m_fixture->streamBytes(18);
         const auto inFolder = [&](const QString &name) {
             return name.isEmpty() ? name : m_fixture->outputPath(name.arg(saved.title));
@@ -845,7 +845,7 @@ private Q_SLOTS:
 
 private:
     // What the saved list holds of an item whose page was read.
-    SavedList::Item readyItem(const QString &code)
+    KeptListFile::Item readyItem(const QString &code)
     {
         DownloadList list(m_fixture->preferences);
         const auto item = list.add({watchLink(code)}, m_fixture->outputDir.path()).constFirst();

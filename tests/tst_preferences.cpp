@@ -34,7 +34,7 @@ private Q_SLOTS:
         PreferenceStore store(m_path);
         const YoutubeProgramPreferences p(store);
         QCOMPARE((QVariantList{p.autoAddFromPasteboard(), p.savedFolderPath(), int(p.outputFormat()), p.preferedQuality(),
-                               p.deleteInputFileAfterConvert(), p.saveID3Tags(), p.writeDescrptionToID3Tags(), int(p.soundMode()),
+                               p.deleteInputFileAfterConvert(), p.saveID3Tags(), p.writeDescriptionToID3Tags(), int(p.soundMode()),
                                p.frequency(), p.bitrate(), p.isShowQuickOptions(), p.isFirstLaunch(), p.isShowHintPanel(),
                                p.simultaneousDownloads(), p.restoreListAtStart()}),
                  (QVariantList{true, u"~/Movies/"_s, 0, 1, false, true, true, 0, 44100, 320, true, true, true, 4, true}));

@@ -141,9 +141,9 @@ private Q_SLOTS:
         if (status == StatusFinished) {
             item->downloadButtonSelector();
             QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), status, 60'000);
-            QCOMPARE(item->realyDownloadedFilePath(), m_fixture->outputPath(output));
-            QCOMPARE(titleTag(item->realyDownloadedFilePath()), title);
-            QCOMPARE(TestMedia::probe(item->realyDownloadedFilePath(), u"stream=codec_name"_s), u"mp3"_s);
+            QCOMPARE(item->wholeFilePath(), m_fixture->outputPath(output));
+            QCOMPARE(titleTag(item->wholeFilePath()), title);
+            QCOMPARE(TestMedia::probe(item->wholeFilePath(), u"stream=codec_name"_s), u"mp3"_s);
         } else {
             QCOMPARE(int(item->youtubeStatus()), status);
             QVERIFY2(item->statusNote().startsWith(output), qPrintable(item->statusNote()));
@@ -197,9 +197,9 @@ private Q_SLOTS:
         QCOMPARE(int(item->sourceKind()), int(SourceKind::DirectLink));
         item->downloadButtonSelector();
         QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), int(StatusFinished), 60'000);
-        QCOMPARE(titleTag(item->realyDownloadedFilePath()), finishedTitle);
+        QCOMPARE(titleTag(item->wholeFilePath()), finishedTitle);
         // Whole: ffmpeg decodes the tone's 2 seconds from the MP3.
-        QCOMPARE(TestMedia::probe(item->realyDownloadedFilePath(), u"stream=codec_name"_s), u"mp3"_s);
+        QCOMPARE(TestMedia::probe(item->wholeFilePath(), u"stream=codec_name"_s), u"mp3"_s);
         if (!fault.isEmpty())
             QVERIFY(asksForTheRest(m_fixture->site.requests(u"/media/"_s)));
     }
@@ -264,7 +264,7 @@ private Q_SLOTS:
         QVERIFY(item->currentQuality()->details().audioOnly);
         item->downloadButtonSelector();
         QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), int(StatusFinished), 60'000);
-        QCOMPARE(titleTag(item->realyDownloadedFilePath()), u"stand"_s);
+        QCOMPARE(titleTag(item->wholeFilePath()), u"stand"_s);
         QCOMPARE(SiteFixture::fileBytes(runs), QByteArray("run\nrun\n"));
         QCOMPARE(m_fixture->outputEntries(), (QStringList{u".runs"_s, u"stand.mp3"_s}));
     }
@@ -335,7 +335,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(std::all_of(items.cbegin(), items.cend(),
                                              [](const auto &item) { return item->youtubeStatus() == StatusReady; }),
                                  20'000);
-        QList<SavedList::Item> saved;
+        QList<KeptListFile::Item> saved;
         for (const auto &item : items)
             saved.append(item->savedItem());
         saved.append(saved.at(1));
@@ -349,11 +349,11 @@ private Q_SLOTS:
         saved.last().name = u"plain"_s;
         saved.last().file = m_media.filePath(u"plain.m4a"_s);
         // No web address for yt-dlp, whatever the list says.
-        SavedList::Item notAPage{.link = u"file:///etc/hostname?http://www.youtube.com/watch?v=x"_s, .source = u"yt-dlp"_s};
+        KeptListFile::Item notAPage{.link = u"file:///etc/hostname?http://www.youtube.com/watch?v=x"_s, .source = u"yt-dlp"_s};
         QFile::remove(runs);
         const QByteArray userFile = checksum(m_media.filePath(u"plain.m4a"_s));
         m_list = std::make_unique<DownloadList>(m_fixture->preferences);
-        m_list->restore(saved + QList<SavedList::Item>{notAPage});
+        m_list->restore(saved + QList<KeptListFile::Item>{notAPage});
         QTRY_COMPARE_WITH_TIMEOUT(int(m_list->items().constLast()->youtubeStatus()), int(StatusInfoFailed), 20'000);
         QVERIFY(!QFileInfo::exists(runs));
         QCOMPARE(checksum(m_media.filePath(u"plain.m4a"_s)), userFile);
@@ -383,7 +383,7 @@ private Q_SLOTS:
         QCOMPARE(item->youtubeTitle(), SamplePages::title(code));
         item->downloadButtonSelector();
         QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), int(StatusFinished), 60'000);
-        QCOMPARE(titleTag(item->realyDownloadedFilePath()), SamplePages::title(code));
+        QCOMPARE(titleTag(item->wholeFilePath()), SamplePages::title(code));
         for (const SiteRequest &request : m_fixture->site.requests(u"/media/"_s))
             QVERIFY2(request.path.endsWith(u".m4a"_s), qPrintable(request.path));
     }
@@ -449,7 +449,7 @@ private Q_SLOTS:
         }
         if (interruption.startsWith(u"quit"_s)) {
             m_list->close();
-            const QList<SavedList::Item> saved = SavedList::read(SiteFixture::fileBytes(listPath)).items;
+            const QList<KeptListFile::Item> saved = KeptListFile::read(SiteFixture::fileBytes(listPath)).items;
             m_fixture->site.clearFaults();
             m_list = std::make_unique<DownloadList>(m_fixture->preferences);
             m_list->restore(saved);
@@ -463,7 +463,7 @@ private Q_SLOTS:
             m_list->resumeAll();
         }
         QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), int(StatusFinished), 60'000);
-        const QString file = item->realyDownloadedFilePath();
+        const QString file = item->wholeFilePath();
         QTEST(TestMedia::probe(file, u"stream=codec_name"_s, u"v"_s) + u'+' + TestMedia::probe(file, u"stream=codec_name"_s),
               "streams");
         QVERIFY(std::abs(TestMedia::decodedSeconds(file, m_media.filePath(u"pcm"_s)) - 2) < 0.1);

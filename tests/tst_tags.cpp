@@ -75,13 +75,13 @@ private Q_SLOTS:
         const QByteArray expected = QByteArray::fromHex("49443303000000000036" "544954320000000500000053 6f6e67"
                                                         "434f4d4d000000070000 00656e67004869 575858580000000c00000000")
             + "http://a.b";
-        QCOMPARE(tag.buidTagData(), expected);
+        QCOMPARE(tag.buildTagData(), expected);
 
         // With a cover: an APIC frame at the end, counted in the size.
         QVERIFY(tag.addImageByURL(CoverURL));
         const QByteArray jpeg = tag.imagesArray().first();
         QVERIFY(jpeg.startsWith("\xff\xd8"));
-        const QByteArray withCover = tag.buidTagData();
+        const QByteArray withCover = tag.buildTagData();
         QCOMPARE(withCover.size(), 10 + 54 + 10 + 14 + jpeg.size());
         const QByteArray apicSize = QByteArray::fromHex(QByteArray::number(14 + jpeg.size(), 16).rightJustified(8, '0'));
         QCOMPARE(withCover.mid(10 + 54), "APIC" + apicSize + QByteArray("\0\0\0image/jpeg\0\x03\0", 16) + jpeg);
@@ -91,7 +91,7 @@ private Q_SLOTS:
     {
         ID3V2Tag tag;
         tag.setComment(QString(2'200'000, u'x'));
-        const QByteArray data = tag.buidTagData();
+        const QByteArray data = tag.buildTagData();
         QCOMPARE(data.size(), 10 + 2'200'015);
         QCOMPARE(data.mid(6, 4), QByteArray::fromHex("0106234f"));
     }

@@ -3,7 +3,7 @@
 #include "AppController.h"
 #include "FakeDesktop.h"
 #include "ImageView.h"
-#include "ListKeeper.h"
+#include "StateFolder.h"
 #include "LocalizedStrings.h"
 #include "MainWindow.h"
 #include "PathController.h"
@@ -583,7 +583,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), int(StatusReady), 60'000);
         m_window->ui().miDownloadAllURL->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(int(item->youtubeStatus()), int(StatusFinished), 60'000);
-        QCOMPARE(TestMedia::probe(item->realyDownloadedFilePath(), u"format_tags=title"_s),
+        QCOMPARE(TestMedia::probe(item->wholeFilePath(), u"format_tags=title"_s),
                  SamplePages::title(u"windowToday"_s));
     }
 
@@ -1220,7 +1220,7 @@ private Q_SLOTS:
         // The window lets go of its lock before the folder goes.
         const auto closeFirst = qScopeGuard([this] { m_window.reset(); });
         const QString listPath = state.filePath(u"list.json"_s);
-        std::optional<ListKeeper> firstWindow;
+        std::optional<StateFolder> firstWindow;
         if (fault == u"damaged"_s)
             QVERIFY(SiteFixture::writeFile(listPath, "{\"items\": [{\"link\""));
         if (fault == u"second"_s)

@@ -81,7 +81,7 @@ void CliRun::print(const YoutubeDownloader &item, YoutubeStatus status)
     if (const QString note = item.statusNote(); !note.isEmpty())
         text += u'\n' + note;
     const QString title = item.youtubeTitle();
-    const QString file = item.realyDownloadedFilePath();
+    const QString file = item.wholeFilePath();
     if (m_json) {
         QJsonObject line{{u"item"_s, number},
                          {u"link"_s, item.youtubeURL()},

@@ -70,7 +70,7 @@ bool applyOptions(const QCommandLineParser &parser, YoutubeProgramPreferences &p
     if (parser.isSet(u"no-tags"_s))
         preferences.setSaveID3Tags(false);
     if (parser.isSet(u"no-description"_s))
-        preferences.setWriteDescrptionToID3Tags(false);
+        preferences.setWriteDescriptionToID3Tags(false);
     if (parser.isSet(u"output"_s))
         preferences.setSavedFolderPath(QDir(parser.value(u"output"_s)).absolutePath());
     return true;

@@ -3,7 +3,7 @@
 #include "CellHome.h"
 #include "CrashPoint.h"
 #include "SampleSite.h"
-#include "SavedListFile.h"
+#include "KeptListReader.h"
 #include "VirtualDisplay.h"
 
 #include <QStringList>
@@ -67,7 +67,7 @@ private:
     CellHome m_home;
     SampleSite m_site;
     VirtualDisplay m_display;
-    SavedListFile m_list;
+    KeptListReader m_list;
     QString m_title;
     QString m_source;
     qint64 m_streamBytes = 0;

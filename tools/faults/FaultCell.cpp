@@ -216,7 +216,7 @@ FaultCell::Outcome FaultCell::remove()
 
 QString FaultCell::finishedFilesProblem() const
 {
-    const QString audio = m_item->realyDownloadedFilePath();
+    const QString audio = m_item->wholeFilePath();
     const QString extension = m_outputFormat == OutputFormat::Mp3 ? u"mp3"_s : u"wav"_s;
     if (QFileInfo(audio).suffix() != extension || !QFileInfo::exists(audio))
         return u"finished without a %1 file"_s.arg(extension);

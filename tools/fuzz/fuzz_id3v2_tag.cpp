@@ -144,7 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const bool added = tag.addImageData(fields.cover);
     require(tag.imagesArray().size() == (added ? 1 : 0), "a picture is kept exactly when it was added");
 
-    const Id3v23Reader reader(tag.buidTagData());
+    const Id3v23Reader reader(tag.buildTagData());
     if (!reader.error().isEmpty()) {
         std::fprintf(stderr, "malformed tag: %s\n", qPrintable(reader.error()));
         require(false, "the tag is well-formed ID3v2.3");

@@ -295,7 +295,7 @@ bool keptList(Scene &scene, const QString &language)
     if (!QTest::qWaitFor([&] { return paused->downloadedBytes() > 9'000'000; }, 60'000))
         return false;
     paused->pause();
-    QFile::remove(gone->realyDownloadedFilePath());
+    QFile::remove(gone->wholeFilePath());
     scene.startAgain(state.path(), "{\"link\":\"http://www.youtube.com/watch?v=Cut");
     scene.select(1);
     return scene.save(u"kept-list-%1.png"_s.arg(language));

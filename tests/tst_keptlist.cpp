@@ -1,10 +1,10 @@
 #include "AtomicFile.h"
 #include "DownloadList.h"
 #include "LeftoverFiles.h"
-#include "ListKeeper.h"
-#include "ListSaver.h"
+#include "StateFolder.h"
+#include "ListWriter.h"
 #include "PreferenceStore.h"
-#include "SavedList.h"
+#include "KeptListFile.h"
 #include "WorkFolder.h"
 #include "YoutubeProgramPreferences.h"
 
@@ -19,7 +19,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const SavedList::Item First{.link = u"http://www.youtube.com/watch?v=Qw7ZnL0bV4c"_s,
+const KeptListFile::Item First{.link = u"http://www.youtube.com/watch?v=Qw7ZnL0bV4c"_s,
                             .code = u"Qw7ZnL0bV4c"_s,
                             .title = u"Northern \"Gardens\"\n"_s,
                             .description = u"Zeilen\nund Ümlaute"_s,
@@ -34,7 +34,7 @@ const SavedList::Item First{.link = u"http://www.youtube.com/watch?v=Qw7ZnL0bV4c
                             .downloadSeconds = 12.5,
                             .format = 1,
                             .output = u"/home/u/Music/Northern.mp3"_s};
-const SavedList::Item Second{.link = u"http://youtu.be/Hx5yTq8eRn2"_s, .status = u"finished"_s,
+const KeptListFile::Item Second{.link = u"http://youtu.be/Hx5yTq8eRn2"_s, .status = u"finished"_s,
                              .file = u"/home/u/Music/Quiet.mp3"_s};
 
 bool writeFile(const QString &path, const QByteArray &bytes)
@@ -51,17 +51,17 @@ QByteArray readFile(const QString &path)
 
 } // namespace
 
-class TestSavedList : public QObject
+class TestKeptList : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void roundTrip()
     {
-        const QByteArray bytes = SavedList::write({First, Second});
+        const QByteArray bytes = KeptListFile::write({First, Second});
         QVERIFY(bytes.startsWith("{\"items\":2,\"version\":1}\n"));
         QCOMPARE(bytes.count('\n'), 3);
-        const SavedList::Contents contents = SavedList::read(bytes);
+        const KeptListFile::Contents contents = KeptListFile::read(bytes);
         QCOMPARE(contents.items, (QList{First, Second}));
         QVERIFY(!contents.damaged);
     }
@@ -72,7 +72,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("items"); // how many of First, Second come back
         QTest::addColumn<bool>("damaged");
 
-        const QByteArray whole = SavedList::write({First, Second});
+        const QByteArray whole = KeptListFile::write({First, Second});
         QTest::newRow("whole") << whole << 2 << false;
         QTest::newRow("empty") << QByteArray() << 0 << true;
         QTest::newRow("cut in the last line") << whole.chopped(9) << 1 << true;
@@ -101,7 +101,7 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(path + u"/inside"_s));
         else
             QVERIFY(writeFile(path, bytes));
-        const ListKeeper::Reading reading = ListKeeper(folder.path()).read();
+        const StateFolder::Reading reading = StateFolder(folder.path()).read();
         QCOMPARE(reading.items, (QList{First, Second}.first(items)));
         const QStringList aside = QDir(folder.path()).entryList({u"list.json.damaged-*"_s});
         QCOMPARE(aside.size(), damaged ? 1 : 0);
@@ -115,9 +115,9 @@ private Q_SLOTS:
     // A power cut may leave any first part of the file: every one tells.
     void cutAtAnyByte()
     {
-        const QByteArray whole = SavedList::write({First, Second});
+        const QByteArray whole = KeptListFile::write({First, Second});
         for (qsizetype size = 0; size < whole.size(); ++size) {
-            if (!SavedList::read(whole.first(size)).damaged)
+            if (!KeptListFile::read(whole.first(size)).damaged)
                 QFAIL(qPrintable(u"A list cut to %1 of %2 bytes reads as whole"_s.arg(size).arg(whole.size())));
         }
     }
@@ -129,7 +129,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("swept");
 
-        const QByteArray whole = SavedList::write({First, Second});
+        const QByteArray whole = KeptListFile::write({First, Second});
         QTest::newRow("whole") << whole << true;
         QTest::newRow("cut after a line") << whole.left(whole.indexOf('\n', 30) + 1) << false;
         QTest::newRow("empty") << QByteArray() << false;
@@ -151,31 +151,31 @@ private Q_SLOTS:
         preferences.setSavedFolderPath(dir.filePath(u"out"_s));
         preferences.setRestoreListAtStart(false);
         DownloadList list(preferences);
-        const ListKeeper keeper(dir.filePath(u"state"_s));
-        const QString damaged = keeper.takeUp(list, preferences);
+        const StateFolder stateFolder(dir.filePath(u"state"_s));
+        const QString damaged = stateFolder.takeUp(list, preferences);
         QCOMPARE(damaged.isEmpty(), swept);
         QCOMPARE(QFileInfo::exists(partial), !swept);
     }
 
     // Saves pile up while one is written; the file ends with the newest.
-    void saverWritesTheNewest()
+    void writerWritesTheNewest()
     {
         const QTemporaryDir folder;
         const QString path = folder.filePath(u"state/list"_s);
         {
-            ListSaver saver(path);
+            ListWriter writer(path);
             for (int round = 0; round < 200; ++round) {
-                SavedList::Item item = Second;
+                KeptListFile::Item item = Second;
                 item.note = QString::number(round);
-                saver.save({First, item});
+                writer.save({First, item});
             }
-            QVERIFY(saver.flush());
-            SavedList::Item newest = Second;
+            QVERIFY(writer.flush());
+            KeptListFile::Item newest = Second;
             newest.note = u"199"_s;
-            QCOMPARE(SavedList::read(readFile(path)).items, (QList{First, newest}));
-            saver.save({Second});
+            QCOMPARE(KeptListFile::read(readFile(path)).items, (QList{First, newest}));
+            writer.save({Second});
         }
-        QCOMPARE(SavedList::read(readFile(path)).items, QList{Second});
+        QCOMPARE(KeptListFile::read(readFile(path)).items, QList{Second});
         QCOMPARE(QDir(folder.filePath(u"state"_s)).entryList(QDir::Files), QStringList{u"list"_s});
     }
 
@@ -257,24 +257,24 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(dir.filePath(u"Outside.mp4.vantrel-abcdef"_s)));
     }
 
-    void saverSaysWhenItFails()
+    void writerSaysWhenItFails()
     {
         const QTemporaryDir folder;
         QFile blocker(folder.filePath(u"state"_s));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
-        // Each write tells how it went, on the saver's thread; flush() orders it before us.
+        // Each write tells how it went, on the writer's thread; flush() orders it before us.
         QStringList reports;
-        ListSaver saver(folder.filePath(u"state/list"_s), [&reports](bool written, const QString &reason) {
+        ListWriter writer(folder.filePath(u"state/list"_s), [&reports](bool written, const QString &reason) {
             reports.append(written ? u"written"_s : reason);
         });
-        saver.save({First});
-        QVERIFY(!saver.flush());
+        writer.save({First});
+        QVERIFY(!writer.flush());
         QVERIFY(blocker.remove());
-        saver.save({First});
-        QVERIFY(saver.flush());
+        writer.save({First});
+        QVERIFY(writer.flush());
         QCOMPARE(reports, (QStringList{u"cannot create the folder "_s + folder.filePath(u"state"_s), u"written"_s}));
     }
 };
 
-QTEST_GUILESS_MAIN(TestSavedList)
-#include "tst_savedlist.moc"
+QTEST_GUILESS_MAIN(TestKeptList)
+#include "tst_keptlist.moc"

@@ -8,10 +8,10 @@
 // The program's saved list as this driver reads it for itself: a header
 // line, then a JSON object a line. Read afresh on every call, since the
 // program replaces the file while it runs.
-class SavedListFile final
+class KeptListReader final
 {
 public:
-    explicit SavedListFile(QString path);
+    explicit KeptListReader(QString path);
 
     bool exists() const;
     QDateTime modified() const;

@@ -1,11 +1,11 @@
-#include "SavedList.h"
+#include "KeptListFile.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace SavedList {
+namespace KeptListFile {
 
 namespace {
 
@@ -120,4 +120,4 @@ Contents read(const QByteArray &bytes)
     return contents;
 }
 
-} // namespace SavedList
+} // namespace KeptListFile

@@ -1,4 +1,4 @@
-#include "SavedListFile.h"
+#include "KeptListReader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -6,22 +6,22 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-SavedListFile::SavedListFile(QString path)
+KeptListReader::KeptListReader(QString path)
     : m_path(std::move(path))
 {
 }
 
-bool SavedListFile::exists() const
+bool KeptListReader::exists() const
 {
     return QFileInfo::exists(m_path);
 }
 
-QDateTime SavedListFile::modified() const
+QDateTime KeptListReader::modified() const
 {
     return QFileInfo(m_path).lastModified();
 }
 
-QByteArray SavedListFile::line(const QString &link) const
+QByteArray KeptListReader::line(const QString &link) const
 {
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
@@ -36,12 +36,12 @@ QByteArray SavedListFile::line(const QString &link) const
     return {};
 }
 
-QJsonObject SavedListFile::item(const QString &link) const
+QJsonObject KeptListReader::item(const QString &link) const
 {
     return QJsonDocument::fromJson(line(link)).object();
 }
 
-QString SavedListFile::status(const QString &link) const
+QString KeptListReader::status(const QString &link) const
 {
     return item(link).value(u"status"_s).toString();
 }

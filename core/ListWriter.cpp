@@ -1,15 +1,15 @@
-#include "ListSaver.h"
+#include "ListWriter.h"
 
 #include "AtomicFile.h"
 
 #include <pthread.h>
 
-ListSaver::ListSaver(QString path, Report report)
+ListWriter::ListWriter(QString path, Report report)
     : m_path(std::move(path)), m_report(std::move(report)), m_thread([this] { serve(); })
 {
 }
 
-ListSaver::~ListSaver()
+ListWriter::~ListWriter()
 {
     {
         std::lock_guard lock(m_mutex);
@@ -19,7 +19,7 @@ ListSaver::~ListSaver()
     m_thread.join();
 }
 
-void ListSaver::save(QList<SavedList::Item> items)
+void ListWriter::save(QList<KeptListFile::Item> items)
 {
     {
         std::lock_guard lock(m_mutex);
@@ -28,22 +28,22 @@ void ListSaver::save(QList<SavedList::Item> items)
     m_wake.notify_all();
 }
 
-bool ListSaver::flush()
+bool ListWriter::flush()
 {
     std::unique_lock lock(m_mutex);
     m_written.wait(lock, [this] { return !m_pending && !m_writing; });
     return !m_lastWriteFailed;
 }
 
-void ListSaver::serve()
+void ListWriter::serve()
 {
-    pthread_setname_np(pthread_self(), "list saver");
+    pthread_setname_np(pthread_self(), "list writer");
     std::unique_lock lock(m_mutex);
     while (true) {
         m_wake.wait(lock, [this] { return m_pending || m_stopping; });
         if (!m_pending)
             return;
-        const QList<SavedList::Item> items = *std::exchange(m_pending, std::nullopt);
+        const QList<KeptListFile::Item> items = *std::exchange(m_pending, std::nullopt);
         m_writing = true;
         lock.unlock();
         AtomicFile file(m_path);
@@ -60,14 +60,14 @@ void ListSaver::serve()
 
 // Most saves change one item, or the bytes of a few: serialising only those
 // keeps a long list cheap to save every second.
-QByteArray ListSaver::contents(const QList<SavedList::Item> &items)
+QByteArray ListWriter::contents(const QList<KeptListFile::Item> &items)
 {
     QHash<QString, Line> lines;
     lines.reserve(items.size());
-    QByteArray bytes = SavedList::header(items.size());
-    for (const SavedList::Item &item : items) {
+    QByteArray bytes = KeptListFile::header(items.size());
+    for (const KeptListFile::Item &item : items) {
         const auto known = m_lines.constFind(item.link);
-        const QByteArray line = known != m_lines.cend() && known->item == item ? known->bytes : SavedList::line(item);
+        const QByteArray line = known != m_lines.cend() && known->item == item ? known->bytes : KeptListFile::line(item);
         bytes += line;
         lines.insert(item.link, {item, line});
     }

@@ -1,4 +1,4 @@
-#include "ListKeeper.h"
+#include "StateFolder.h"
 
 #include "DownloadList.h"
 #include "LeftoverFiles.h"
@@ -14,7 +14,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-QString ListKeeper::standardFolder()
+QString StateFolder::standardFolder()
 {
     // Qt 6.4 has no StateLocation: the XDG rule, by hand.
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
@@ -23,26 +23,26 @@ QString ListKeeper::standardFolder()
     return base + u"/vantrel"_s;
 }
 
-ListKeeper::ListKeeper(const QString &folder)
+StateFolder::StateFolder(const QString &folder)
     : m_folder(folder), m_lock(folder + u"/list.lock"_s)
 {
     // A lock whose program is gone (a crash) is taken over.
     m_keeps = QDir().mkpath(folder) && m_lock.tryLock(0);
 }
 
-QString ListKeeper::listPath() const
+QString StateFolder::listPath() const
 {
     return m_folder + u"/list.json"_s;
 }
 
-ListKeeper::Reading ListKeeper::read() const
+StateFolder::Reading StateFolder::read() const
 {
     Reading reading;
     QFile file(listPath());
     if (!file.exists())
         return reading;
     const bool opened = file.open(QIODevice::ReadOnly);
-    const SavedList::Contents contents = SavedList::read(opened ? file.readAll() : QByteArray());
+    const KeptListFile::Contents contents = KeptListFile::read(opened ? file.readAll() : QByteArray());
     reading.items = contents.items;
     if (opened && file.error() == QFileDevice::NoError && !contents.damaged)
         return reading;
@@ -53,7 +53,7 @@ ListKeeper::Reading ListKeeper::read() const
     return reading;
 }
 
-QString ListKeeper::takeUp(DownloadList &list, const YoutubeProgramPreferences &preferences) const
+QString StateFolder::takeUp(DownloadList &list, const YoutubeProgramPreferences &preferences) const
 {
     const Reading reading = read();
     const bool restoring = preferences.restoreListAtStart();
@@ -69,11 +69,11 @@ QString ListKeeper::takeUp(DownloadList &list, const YoutubeProgramPreferences &
 
 // Before anything downloads: every temporary file of our kind found now is
 // from a run that ended.
-void ListKeeper::removeLeftovers(const QList<SavedList::Item> &items, bool claimed, const QString &defaultFolder) const
+void StateFolder::removeLeftovers(const QList<KeptListFile::Item> &items, bool claimed, const QString &defaultFolder) const
 {
     QSet<QString> folders{OutputFileName::expandedFolder(defaultFolder)};
     QSet<QString> partialFiles;
-    for (const SavedList::Item &item : items) {
+    for (const KeptListFile::Item &item : items) {
         folders.insert(OutputFileName::expandedFolder(item.folder.isEmpty() ? defaultFolder : item.folder));
         if (!item.partialFile.isEmpty()) {
             // A download stays in the folder it began in.

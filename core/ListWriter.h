@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SavedList.h"
+#include "KeptListFile.h"
 
 #include <QHash>
 #include <QString>
@@ -14,21 +14,21 @@
 // Writes the saved list on a thread of its own, so that a slow disk never
 // holds up the window: each save replaces the file in one step, and saves
 // asked for while one is written collapse into the newest.
-class ListSaver final
+class ListWriter final
 {
 public:
-    // Told on the saver's thread after each write whether it reached the
+    // Told on the writer's thread after each write whether it reached the
     // disk, and why not when it did not.
     using Report = std::function<void(bool written, const QString &reason)>;
 
-    explicit ListSaver(QString path, Report report = {});
+    explicit ListWriter(QString path, Report report = {});
     // Writes what is still waiting, then stops.
-    ~ListSaver();
-    ListSaver(const ListSaver &) = delete;
-    ListSaver &operator=(const ListSaver &) = delete;
+    ~ListWriter();
+    ListWriter(const ListWriter &) = delete;
+    ListWriter &operator=(const ListWriter &) = delete;
 
     // Any thread.
-    void save(QList<SavedList::Item> items);
+    void save(QList<KeptListFile::Item> items);
     // Blocks until everything asked for so far is on disk; false when the
     // last write failed.
     bool flush();
@@ -36,21 +36,21 @@ public:
 private:
     void serve();
     // The file's bytes; an item unchanged since the last save keeps its line.
-    QByteArray contents(const QList<SavedList::Item> &items);
+    QByteArray contents(const QList<KeptListFile::Item> &items);
 
     const QString m_path;
     const Report m_report;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_written;
-    std::optional<QList<SavedList::Item>> m_pending;
+    std::optional<QList<KeptListFile::Item>> m_pending;
     bool m_writing = false;
     bool m_lastWriteFailed = false;
     bool m_stopping = false;
-    // The saver thread's own.
+    // The writer thread's own.
     struct Line
     {
-        SavedList::Item item;
+        KeptListFile::Item item;
         QByteArray bytes;
     };
     QHash<QString, Line> m_lines;

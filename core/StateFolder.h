@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SavedList.h"
+#include "KeptListFile.h"
 
 #include <QLockFile>
 #include <QString>
@@ -11,20 +11,20 @@ class YoutubeProgramPreferences;
 // The folder where the download list is kept between runs. One running
 // program at a time keeps it: a second one started meanwhile neither
 // restores nor saves, and leaves the first one's files alone.
-class ListKeeper final
+class StateFolder final
 {
 public:
     // The user's state folder for the program ($XDG_STATE_HOME/vantrel).
     static QString standardFolder();
 
-    explicit ListKeeper(const QString &folder);
+    explicit StateFolder(const QString &folder);
 
     bool keepsList() const { return m_keeps; }
     QString listPath() const;
 
     struct Reading
     {
-        QList<SavedList::Item> items;
+        QList<KeptListFile::Item> items;
         // Where a list that could not be read whole was moved; empty when
         // it was whole (or there was none).
         QString damagedKeptAs;
@@ -39,7 +39,7 @@ public:
     QString takeUp(DownloadList &list, const YoutubeProgramPreferences &preferences) const;
 
 private:
-    void removeLeftovers(const QList<SavedList::Item> &items, bool claimed, const QString &defaultFolder) const;
+    void removeLeftovers(const QList<KeptListFile::Item> &items, bool claimed, const QString &defaultFolder) const;
 
     QString m_folder;
     QLockFile m_lock;

@@ -8,7 +8,7 @@
 // how many items follow, then one line per item, each a JSON object. A file
 // cut short at any byte, or damaged in places, tells so; it loses only the
 // lines it cannot read, and the rest come back.
-namespace SavedList {
+namespace KeptListFile {
 
 inline constexpr int Version = 1;
 
@@ -69,4 +69,4 @@ QByteArray header(qsizetype itemCount);
 QByteArray line(const Item &item);
 Contents read(const QByteArray &bytes);
 
-} // namespace SavedList
+} // namespace KeptListFile
