@@ -347,6 +347,20 @@ void YoutubeDownloader::setPlaceInLine(int ahead)
         redrawRow();
 }
 
+YoutubeDownloader::Wait YoutubeDownloader::waiting() const
+{
+    if (m_waitingForCore)
+        return {Wait::For::Core, 0};
+    const int ahead = m_placeInLine;
+    return ahead >= 0 ? Wait{Wait::For::Turn, ahead} : Wait{};
+}
+
+void YoutubeDownloader::setWaitingForCore(bool waiting)
+{
+    if (m_waitingForCore.exchange(waiting) != waiting)
+        redrawRow();
+}
+
 bool YoutubeDownloader::mayDownload() const
 {
     const YoutubeStatus status = youtubeStatus();

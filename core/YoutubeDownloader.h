@@ -97,6 +97,17 @@ public:
     // in the line, shown in place of speed and time; -1 when not waiting.
     void setPlaceInLine(int ahead);
     int placeInLine() const { return m_placeInLine; }
+    // What a queued item waits for, which its row shows in place of the
+    // status it will run in: its turn in one of the list's lines (a page
+    // load, a download), or a free core for its conversion.
+    struct Wait
+    {
+        enum class For { Nothing, Turn, Core };
+        For what = For::Nothing;
+        int ahead = 0;
+    };
+    Wait waiting() const;
+    void setWaitingForCore(bool waiting);
     // On the download thread: blocks, without polling, while the download is
     // paused or waits for a slot. Status changes, a slot and cancellation
     // wake it at once.
@@ -274,6 +285,7 @@ private:
     std::atomic<bool> m_queued = false;
     std::atomic<bool> m_hasSlot = false;
     std::atomic<int> m_placeInLine = -1;
+    std::atomic<bool> m_waitingForCore = false;
 
     // Held while a file goes in place, and by the removal: a file either
     // stands in place before the item is removed, or not at all.
