@@ -424,7 +424,7 @@ void AppController::openPreferencesWindow()
         m_preferencesWindow = new PreferencesWindow(m_preferences, m_ui.tableView->window());
         connect(m_preferencesWindow, &QDialog::finished, m_preferencesControllerUser, [this] {
             m_preferencesControllerUser->initControlsValues();
-            m_list.fillSlots();
+            m_list.followLimit();
         });
     }
     m_preferencesWindow->showWindow();

@@ -114,22 +114,37 @@ void DownloadList::close()
     m_writer.reset();
 }
 
+void DownloadList::download(const Items &items)
+{
+    for (const auto &item : items)
+        item->downloadVideo();
+}
+
+void DownloadList::pause(const Items &items)
+{
+    for (const auto &item : items)
+        item->pause();
+}
+
+void DownloadList::resume(const Items &items)
+{
+    for (const auto &item : items)
+        item->resume();
+}
+
 void DownloadList::downloadAll()
 {
-    for (const auto &item : m_items)
-        item->downloadVideo();
+    download(m_items);
 }
 
 void DownloadList::pauseAll()
 {
-    for (const auto &item : m_items)
-        item->pause();
+    pause(m_items);
 }
 
 void DownloadList::resumeAll()
 {
-    for (const auto &item : m_items)
-        item->resume();
+    resume(m_items);
 }
 
 bool DownloadList::hasRunning() const
@@ -326,7 +341,7 @@ void DownloadList::leaveQueue(YoutubeDownloader &item, qint64 order)
         item.revokeDownloadSlot();
 }
 
-void DownloadList::fillSlots()
+void DownloadList::followLimit()
 {
     admit();
 }

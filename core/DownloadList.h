@@ -55,14 +55,19 @@ public:
     // status its files on disk allow; pages that had not loaded load again.
     void restore(const QList<KeptListFile::Item> &saved);
 
+    // What the user asks of some items, from a row, a menu, a key or the
+    // command line: each goes through the list, which owns the queue.
+    void download(const Items &items);
+    void pause(const Items &items);
+    void resume(const Items &items);
     void downloadAll();
     void pauseAll();
     void resumeAll();
     bool hasRunning() const;
     bool hasPaused() const;
-    // Starts waiting downloads while slots are free: after the number of
-    // slots grew.
-    void fillSlots();
+    // After the number of simultaneous downloads changed: waiting downloads
+    // start while slots are free, or the last started go back to waiting.
+    void followLimit();
 
     RowRecord::State rowState(const YoutubeDownloader &item) const;
 
