@@ -97,7 +97,9 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
       m_sleepInhibitor(StringUtils::langStr(248))
 {
     m_ui.tableView->setModel(&m_model);
-    m_ui.tableView->setItemDelegate(new RowDelegate(*m_ui.tableView));
+    auto *delegate = new RowDelegate(*m_ui.tableView);
+    delegate->setPressHandler([this](const std::shared_ptr<YoutubeDownloader> &item, int button) { press(item, button); });
+    m_ui.tableView->setItemDelegate(delegate);
     m_ui.tableView->setUpColumns();
     m_ui.pathFolderPath->setPreferences(&m_preferences);
     m_ui.pathFolderPath->setFolderPath(m_preferences.savedFolderPath());
@@ -220,7 +222,7 @@ void AppController::connectRowKeys()
     operate->setShortcutContext(Qt::WidgetShortcut);
     connect(operate, &QAction::triggered, this, [this] {
         for (const auto &item : selectedItems())
-            operateRow(*item);
+            operateRow(item);
     });
     auto *play = new QAction(m_ui.tableView);
     play->setShortcuts({Qt::Key_Return, Qt::Key_Enter});
@@ -231,11 +233,23 @@ void AppController::connectRowKeys()
 
 // What the row's first button does, but playing: many files opened at one
 // key press would surprise.
-void AppController::operateRow(YoutubeDownloader &item)
+void AppController::operateRow(const std::shared_ptr<YoutubeDownloader> &item)
 {
-    const auto button = YoutubeOperationsView::visibleButtonsListByYoutubeStatus(item.youtubeStatus()).constFirst();
+    const auto button = YoutubeOperationsView::visibleButtonsListByYoutubeStatus(item->youtubeStatus()).constFirst();
     if (button != YoutubeOperationsView::RemoveButton && button != YoutubeOperationsView::PlayButton)
-        YoutubeOperationsView::perform(button, item);
+        press(item, button);
+}
+
+void AppController::press(const std::shared_ptr<YoutubeDownloader> &item, int button)
+{
+    switch (button) {
+    case RowDelegate::MenuButton: showMenuForButton(item); break;
+    case YoutubeOperationsView::RemoveButton: m_list.remove({item}); break;
+    case YoutubeOperationsView::DownloadButton: m_list.download({item}); break;
+    case YoutubeOperationsView::PauseButton: m_list.pause({item}); break;
+    case YoutubeOperationsView::ResumeButton: m_list.resume({item}); break;
+    case YoutubeOperationsView::PlayButton: item->play(); break;
+    }
 }
 
 // The switch follows the stored setting, not the panel: adding links hides

@@ -92,7 +92,9 @@ private:
     void buildPopupMenu();
     void connectCommands();
     void connectRowKeys();
-    static void operateRow(YoutubeDownloader &item);
+    void operateRow(const std::shared_ptr<YoutubeDownloader> &item);
+    // A row's button, or the first one for a key: through the list.
+    void press(const std::shared_ptr<YoutubeDownloader> &item, int button);
     void showHideHintPanel();
     // Puts the links on the clipboard, where the observer knows them as ours.
     void copyLinks(const QStringList &links);

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -93,6 +94,9 @@ public:
     void setQueued() { m_queued = true; }
     void grantDownloadSlot();
     void revokeDownloadSlot() { m_hasSlot = false; }
+    // The conversion may run: it starts, or a paused one goes on. An item
+    // that is not queued runs its conversion at once.
+    void grantCore();
     // Queued and started, but not yet downloading: the downloads ahead of it
     // in the line, shown in place of speed and time; -1 when not waiting.
     void setPlaceInLine(int ahead);
@@ -125,19 +129,30 @@ public:
     void pause();
     void resume();
     void play();
-    // Asks the list to pop up this item's menu.
-    void showMenuButtonSelector();
     // How a broken download retries before it pauses (GUI thread).
     void setDownloadPolicy(DownloadRetries::Policy policy) { m_downloadPolicy = policy; }
-    // Stops the item's threads (within about a second even when a connection
-    // hangs), announces StatusRemoved and leaves the list.
-    void removeObject();
-    // The same for many items at once, sharing one time limit. Quitting
-    // keeps the partial downloads for the next run.
+    // Stops the item's work without waiting for it: the item is
+    // StatusRemoved at once, its threads see it within a tenth of a second
+    // and end, and its partial file goes with the last of them (at once when
+    // none runs), unless it is kept: quitting keeps partial downloads for
+    // the next run.
     enum class PartialFiles { Delete, Keep };
+    void stopWork(PartialFiles partialFiles = PartialFiles::Delete);
+    bool keepsPartialFile() const { return m_keepPartialFile; }
+    // A thread of the item's (page load, download, conversion) still runs.
+    bool hasWorkRunning() const;
+    // Waits for the item's threads until `deadline`, joining those that
+    // ended; true when all did.
+    bool joinWork(std::chrono::steady_clock::time_point deadline);
+    // Stops many items and waits for them with one time limit: for quitting,
+    // and for items without a list.
     static void removeAll(const QList<std::shared_ptr<YoutubeDownloader>> &items,
                           PartialFiles partialFiles = PartialFiles::Delete);
-    bool keepsPartialFile() const { return m_keepPartialFile; }
+    void removeObject();
+    // Tells the owner, from a thread of the item's that has just ended, that
+    // it can be joined. Holds no reference to the item: the thread must not
+    // be the one that destroys it.
+    std::function<void()> workEndedReport();
 
     // On a download thread whose stream address no longer answers: reads
     // the watch page again and takes the same stream's fresh address. Null
@@ -251,11 +266,11 @@ private:
     std::shared_ptr<YoutubeDownloaderOwner> owner() const;
     void wakeDownload();
     void startDownloadThread();
-    void post(QStringView name);
     void doLoadYoutubeContent(WorkerThread &thread);
-    void stopThreads();
-    bool waitForThreads(std::chrono::steady_clock::time_point deadline);
-    std::shared_ptr<YoutubeDownloaderOwner> leaveList();
+    // True when a download thread runs that will see the removal and take
+    // its partial file with it.
+    bool stopThreads();
+    void removePartialFile();
     void convertVideo(OutputFormat format, const QString &outputPath, YoutubeStatus from);
     void convertRestored(YoutubeStatus from);
     void startConversion(const MediaConversion::Job &job, YoutubeStatus from);
@@ -288,8 +303,11 @@ private:
     std::atomic<bool> m_waitingForCore = false;
 
     // Held while a file goes in place, and by the removal: a file either
-    // stands in place before the item is removed, or not at all.
+    // stands in place before the item is removed, or not at all. Also
+    // guards m_downloadRunning, so that exactly one of the removal and an
+    // ending download deletes the partial file.
     std::mutex m_placingMutex;
+    bool m_downloadRunning = false;
 
     // What a download waiting for its turn sleeps on.
     std::mutex m_turnMutex;

@@ -236,7 +236,7 @@ YoutubeStatus YoutubeDownloader::restoredStatus(YoutubeStatus status, const Kept
 void YoutubeDownloader::continueRestored()
 {
     const YoutubeStatus status = youtubeStatus();
-    if (status == StatusLoadingInfo) {
+    if (status == StatusLoadingInfo && !m_queued) {
         loadYoutubeContent();
         return;
     }

@@ -1,5 +1,4 @@
 #include "DownloadTotals.h"
-#include "NotificationCenter.h"
 #include "OutputFileName.h"
 #include "PreferenceStore.h"
 #include "RecordingOwner.h"
@@ -305,30 +304,9 @@ private Q_SLOTS:
         item->removeObject();
         item->removeObject();
         QCOMPARE(owner->statuses(), (QList<YoutubeStatus>{StatusLoadingInfo, StatusRemoved}));
-        QCOMPARE(owner->removals.load(), 1);
         item->setYoutubeStatus(StatusReady);
         QVERIFY(!item->changeYoutubeStatus(StatusRemoved, StatusReady));
         QCOMPARE(item->youtubeStatus(), StatusRemoved);
-    }
-
-    void notificationsCarryTheItem()
-    {
-        const QString statusChanged = NOTIFICATION_YOUTUBE_STATUS_CHANGED.toString();
-        const QString showMenu = NOTIFICATION_YOUTUBE_SHOW_MENU.toString();
-        auto item = newItem(nullptr);
-        QStringList seen;
-        for (const QString &name : {statusChanged, showMenu}) {
-            NotificationCenter::defaultCenter().addObserver(this, name, nullptr, [&seen, &item](const Notification &n) {
-                QVERIFY(!n.object);
-                const QVariant carried = n.userInfo.value(NOTIFICATION_YOUTUBE_DOWNLOADER_KEY.toString());
-                QCOMPARE(carried.value<std::shared_ptr<YoutubeDownloader>>(), item);
-                seen.append(n.name);
-            });
-        }
-        item->showMenuButtonSelector();
-        item->removeObject();
-        NotificationCenter::defaultCenter().removeObserver(this);
-        QCOMPARE(seen, (QStringList{showMenu, statusChanged}));
     }
 
     // Pages the site really served.
