@@ -3,8 +3,10 @@
 #include "OutputFileName.h"
 #include "PreferenceStore.h"
 #include "RecordingOwner.h"
+#include "RowTexts.h"
 #include "SourceLinks.h"
 #include "StringUtils.h"
+#include "WatchLink.h"
 #include "WatchPage.h"
 #include "YoutubeConstants.h"
 #include "YoutubeProgramPreferences.h"
@@ -66,7 +68,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(bool, valid);
-        QCOMPARE(YoutubeDownloader::isYoutubeURLValid(text), valid);
+        QCOMPARE(WatchLink::isYoutubeURLValid(text), valid);
     }
 
     void parseYoutubeCodeFromURL_data()
@@ -93,7 +95,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, url);
         QFETCH(QString, code);
-        QCOMPARE(YoutubeDownloader::parseYoutubeCodeFromURL(url), code);
+        QCOMPARE(WatchLink::parseYoutubeCodeFromURL(url), code);
     }
 
     // Lines trimmed of all white space, blank ones and other text dropped.
@@ -182,8 +184,8 @@ private Q_SLOTS:
         QFETCH(OutputFormat, outputFormat);
         QFETCH(QString, text);
         QFETCH(StyledText::Colour, colour);
-        QCOMPARE(YoutubeDownloader::statusDescriptionByYoutubeStatus(status, outputFormat), text);
-        QCOMPARE(YoutubeDownloader::colourByYoutubeStatus(status), colour);
+        QCOMPARE(RowTexts::statusDescriptionByYoutubeStatus(status, outputFormat), text);
+        QCOMPARE(RowTexts::colourByYoutubeStatus(status), colour);
     }
 
     // Only real changes are announced, a change from an expected status happens
@@ -234,8 +236,8 @@ private Q_SLOTS:
         QFETCH(qint64, streamBytes);
         QFETCH(qint64, bytes);
         QFETCH(double, seconds);
-        QTEST(YoutubeDownloader::downloadSpeed(bytes, seconds), "speed");
-        QTEST(YoutubeDownloader::remainingTime(streamBytes, bytes, seconds), "remaining");
+        QTEST(RowTexts::downloadSpeed(bytes, seconds), "speed");
+        QTEST(RowTexts::remainingTime(streamBytes, bytes, seconds), "remaining");
     }
 
     void totals_data()
@@ -300,7 +302,7 @@ private Q_SLOTS:
         QVERIFY(!item->changeYoutubeStatus(StatusReady, StatusDownloading));
         item->setStatusNote(u"retrying"_s);
         item->setStatusNote(u"retrying"_s);
-        QCOMPARE(item->statusText(), u"Loading information…\nretrying"_s);
+        QCOMPARE(RowTexts(*item).statusText(), u"Loading information…\nretrying"_s);
         QCOMPARE(owner->redraws.load(), 1);
         item->removeObject();
         item->removeObject();
