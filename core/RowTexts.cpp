@@ -31,20 +31,15 @@ StyledText RowTexts::descriptionObjectYoutubeStatus() const
 {
     StyledText text(Qt::AlignHCenter);
     const YoutubeStatus status = m_item.youtubeStatus();
-    text.append(statusDescriptionByYoutubeStatus(status, m_item.outputFormat()), colourByYoutubeStatus(status),
-                StyledText::Font::Bold);
+    text.append(statusLine(), colourByYoutubeStatus(status), StyledText::Font::Bold);
     // A note always tells of trouble (a retry, a failure the item stopped
     // on): in the failure colour, so a row that stopped by itself reads
     // apart from one the user paused.
     if (const QString note = m_item.statusNote(); !note.isEmpty())
         text.append(u'\n' + note, colourByYoutubeStatus(StatusInfoFailed), StyledText::Font::System);
-    if (!isDownloadStatus(status))
+    // Speed and time left would be of a download that has not begun.
+    if (!isDownloadStatus(status) || waitingText())
         return text;
-    if (const int ahead = m_item.placeInLine(); ahead >= 0 && status == StatusDownloading) {
-        text.append(u'\n' + StringUtils::langStr(254).arg(ahead), StyledText::Colour::Plain,
-                    StyledText::Font::System);
-        return text;
-    }
     if (calculateDownloadSpeed() > 0)
         text.append(u'\n' + StringUtils::speedText(calculateDownloadSpeed()), StyledText::Colour::Plain,
                     StyledText::Font::System);
@@ -62,9 +57,28 @@ QString RowTexts::descriptionYoutubeDuration() const
 
 QString RowTexts::statusText() const
 {
-    const QString text = statusDescriptionByYoutubeStatus(m_item.youtubeStatus(), m_item.outputFormat());
+    const QString text = statusLine();
     const QString note = m_item.statusNote();
     return note.isEmpty() ? text : text + u'\n' + note;
+}
+
+// An item in line is in a running status before its work runs: the row says
+// what it waits for instead, never that it runs.
+std::optional<QString> RowTexts::waitingText() const
+{
+    const YoutubeStatus status = m_item.youtubeStatus();
+    const YoutubeDownloader::Wait wait = m_item.waiting();
+    using For = YoutubeDownloader::Wait::For;
+    if (wait.what == For::Turn && (status == StatusLoadingInfo || status == StatusDownloading))
+        return StringUtils::langStr(254).arg(wait.ahead);
+    if (wait.what == For::Core && status == StatusConverting)
+        return StringUtils::langStr(420);
+    return std::nullopt;
+}
+
+QString RowTexts::statusLine() const
+{
+    return waitingText().value_or(statusDescriptionByYoutubeStatus(m_item.youtubeStatus(), m_item.outputFormat()));
 }
 
 float RowTexts::calculateDownloadSpeed() const

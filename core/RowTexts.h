@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class YoutubeDownloader;
 
 // What an item's row says (GUI thread) and the measures behind it and the
@@ -19,7 +21,7 @@ public:
     // The status, a note of trouble, then speed and time left.
     StyledText descriptionObjectYoutubeStatus() const;
     QString descriptionYoutubeDuration() const;
-    // The status, with what the download is going through (a retry, a
+    // The status line, with what the download is going through (a retry, a
     // failure) on a second line.
     QString statusText() const;
     // Bytes per second over the time spent downloading.
@@ -37,5 +39,8 @@ public:
     static float remainingTime(qint64 streamBytes, qint64 bytes, double seconds);
 
 private:
+    std::optional<QString> waitingText() const;
+    QString statusLine() const;
+
     const YoutubeDownloader &m_item;
 };

@@ -188,6 +188,41 @@ private Q_SLOTS:
         QCOMPARE(RowTexts::colourByYoutubeStatus(status), colour);
     }
 
+    // A row in line says what it waits for, never that it runs, and shows
+    // no speed for a download that has not begun.
+    void waitingTexts_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("placeInLine");
+        QTest::addColumn<bool>("waitsForCore");
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("page load in line") << int(StatusLoadingInfo) << 3 << false << u"Waiting (3 ahead)"_s;
+        QTest::newRow("download next in line") << int(StatusDownloading) << 0 << false << u"Waiting (0 ahead)"_s;
+        QTest::newRow("conversion without a core") << int(StatusConverting) << -1 << true << u"Waiting for a free core"_s;
+        QTest::newRow("download with its turn") << int(StatusDownloading) << -1 << false
+                                                << u"Downloading\nSpeed:  1.50 MB/s"_s;
+        QTest::newRow("paused in line stays paused") << int(StatusDownloadPaused) << 2 << false
+                                                     << u"Paused\nSpeed:  1.50 MB/s"_s;
+    }
+
+    void waitingTexts()
+    {
+        QFETCH(int, status);
+        QFETCH(int, placeInLine);
+        QFETCH(bool, waitsForCore);
+        QFETCH(QString, text);
+        auto item = newItem(nullptr);
+        item->setYoutubeStatus(YoutubeStatus(status));
+        item->setPlaceInLine(placeInLine);
+        item->setWaitingForCore(waitsForCore);
+        item->setDownloadedBytes(1'572'864);
+        item->addDownloadTime(1.0);
+        const RowTexts texts(*item);
+        QCOMPARE(texts.descriptionObjectYoutubeStatus().plainText(), text);
+        QCOMPARE(texts.statusText(), text.section(u'\n', 0, 0));
+    }
+
     // Only real changes are announced, a change from an expected status happens
     // only from there, and Removed is final. A note joins the status text.
     void timeText_data()
