@@ -7,6 +7,7 @@
 #include "SourceLinks.h"
 #include "StringUtils.h"
 #include "VideoDownload.h"
+#include "WatchLink.h"
 #include "WorkFolder.h"
 #include "WorkerThread.h"
 #include "Workspace.h"
@@ -53,41 +54,9 @@ YoutubeDownloader::YoutubeDownloader(const QString &youtubeURL, std::weak_ptr<Yo
 
 YoutubeDownloader::~YoutubeDownloader() = default;
 
-// ---- link recognition
-
-bool YoutubeDownloader::isYoutubeURLValid(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    return text.contains(YOUTUBE_URL_TEMPLATE1, Qt::CaseInsensitive)
-        || text.contains(YOUTUBE_URL_TEMPLATE2, Qt::CaseSensitive);
-}
-
 QString YoutubeDownloader::parseYoutubeCodeFromURL(const QString &url)
 {
-    const QString code = parseYoutubeCodeFromURLByMask(url, YOUTUBE_MASK1);
-    return code.isEmpty() ? parseYoutubeCodeFromURLByMask(url, YOUTUBE_MASK2) : code;
-}
-
-QString YoutubeDownloader::parseYoutubeCodeFromURLByMask(const QString &url, QStringView mask)
-{
-    const qsizetype found = url.indexOf(mask, 0, Qt::CaseInsensitive);
-    if (found < 0 || mask.isEmpty())
-        return {};
-    const qsizetype start = found + mask.size();
-    qsizetype end = start;
-    while (end < url.size() && isYoutubeCodeSymbolAcceptable(url, end))
-        ++end;
-    return url.mid(start, end - start);
-}
-
-bool YoutubeDownloader::isYoutubeCodeSymbolAcceptable(const QString &text, qsizetype position)
-{
-    if (position < 0 || position >= text.size())
-        return false;
-    const QChar c = text.at(position);
-    return c == u'-' || c == u'_' || StringUtils::isCharNumber(text, position)
-        || StringUtils::isCharLetter(text, position);
+    return WatchLink::parseYoutubeCodeFromURL(url);
 }
 
 // ---- status
@@ -123,55 +92,10 @@ void YoutubeDownloader::announceStatus()
         views->repaint();
 }
 
-QString YoutubeDownloader::statusDescriptionByYoutubeStatus(qint32 status, OutputFormat outputFormat)
-{
-    switch (status) {
-    case StatusLoadingInfo: return StringUtils::langStr(50);
-    case StatusReady: return StringUtils::langStr(52);
-    case StatusNoStream: return StringUtils::langStr(206);
-    case StatusInfoFailed: return StringUtils::langStr(207);
-    case StatusDownloading: return StringUtils::langStr(47);
-    case StatusDownloadPaused:
-    case StatusConvertPaused: return StringUtils::langStr(55);
-    case StatusConverting: {
-        const QString format =
-            outputFormat == OutputFormat::Mp3 ? u"MP3"_s : outputFormat == OutputFormat::Wav ? u"WAV"_s : QString();
-        return StringUtils::langStr(62) + u' ' + format;
-    }
-    case StatusFinished: return StringUtils::langStr(56);
-    default: return {};
-    }
-}
-
-StyledText::Colour YoutubeDownloader::colourByYoutubeStatus(qint32 status)
-{
-    using Colour = StyledText::Colour;
-    switch (status) {
-    case StatusLoadingInfo:
-    case StatusDownloading:
-    case StatusConverting: return Colour::Purple;
-    case StatusReady:
-    case StatusDownloadPaused:
-    case StatusConvertPaused:
-    case StatusFinished: return Colour::Blue;
-    case StatusInvalid:
-    case StatusNoStream:
-    case StatusInfoFailed: return Colour::Red;
-    default: return Colour::Plain;
-    }
-}
-
 OutputFormat YoutubeDownloader::outputFormat() const
 {
     const auto running = conversion();
     return running ? running->job().outputFormat : m_preferences.outputFormat();
-}
-
-QString YoutubeDownloader::statusText() const
-{
-    const QString text = statusDescriptionByYoutubeStatus(youtubeStatus(), outputFormat());
-    const QString note = statusNote();
-    return note.isEmpty() ? text : text + u'\n' + note;
 }
 
 bool YoutubeDownloader::hasStoppedOnFailure() const

@@ -4,7 +4,6 @@
 #include "MediaConversion.h"
 #include "KeptListFile.h"
 #include "SourceReader.h"
-#include "StyledText.h"
 #include "YoutubeQuality.h"
 #include "YoutubeStatus.h"
 
@@ -52,8 +51,31 @@ public:
     // Takes up the restored item's work: a page that had not loaded loads
     // again, a conversion converts again; the row gets its cover and bar.
     void continueRestored();
-    // The item as the saved list keeps it; a removed item as it was before.
+    // The item as the saved list keeps it (KeptItem maps it).
     KeptListFile::Item savedItem() const;
+    // What a restored item takes whole, before it is shared: the page it had
+    // read (none when it reads it again), its files and its status.
+    struct Restored
+    {
+        SourceKind kind = SourceKind::WatchPage;
+        YoutubeStatus status = StatusLoadingInfo;
+        QString code;
+        QString coverURL;
+        QString tagCoverURL;
+        QString title;
+        QString fileBaseName;
+        QString description;
+        qint32 durationSeconds = 0;
+        YoutubeQualityPtr stream;
+        QString note;
+        QString wholeFile;
+        QString partialFile;
+        qint64 bytesHeld = 0;
+        double downloadSeconds = 0;
+        // The conversion it was in.
+        OutputFormat format = OutputFormat::Video;
+        QString output;
+    };
     ~YoutubeDownloader();
     YoutubeDownloader(const YoutubeDownloader &) = delete;
     YoutubeDownloader &operator=(const YoutubeDownloader &) = delete;
@@ -62,11 +84,8 @@ public:
     // of today's form hands the item on to the page reader.
     SourceKind sourceKind() const { return SourceKind(m_sourceKind.load()); }
 
-    // Link recognition of the video site's old watch pages.
-    static bool isYoutubeURLValid(const QString &text);
+    // The window still asks the item; WatchLink recognises the links.
     static QString parseYoutubeCodeFromURL(const QString &url);
-    static QString parseYoutubeCodeFromURLByMask(const QString &url, QStringView mask);
-    static bool isYoutubeCodeSymbolAcceptable(const QString &text, qsizetype position);
 
     // Status.
     YoutubeStatus youtubeStatus() const { return YoutubeStatus(m_status.load()); }
@@ -75,11 +94,6 @@ public:
     // Moves from `expected` to `status` only if the item is still in
     // `expected`; true when it did.
     bool changeYoutubeStatus(YoutubeStatus expected, YoutubeStatus status);
-    static QString statusDescriptionByYoutubeStatus(qint32 status, OutputFormat outputFormat);
-    static StyledText::Colour colourByYoutubeStatus(qint32 status);
-    // The status text of this item, with what its download is going through
-    // (a retry, a failure) on a second line.
-    QString statusText() const;
     QString statusNote() const;
     void setStatusNote(const QString &note);
     // Paused by a failure rather than by the user: Resume tries again.
@@ -196,22 +210,6 @@ public:
     double downloadTime() const { return m_downloadTime; }
     void addDownloadTime(double seconds);
 
-    // Row texts (GUI thread) and measures (any thread); each uses whatever
-    // the worker threads have written so far.
-    StyledText descriptionObject() const;
-    StyledText descriptionObjectYoutubeStatus() const;
-    QString descriptionYoutubeDuration() const;
-    // Bytes per second over the time spent downloading.
-    float calculateDownloadSpeed() const;
-    // Seconds the download still needs (the name is historical).
-    float calculateRemainingTime() const;
-    // Bytes that count as done in the window's totals.
-    qint64 downloadedFileSize() const;
-    // The chosen stream's size, or the bytes received while it is unknown.
-    qint64 streamSize() const;
-    static float downloadSpeed(qint64 bytes, double seconds);
-    static float remainingTime(qint64 streamBytes, qint64 bytes, double seconds);
-
     // File names. The item's files share one name, without folder or
     // extension, given by its list once the title is known: never the name
     // of a file that stands on disk or of another item's.
@@ -281,11 +279,9 @@ private:
     void convertFile();
 
     QString claimFileName(const QString &folder);
-    void takeSaved(const KeptListFile::Item &saved);
-    void takeFileName(const QString &name);
-    YoutubeStatus restoredStatus(YoutubeStatus status, const KeptListFile::Item &saved, SourceKind kind);
-    YoutubeStatus restoredFileStatus(YoutubeStatus status);
-    void takeCover(SourceKind kind, const KeptListFile::Item &saved);
+    // KeptItem reads what the item keeps to itself, and restores it whole.
+    friend class KeptItem;
+    void takeRestored(const Restored &restored);
 
     std::atomic<qint32> m_status = StatusNew;
     std::atomic<int> m_sourceKind = int(SourceKind::WatchPage);
