@@ -105,6 +105,13 @@ YoutubeStatus restoredFileStatus(YoutubeStatus status, Restored &restored, const
     return status == StatusConvertPaused ? status : StatusDownloaded;
 }
 
+// A download the user paused, or one that stopped on a failure, waits for
+// Resume; one that was running or waiting its turn takes its turn again.
+YoutubeStatus restoredDownloadStatus(YoutubeStatus status)
+{
+    return status == StatusDownloadPaused || status == StatusConvertPaused ? StatusDownloadPaused : StatusDownloading;
+}
+
 // Downloading or after: the files on disk tell how far the work got. Only
 // files named as this item's own are taken: the work writes and deletes
 // what it names.
@@ -121,7 +128,7 @@ YoutubeStatus restoredWorkStatus(YoutubeStatus status, Restored &restored, const
     if (ownPartialFile && (inPieces ? partial.isDir() : partial.isFile()) && !partial.isSymLink()) {
         restored.partialFile = saved.partialFile;
         restored.bytesHeld = inPieces ? saved.bytesHeld : partial.size();
-        return StatusDownloadPaused;
+        return restoredDownloadStatus(status);
     }
     // Its own name in a folder of its own: the output folder, or the one its
     // download began in.
@@ -147,7 +154,7 @@ YoutubeStatus restoredWorkStatus(YoutubeStatus status, Restored &restored, const
         return StatusFinished;
     }
     restored.downloadSeconds = 0;
-    return StatusDownloadPaused;
+    return restoredDownloadStatus(status);
 }
 
 YoutubeStatus restoredStatus(YoutubeStatus status, Restored &restored, const KeptListFile::Item &saved,

@@ -62,7 +62,7 @@ void YoutubeDownloader::continueRestored()
     }
     if (const auto views = rowViews()) {
         views->setCoverURL(youtubeCoverURL());
-        if (status == StatusDownloadPaused && downloadedBytes() > 0) {
+        if ((status == StatusDownloadPaused || status == StatusDownloading) && downloadedBytes() > 0) {
             views->initProgressIndicator(RowTexts(*this).streamSize());
             views->setProgressValue(downloadedBytes());
         }
