@@ -11,6 +11,7 @@ DownloadListModel::DownloadListModel(DownloadList &list, QImage placeholder, QOb
     connect(&list, &DownloadList::added, this, &DownloadListModel::append);
     connect(&list, &DownloadList::removed, this, &DownloadListModel::remove);
     connect(&list, &DownloadList::changed, this, &DownloadListModel::rowsChanged);
+    connect(&list, &DownloadList::moved, this, &DownloadListModel::reorder);
     append(list.items());
 }
 
@@ -61,6 +62,28 @@ void DownloadListModel::remove(const DownloadList::Items &items)
     }
     for (const auto &item : items)
         m_covers.remove(item.get());
+}
+
+// A layout change, so that the selection and the current row travel with
+// their items.
+void DownloadListModel::reorder()
+{
+    Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    QList<const YoutubeDownloader *> items;
+    items.reserve(before.size());
+    for (const QModelIndex &index : before)
+        items.append(m_rows.value(index.row()).get());
+    m_rows = m_list.items();
+    m_rowOfStale = true;
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        const int row = items.at(i) ? rowOf(*items.at(i)) : -1;
+        after.append(row < 0 ? QModelIndex() : index(row, before.at(i).column()));
+    }
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 // A batch that touches every row is one signal, not a thousand.

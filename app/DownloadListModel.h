@@ -47,6 +47,7 @@ private:
     void append(const DownloadList::Items &items);
     void remove(const DownloadList::Items &items);
     void rowsChanged(const DownloadList::Items &items);
+    void reorder();
     void loadCover(const YoutubeDownloader &item);
     void showCover(const YoutubeDownloader *item, const QString &url, const QImage &picture);
     QVariant rowState(const YoutubeDownloader &item, int role) const;

@@ -26,7 +26,7 @@ public:
     QString statusText() const;
     // Bytes per second over the time spent downloading.
     float calculateDownloadSpeed() const;
-    // Seconds the download still needs (the name is historical).
+    // Seconds the download still needs.
     float calculateRemainingTime() const;
     // Bytes that count as done in the window's totals.
     qint64 downloadedFileSize() const;
@@ -38,9 +38,12 @@ public:
     static float downloadSpeed(qint64 bytes, double seconds);
     static float remainingTime(qint64 streamBytes, qint64 bytes, double seconds);
 
+    // The status as the row's first line says it: what the item waits for,
+    // else its status.
+    QString statusLine() const;
+
 private:
     std::optional<QString> waitingText() const;
-    QString statusLine() const;
 
     const YoutubeDownloader &m_item;
 };

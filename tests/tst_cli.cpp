@@ -210,6 +210,29 @@ private Q_SLOTS:
             QCOMPARE(SiteFixture::fileBytes(m_fixture->outputPath(u"Same Title"_s + extension)), users);
     }
 
+    // With one download at a time, the one whose page came second says that
+    // it waits, and again when its turn comes.
+    void waitingInTheQueue()
+    {
+        m_fixture->site.addFault(SiteFault::parse(u"path=/videoplayback,throttle=100000"_s).value());
+        const QStringList links{SiteFixture::watchLink(u"queueAaaaaa"_s), SiteFixture::watchLink(u"queueBbbbbb"_s)};
+        const CliResult result = runCli(QStringList{u"--format"_s, u"video"_s, u"--jobs"_s, u"1"_s, u"--json"_s} + links);
+        QCOMPARE(result.exitCode, 0);
+        QHash<QString, QStringList> lines;
+        for (const QJsonObject &line : result.lines)
+            lines[line.value(u"link"_s).toString()].append(line.value(u"status"_s).toString() + u' ' + line.value(u"text"_s).toString());
+        QStringList waited;
+        for (const QString &link : links) {
+            const QStringList &said = lines.value(link);
+            QCOMPARE(said.constLast(), u"finished Finished"_s);
+            if (const qsizetype waits = said.indexOf(u"waiting Waiting (0 ahead)"_s); waits > 0) {
+                QCOMPARE(said.value(waits + 1), u"downloading Downloading"_s);
+                waited.append(link);
+            }
+        }
+        QCOMPARE(waited.size(), 1);
+    }
+
     void exitCodes_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -17,6 +17,11 @@ CliRun::CliRun(YoutubeProgramPreferences &preferences, bool json, QTextStream &o
 {
     QObject::connect(&m_list, &DownloadList::statusChanged, &m_list,
                      [this](const DownloadList::Item &item, YoutubeStatus status) { handle(item, status); });
+    // A line when an item starts waiting in the queue, and one when its turn comes.
+    QObject::connect(&m_list, &DownloadList::waiting, &m_list, [this](const DownloadList::Item &item, bool waits) {
+        if (!m_stopped)
+            print(*item, item->youtubeStatus(), waits ? Queue::Waits : Queue::TurnCame);
+    });
     // A playlist's row gives way to its entries, which may all be listed
     // already: the rest may be settled now.
     QObject::connect(&m_list, &DownloadList::removed, &m_list, [this] {
@@ -73,12 +78,13 @@ void CliRun::handle(const DownloadList::Item &item, YoutubeStatus status)
         QCoreApplication::quit();
 }
 
-void CliRun::print(const YoutubeDownloader &item, YoutubeStatus status)
+void CliRun::print(const YoutubeDownloader &item, YoutubeStatus status, Queue queue)
 {
     const DownloadList::Items &items = m_list.items();
     const auto listed = std::find_if(items.cbegin(), items.cend(), [&item](const auto &entry) { return entry.get() == &item; });
     const qsizetype number = listed - items.cbegin() + 1;
-    QString text = RowTexts::statusDescriptionByYoutubeStatus(status, item.outputFormat());
+    QString text = queue == Queue::Waits ? RowTexts(item).statusLine()
+                                         : RowTexts::statusDescriptionByYoutubeStatus(status, item.outputFormat());
     if (const QString note = item.statusNote(); !note.isEmpty())
         text += u'\n' + note;
     const QString title = item.youtubeTitle();
@@ -86,7 +92,7 @@ void CliRun::print(const YoutubeDownloader &item, YoutubeStatus status)
     if (m_json) {
         QJsonObject line{{u"item"_s, number},
                          {u"link"_s, item.youtubeURL()},
-                         {u"status"_s, youtubeStatusName(status)},
+                         {u"status"_s, queue == Queue::Waits ? u"waiting"_s : youtubeStatusName(status)},
                          {u"text"_s, text}};
         if (!title.isEmpty())
             line.insert(u"title"_s, title);

@@ -27,7 +27,9 @@ public:
 
 private:
     void handle(const DownloadList::Item &item, YoutubeStatus status);
-    void print(const YoutubeDownloader &item, YoutubeStatus status);
+    // A status line, or a line about the item's place in the queue.
+    enum class Queue { None, Waits, TurnCame };
+    void print(const YoutubeDownloader &item, YoutubeStatus status, Queue queue = Queue::None);
     bool allSettled() const;
     static bool isSettled(YoutubeStatus status);
 
