@@ -593,6 +593,99 @@ private Q_SLOTS:
         QVERIFY(!std::dynamic_pointer_cast<RowRecord>(items[3]->rowViews())->state().hasProgress);
     }
 
+    // The queue as the user steers it, two downloads at a time. Each row is
+    // a list of steps on five ready items a-e, and what each item does then:
+    // "run" holds a place, a number is how many wait ahead of it, "paused".
+    void queueFollowsTheList_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("in list order") << QStringList{u"download a b c d e"_s} << u"a:run b:run c:0 d:1 e:2"_s;
+        QTest::newRow("in the order asked") << QStringList{u"download e d c b a"_s} << u"a:0 b:1 c:2 d:run e:run"_s;
+        QTest::newRow("moved up") << QStringList{u"download a b c d e"_s, u"up e"_s, u"up e"_s}
+                                  << u"a:run b:run c:1 d:2 e:0"_s;
+        QTest::newRow("moved down past the waiting") << QStringList{u"download a b c d e"_s, u"down c"_s}
+                                                     << u"a:run b:run c:1 d:0 e:2"_s;
+        QTest::newRow("dragged to the top") << QStringList{u"download a b c d e"_s, u"to d e 0"_s}
+                                            << u"a:run b:run c:2 d:0 e:1"_s;
+        QTest::newRow("limit lowered") << QStringList{u"download a b c d e"_s, u"limit 1"_s}
+                                       << u"a:run b:0 c:1 d:2 e:3"_s;
+        QTest::newRow("limit raised") << QStringList{u"download a b c d e"_s, u"limit 4"_s}
+                                      << u"a:run b:run c:run d:run e:0"_s;
+        QTest::newRow("running paused") << QStringList{u"download a b c d e"_s, u"pause a"_s}
+                                        << u"a:paused b:run c:run d:0 e:1"_s;
+        QTest::newRow("waiting paused") << QStringList{u"download a b c d e"_s, u"pause c"_s}
+                                        << u"a:run b:run c:paused d:0 e:1"_s;
+        QTest::newRow("paused then resumed waits its turn")
+            << QStringList{u"download a b c d e"_s, u"pause a"_s, u"resume a"_s} << u"a:0 b:run c:run d:1 e:2"_s;
+        QTest::newRow("running removed") << QStringList{u"download a b c d e"_s, u"remove b"_s}
+                                         << u"a:run c:run d:0 e:1"_s;
+        QTest::newRow("waiting removed") << QStringList{u"download a b c d e"_s, u"remove c"_s}
+                                         << u"a:run b:run d:0 e:1"_s;
+    }
+
+    void queueFollowsTheList()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, expected);
+        m_fixture->preferences.setSimultaneousDownloads(2);
+        const auto restore = qScopeGuard([this] { m_fixture->preferences.setSimultaneousDownloads(4); });
+        m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
+        DownloadList list(m_fixture->preferences);
+        QMap<QString, DownloadList::Item> named;
+        for (const QString &name : {u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s})
+            named.insert(name, list.add({watchLink(u"queue-"_s + name)}, m_fixture->outputDir.path()).constFirst());
+        for (const auto &item : std::as_const(named))
+            QVERIFY(waitForStatus(item, StatusReady));
+        addFaults(m_fixture->site, u"path=/videoplayback,throttle=20000"_s);
+        for (const QString &step : std::as_const(steps)) {
+            QStringList words = step.split(u' ');
+            const QString verb = words.takeFirst();
+            if (verb == u"limit") {
+                m_fixture->preferences.setSimultaneousDownloads(words[0].toInt());
+                list.followLimit();
+                continue;
+            }
+            const int row = verb == u"to" ? words.takeLast().toInt() : 0;
+            DownloadList::Items items;
+            for (const QString &name : std::as_const(words))
+                items.append(named.value(name));
+            if (verb == u"download")
+                for (const auto &item : std::as_const(items))
+                    list.download({item});
+            else if (verb == u"pause")
+                list.pause(items);
+            else if (verb == u"resume")
+                list.resume(items);
+            else if (verb == u"remove")
+                list.remove(items);
+            else if (verb == u"up" || verb == u"down")
+                list.moveBy(items, verb == u"up" ? -1 : 1);
+            else
+                list.moveTo(items, row);
+            // The list hears of what each step did before the next.
+            QTest::qWait(50);
+        }
+        const auto queue = [&list, &named] {
+            QStringList said;
+            for (const auto &[name, item] : named.asKeyValueRange()) {
+                if (!list.items().contains(item))
+                    continue;
+                const YoutubeDownloader::Wait wait = item->waiting();
+                said.append(name + u':'
+                            + (item->youtubeStatus() == StatusDownloadPaused ? u"paused"_s
+                               : wait.what == YoutubeDownloader::Wait::For::Turn ? QString::number(wait.ahead)
+                               : item->downloadedBytes() > 0                     ? u"run"_s
+                                                                                 : u"?"_s));
+            }
+            return said.join(u' ');
+        };
+        QTRY_COMPARE(queue(), expected);
+        // Nothing more moves by itself.
+        QTest::qWait(300);
+        QCOMPARE(queue(), expected);
+    }
+
     // What the program does on quit: every item, whatever it is doing, stops
     // within the time limit and no thread is left behind.
     // Every item goes, with its threads, connections and files.
