@@ -1,6 +1,8 @@
 #include "AudioMp3Converter.h"
 #include "ConfinedFolder.h"
+#include "DownloadList.h"
 #include "RecordingOwner.h"
+#include "RowTexts.h"
 #include "SiteFixture.h"
 #include "StandInProgram.h"
 #include "TestMedia.h"
@@ -447,6 +449,45 @@ private Q_SLOTS:
         QVERIFY(waitForStatus(item, StatusFinished));
         QVERIFY(item->statusNote().isEmpty());
         QCOMPARE(m_fixture->outputEntries(), QStringList{u"Song.mp3"_s});
+    }
+
+    // No more conversions run at once than there are cores: the next one
+    // says it waits for one, and takes the core a paused one leaves.
+    void conversionsWaitForACore()
+    {
+        // An encoder that never reads keeps conversions going.
+        const StandInProgram lame(u"lame"_s, "sleep 60");
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
+        qputenv("PATH", lame.searchPath());
+        const int cores = std::max(1, QThread::idealThreadCount());
+        DownloadList list(m_fixture->preferences);
+        QStringList links;
+        for (int i = 0; i <= cores; ++i)
+            links.append(SiteFixture::watchLink(u"core%1"_s.arg(i)));
+        const DownloadList::Items items = list.add(links, m_fixture->outputDir.path());
+        for (const auto &item : items)
+            QVERIFY(waitForStatus(item, StatusReady));
+        list.downloadAll();
+        const auto waitingForCore = [&items] {
+            QList<int> rows;
+            for (qsizetype row = 0; row < items.size(); ++row) {
+                if (items[row]->waiting().what == YoutubeDownloader::Wait::For::Core)
+                    rows.append(int(row));
+            }
+            return rows;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(std::ranges::all_of(items, [](const auto &item) {
+                                     return item->youtubeStatus() == StatusConverting;
+                                 }), 20'000);
+        QTRY_COMPARE(waitingForCore(), QList<int>{cores});
+        QCOMPARE(RowTexts(*items[cores]).statusLine(), u"Waiting for a free core"_s);
+        list.pause({items[0]});
+        QTRY_COMPARE(waitingForCore(), QList<int>());
+        QCOMPARE(RowTexts(*items[cores]).statusLine(), u"Converting to MP3"_s);
+        list.resume({items[0]});
+        QTRY_COMPARE(waitingForCore(), QList<int>{0});
+        list.removeAll();
     }
 
 private:
