@@ -78,7 +78,9 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
       m_desktop(m_list, *m_ui.tableView->window(), [this] { return newItemFolder(); })
 {
     m_ui.tableView->setModel(&m_model);
-    m_ui.tableView->setItemDelegate(new RowDelegate(*m_ui.tableView));
+    auto *delegate = new RowDelegate(*m_ui.tableView);
+    delegate->setPressHandler([this](const std::shared_ptr<YoutubeDownloader> &item, int button) { press(item, button); });
+    m_ui.tableView->setItemDelegate(delegate);
     m_ui.tableView->setUpColumns();
     m_ui.pathFolderPath->setPreferences(&m_preferences);
     m_ui.pathFolderPath->setFolderPath(m_preferences.savedFolderPath());
@@ -198,7 +200,10 @@ void AppController::connectRowKeys()
     auto *operate = new QAction(m_ui.tableView);
     operate->setShortcut(Qt::Key_Space);
     operate->setShortcutContext(Qt::WidgetShortcut);
-    connect(operate, &QAction::triggered, this, &AppController::operateSelectedRows);
+    connect(operate, &QAction::triggered, this, [this] {
+        for (const auto &item : selectedItems())
+            operateRow(item);
+    });
     auto *play = new QAction(m_ui.tableView);
     play->setShortcuts({Qt::Key_Return, Qt::Key_Enter});
     play->setShortcutContext(Qt::WidgetShortcut);
@@ -206,25 +211,25 @@ void AppController::connectRowKeys()
     m_ui.tableView->addActions({operate, play});
 }
 
-// What each row's first button does, but playing: many files opened at one
+// What the row's first button does, but playing: many files opened at one
 // key press would surprise.
-void AppController::operateSelectedRows()
+void AppController::operateRow(const std::shared_ptr<YoutubeDownloader> &item)
 {
-    DownloadList::Items toDownload;
-    DownloadList::Items toPause;
-    DownloadList::Items toResume;
-    for (const auto &item : selectedItems()) {
-        switch (YoutubeOperationsView::visibleButtonsListByYoutubeStatus(item->youtubeStatus()).constFirst()) {
-        case YoutubeOperationsView::DownloadButton: toDownload.append(item); break;
-        case YoutubeOperationsView::PauseButton: toPause.append(item); break;
-        case YoutubeOperationsView::ResumeButton: toResume.append(item); break;
-        case YoutubeOperationsView::RemoveButton:
-        case YoutubeOperationsView::PlayButton: break;
-        }
+    const auto button = YoutubeOperationsView::visibleButtonsListByYoutubeStatus(item->youtubeStatus()).constFirst();
+    if (button != YoutubeOperationsView::RemoveButton && button != YoutubeOperationsView::PlayButton)
+        press(item, button);
+}
+
+void AppController::press(const std::shared_ptr<YoutubeDownloader> &item, int button)
+{
+    switch (button) {
+    case RowDelegate::MenuButton: showMenuForButton(item); break;
+    case YoutubeOperationsView::RemoveButton: m_list.remove({item}); break;
+    case YoutubeOperationsView::DownloadButton: m_list.download({item}); break;
+    case YoutubeOperationsView::PauseButton: m_list.pause({item}); break;
+    case YoutubeOperationsView::ResumeButton: m_list.resume({item}); break;
+    case YoutubeOperationsView::PlayButton: item->play(); break;
     }
-    m_list.download(toDownload);
-    m_list.pause(toPause);
-    m_list.resume(toResume);
 }
 
 // The switch follows the stored setting, not the panel: adding links hides

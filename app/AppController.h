@@ -91,7 +91,9 @@ private:
     void buildPopupMenu();
     void connectCommands();
     void connectRowKeys();
-    void operateSelectedRows();
+    void operateRow(const std::shared_ptr<YoutubeDownloader> &item);
+    // A row's button, or the first one for a key: through the list.
+    void press(const std::shared_ptr<YoutubeDownloader> &item, int button);
     void showHideHintPanel();
     // Says below the list that some lines of a paste or drop were no links.
     void tellLinesLeftOut(int lines);

@@ -1,5 +1,6 @@
 #include "DownloadListModel.h"
 
+#include "RowTexts.h"
 #include "YoutubeDownloader.h"
 
 #include <algorithm>
@@ -140,9 +141,9 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const
     }
     StyledText text;
     if (index.column() == RowModel::TitleColumn)
-        text = item->descriptionObject();
+        text = RowTexts(*item).descriptionObject();
     else if (index.column() == RowModel::StatusColumn)
-        text = item->descriptionObjectYoutubeStatus();
+        text = RowTexts(*item).descriptionObjectYoutubeStatus();
     if (role == RowModel::StyledTextRole)
         return QVariant::fromValue(text);
     if (role == Qt::ToolTipRole && index.column() == RowModel::TitleColumn)

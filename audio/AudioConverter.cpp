@@ -2,12 +2,9 @@
 
 #include "AtomicFile.h"
 #include "AudioDecoder.h"
-#include "NotificationCenter.h"
 #include "StringUtils.h"
-#include "ThreadGate.h"
 #include "WorkerThread.h"
 
-#include <QThread>
 
 #include <limits>
 
@@ -23,16 +20,6 @@ qint32 saturated32(qint64 value)
     // Written as the low 32 bits: the largest unsigned value stands for
     // "more than fits".
     return qint32(quint32(std::clamp<qint64>(value, 0, std::numeric_limits<quint32>::max())));
-}
-
-// Each conversion keeps a core busy decoding and another encoding: when many
-// downloads end together, the rest wait in line, without a thread or an
-// encoder of their own, and start in turn. Never destroyed, since a thread
-// that ends as the program exits still leaves the gate.
-ThreadGate &conversionGate()
-{
-    static auto *gate = new ThreadGate(std::max(1, QThread::idealThreadCount()));
-    return *gate;
 }
 
 bool writeAt(QFile &file, qint64 offset, qint32 value)
@@ -65,8 +52,11 @@ bool AudioConverter::convertToFile(const QString &outputPath)
     auto self = shared_from_this();
     m_thread = std::make_unique<WorkerThread>(
         u"converter"_s, [self](WorkerThread &thread) { self->convertData(thread); },
-        [self] { NotificationCenter::defaultCenter().post(NOTIFICATION_AUDIO_CONVERTER_FINISHED.toString(), self.get()); });
-    m_thread->setGate(&conversionGate());
+        [self] {
+            if (self->m_reports.finished)
+                self->m_reports.finished();
+        });
+    m_thread->setEnded(m_reports.ended);
     m_thread->start();
     return true;
 }
@@ -92,16 +82,10 @@ void AudioConverter::setThreadPaused(bool paused)
     m_pauseChanged.notify_all();
 }
 
-// Asleep until resumed or cancelled, its place in the gate meanwhile with
-// another conversion.
 void AudioConverter::waitWhilePaused(const WorkerThread &thread)
 {
-    conversionGate().stepAside();
-    {
-        std::unique_lock lock(m_pauseMutex);
-        m_pauseChanged.wait(lock, [&] { return !m_threadPaused || thread.isCancelled(); });
-    }
-    conversionGate().stepBack(thread);
+    std::unique_lock lock(m_pauseMutex);
+    m_pauseChanged.wait(lock, [&] { return !m_threadPaused || thread.isCancelled(); });
 }
 
 bool AudioConverter::isCancelled() const
@@ -236,8 +220,8 @@ void AudioConverter::postProgress(const AudioDecoder &decoder)
     // The length is the container's estimate: never report beyond 100.
     const qint64 length = decoder.length();
     const int percent = length > 0 ? int(std::min<qint64>(100, decoder.position() * 100 / length)) : 0;
-    NotificationCenter::defaultCenter().post(NOTIFICATION_AUDIO_CONVERTER_PROGRESS.toString(), this,
-                                             {{NOTIFICATION_AUDIO_CONVERTER_CURRENT_KEY_NAME.toString(), percent}});
+    if (m_reports.progress)
+        m_reports.progress(percent);
 }
 
 bool AudioConverter::doOnStartConverting(const AudioDecoder &decoder, AtomicFile &output, QString &error)

@@ -15,20 +15,13 @@ class AtomicFile;
 class AudioDecoder;
 class WorkerThread;
 
-inline constexpr QStringView NOTIFICATION_AUDIO_CONVERTER_PROGRESS = u"NotificationAudioConverterProgress";
-inline constexpr QStringView NOTIFICATION_AUDIO_CONVERTER_CURRENT_KEY_NAME = u"NotificationAudioConverterCurrentKeyName";
-inline constexpr QStringView NOTIFICATION_AUDIO_CONVERTER_FINISHED = u"NotificationAudioConverterFinished";
-
 // Turns the sound track of a video file into a WAV file on a worker thread of
 // its own, block by block, with pause and cancellation. Progress and the end
-// are posted as notifications (object: the converter) on that thread; the end
-// is posted after every run, and wasFullyConverted() tells whether the result
-// is complete. The output is written under a temporary name and put in place
-// only when complete, never over another file; a cancelled or failed run
-// leaves nothing. No more converters run at once than the machine has
-// cores; the others wait in line, counted as running. A cancel takes one out
-// of the line at once, and it never runs nor posts its end. Subclasses
-// replace the output stage.
+// are reported on that thread; the end after every run, and
+// wasFullyConverted() tells whether the result is complete. The output is
+// written under a temporary name and put in place only when complete, never
+// over another file; a cancelled or failed run leaves nothing. How many run
+// at once is for the caller to decide. Subclasses replace the output stage.
 class AudioConverter : public std::enable_shared_from_this<AudioConverter>
 {
 public:
@@ -53,7 +46,18 @@ public:
     using Delivery = std::function<bool(AtomicFile &output, QString &error)>;
     void setDelivery(Delivery delivery) { m_delivery = std::move(delivery); }
 
-    // Paused, the conversion leaves its place among those running at once.
+    // Told on the converter's thread: the percentage done now and then; the
+    // run's end; and, once its thread counts as ended, that it can be joined.
+    // Set before the run starts.
+    struct Reports
+    {
+        std::function<void(int percent)> progress;
+        std::function<void()> finished;
+        std::function<void()> ended;
+    };
+    void setReports(Reports reports) { m_reports = std::move(reports); }
+
+    // Paused, the thread sleeps until resumed or cancelled.
     void setThreadPaused(bool paused);
     bool isRunning() const;
 
@@ -94,6 +98,7 @@ private:
     std::condition_variable m_pauseChanged;
     std::atomic<bool> m_wasFullyConverted = false;
     Delivery m_delivery;
+    Reports m_reports;
     mutable std::mutex m_mutex;
     QString m_savedFilePath;
     QString m_failureReason;

@@ -4,7 +4,6 @@
 #include "AudioConverter.h"
 #include "AudioMp3Converter.h"
 #include "BenchSupport.h"
-#include "NotificationCenter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -32,8 +31,7 @@ int main(int argc, char **argv)
         converter = std::make_shared<AudioConverter>(args[2]);
     }
     std::atomic<bool> finished = false;
-    NotificationCenter::defaultCenter().addObserver(&finished, NOTIFICATION_AUDIO_CONVERTER_FINISHED.toString(),
-                                                    converter.get(), [&finished](const Notification &) { finished = true; });
+    converter->setReports({.progress = {}, .finished = [&finished] { finished = true; }, .ended = {}});
     QElapsedTimer timer;
     timer.start();
     converter->convertToFile(args[3]);
@@ -46,6 +44,5 @@ int main(int argc, char **argv)
         return 1;
     }
     std::printf("%.4f %lld\n", seconds, qlonglong(peakResidentKilobytes()));
-    NotificationCenter::defaultCenter().removeObserver(&finished);
     return 0;
 }

@@ -6,9 +6,20 @@
 #include "YoutubeDownloader.h"
 #include "YoutubeProgramPreferences.h"
 
+#include <QThread>
+
 #include <algorithm>
 
+using namespace std::chrono_literals;
+
 namespace {
+
+// Page loads beyond this wait their turn: a thousand links pasted at once
+// would otherwise start a thousand transfers and starve the GUI thread.
+constexpr int MaxPageLoads = 6;
+// A thread that outlasts quitting's time limit is waited for in steps this
+// long, each told in the log.
+constexpr auto StragglerWait = 2s;
 
 // Rows are redrawn at most this often, however fast their items report.
 constexpr int BatchIntervalMs = 100;
@@ -23,7 +34,13 @@ bool isStatus(const DownloadList::Item &item, std::initializer_list<YoutubeStatu
 } // namespace
 
 DownloadList::DownloadList(YoutubeProgramPreferences &preferences, QObject *parent)
-    : QObject(parent), m_preferences(preferences), m_inbox(std::make_shared<DownloadListInbox>(*this))
+    : QObject(parent),
+      m_preferences(preferences),
+      m_inbox(std::make_shared<DownloadListInbox>(*this)),
+      m_pages([] { return MaxPageLoads; }),
+      m_downloads([this] { return slotCount(); }),
+      // Each conversion keeps a core busy decoding and another encoding.
+      m_conversions([] { return std::max(1, QThread::idealThreadCount()); })
 {
     m_batchTimer.setSingleShot(true);
     m_batchTimer.setInterval(BatchIntervalMs);
@@ -36,6 +53,11 @@ DownloadList::~DownloadList()
 {
     close();
     m_inbox->detach();
+    // No thread outlives the list, however long it takes.
+    for (const Item &item : std::as_const(m_leaving)) {
+        while (!item->joinWork(std::chrono::steady_clock::now() + StragglerWait))
+            qWarning("Still waiting for the work on %s to end", qPrintable(item->youtubeURL()));
+    }
 }
 
 DownloadList::Items DownloadList::add(const QStringList &candidates, const QString &folder)
@@ -53,7 +75,8 @@ DownloadList::Items DownloadList::add(const QStringList &candidates, const QStri
         return added;
     Q_EMIT this->added(added);
     for (const auto &item : added)
-        item->loadYoutubeContent();
+        follow(*item);
+    admit();
     saveSoon(0);
     return added;
 }
@@ -68,8 +91,11 @@ void DownloadList::restore(const QList<KeptListFile::Item> &saved)
     if (restored.isEmpty())
         return;
     Q_EMIT added(restored);
-    for (const auto &item : restored)
+    for (const auto &item : restored) {
         item->continueRestored();
+        follow(*item);
+    }
+    admit();
     saveSoon(0);
 }
 
@@ -86,7 +112,14 @@ const DownloadList::Item &DownloadList::enlist(Item item)
 
 void DownloadList::remove(const Items &items)
 {
-    YoutubeDownloader::removeAll(items);
+    Items leaving;
+    for (const Item &item : items) {
+        if (!m_entries.contains(item.get()))
+            continue;
+        item->stopWork();
+        leaving.append(item);
+    }
+    forget(leaving);
 }
 
 void DownloadList::removeAll()
@@ -101,17 +134,18 @@ void DownloadList::close()
     m_saveTimer.stop();
     const Items items = m_items;
     // A list nobody keeps leaves no partial file for nobody to claim.
-    YoutubeDownloader::removeAll(items, m_writer ? YoutubeDownloader::PartialFiles::Keep
-                                                : YoutubeDownloader::PartialFiles::Delete);
-    if (!m_writer)
-        return;
-    // Taken once the items have stopped, so that no file changes after.
-    QList<KeptListFile::Item> kept;
-    kept.reserve(items.size());
-    for (const Item &item : items)
-        kept.append(item->savedItem());
-    m_writer->save(std::move(kept));
-    m_writer.reset();
+    YoutubeDownloader::removeAll(items + Items(m_leaving.cbegin(), m_leaving.cend()),
+                                 m_writer ? YoutubeDownloader::PartialFiles::Keep : YoutubeDownloader::PartialFiles::Delete);
+    if (m_writer) {
+        // Taken once the items have stopped, so that no file changes after.
+        QList<KeptListFile::Item> kept;
+        kept.reserve(items.size());
+        for (const Item &item : items)
+            kept.append(item->savedItem());
+        m_writer->save(std::move(kept));
+        m_writer.reset();
+    }
+    forget(items);
 }
 
 void DownloadList::download(const Items &items)
@@ -186,6 +220,11 @@ void DownloadList::takeRowChange(YoutubeDownloader &item)
     scheduleBatch();
 }
 
+void DownloadList::takeWorkEnded(const std::weak_ptr<YoutubeDownloader> &item)
+{
+    m_handOff.post([this, item] { reap(item); });
+}
+
 void DownloadList::takeFilesChange()
 {
     m_handOff.post([this] { saveSoon(0); });
@@ -223,14 +262,15 @@ void DownloadList::handleStatus(const std::weak_ptr<YoutubeDownloader> &item, Yo
     const auto alive = item.lock();
     if (!alive || !m_entries.contains(alive.get()))
         return;
-    queueOrRelease(*alive);
+    follow(*alive);
+    admit();
     Q_EMIT statusChanged(alive, status, stoppedOnFailure);
     saveSoon(0);
 }
 
 void DownloadList::flushChanges()
 {
-    numberLine();
+    numberLines();
     QHash<const YoutubeDownloader *, std::weak_ptr<YoutubeDownloader>> changes;
     {
         std::lock_guard lock(m_changesMutex);
@@ -292,18 +332,20 @@ void DownloadList::saveNow()
 
 // One pass over the list however many leave: quitting with thousands of
 // items must not take a pass for each.
-void DownloadList::forget(const QList<YoutubeDownloader *> &leaving)
+void DownloadList::forget(const Items &leaving)
 {
     QSet<const YoutubeDownloader *> gone;
-    for (YoutubeDownloader *item : leaving) {
-        const auto found = m_entries.constFind(item);
+    for (const Item &item : leaving) {
+        const auto found = m_entries.constFind(item.get());
         if (found == m_entries.cend())
             continue;
-        leaveQueue(*item, found->order);
+        leaveLines(*item);
         m_entries.erase(found);
         m_links.remove(item->youtubeURL());
         m_inbox->releaseFileName(*item);
-        gone.insert(item);
+        if (item->hasWorkRunning())
+            m_leaving.insert(item.get(), item);
+        gone.insert(item.get());
     }
     if (gone.isEmpty())
         return;
@@ -319,60 +361,189 @@ void DownloadList::forget(const QList<YoutubeDownloader *> &leaving)
     saveSoon(0);
 }
 
-// ---- the line
-
-void DownloadList::queueOrRelease(YoutubeDownloader &item)
+// A removed item's thread has ended: joining it takes no time, and the item
+// goes once all its threads have.
+void DownloadList::reap(const std::weak_ptr<YoutubeDownloader> &item)
 {
-    const qint64 order = m_entries.value(&item).order;
-    if (item.youtubeStatus() != StatusDownloading)
-        leaveQueue(item, order);
-    else if (!m_running.contains(&item) && m_line.emplace(order, &item).second)
-        m_lineMoved = true;
-    admit();
+    const Item alive = item.lock();
+    if (!alive || !m_leaving.contains(alive.get()) || alive->hasWorkRunning())
+        return;
+    alive->joinWork(std::chrono::steady_clock::now());
+    m_leaving.remove(alive.get());
 }
 
-void DownloadList::leaveQueue(YoutubeDownloader &item, qint64 order)
+// ---- order
+
+void DownloadList::moveBy(const Items &items, int step)
 {
-    if (m_line.erase(order) > 0) {
-        item.setPlaceInLine(-1);
-        m_lineMoved = true;
+    QSet<const YoutubeDownloader *> moving;
+    for (const Item &item : items)
+        moving.insert(item.get());
+    Items order = m_items;
+    // Each moving row swaps with the row beside it unless that one moves
+    // too: a block moves as one, and the first row up stays where it is.
+    const qsizetype count = order.size();
+    for (qsizetype k = 0; k < count; ++k) {
+        const qsizetype i = step < 0 ? k : count - 1 - k;
+        const qsizetype j = i + (step < 0 ? -1 : 1);
+        if (j >= 0 && j < count && moving.contains(order.at(i).get()) && !moving.contains(order.at(j).get()))
+            order.swapItemsAt(i, j);
     }
-    if (m_running.remove(&item))
+    reorder(std::move(order));
+}
+
+void DownloadList::moveTo(const Items &items, int row)
+{
+    QSet<const YoutubeDownloader *> moving;
+    for (const Item &item : items) {
+        if (m_entries.contains(item.get()))
+            moving.insert(item.get());
+    }
+    Items block;
+    Items rest;
+    qsizetype insertAt = 0;
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        const Item &item = m_items.at(i);
+        (moving.contains(item.get()) ? block : rest).append(item);
+        if (i < row && !moving.contains(item.get()))
+            insertAt = rest.size();
+    }
+    for (qsizetype i = 0; i < block.size(); ++i)
+        rest.insert(insertAt + i, block.at(i));
+    reorder(std::move(rest));
+}
+
+void DownloadList::reorder(Items items)
+{
+    if (items == m_items)
+        return;
+    m_items = std::move(items);
+    qint64 order = 0;
+    for (const Item &item : std::as_const(m_items))
+        m_entries[item.get()].order = order++;
+    m_nextOrder = order;
+    const auto orders = [this](YoutubeDownloader *item) { return orderOf(item); };
+    for (WorkLine *line : {&m_pages, &m_downloads, &m_conversions})
+        line->reorder(orders);
+    m_lineMoved = true;
+    scheduleBatch();
+    Q_EMIT moved();
+    saveSoon(0);
+}
+
+// ---- the queue
+
+void DownloadList::follow(YoutubeDownloader &item)
+{
+    const qint64 order = orderOf(&item);
+    const YoutubeStatus status = item.youtubeStatus();
+    const auto place = [&](WorkLine &line, bool inLine) {
+        if (inLine) {
+            line.join(order, &item);
+        } else if (line.leave(&item)) {
+            item.setPlaceInLine(-1);
+            m_toldWaiting.remove(&item);
+        }
+        m_lineMoved = true;
+    };
+    place(m_pages, status == StatusLoadingInfo);
+    place(m_downloads, status == StatusDownloading);
+    if (!m_downloads.holdsPlace(&item))
         item.revokeDownloadSlot();
+    place(m_conversions, status == StatusConverting);
+    if (status != StatusConverting)
+        item.setWaitingForCore(false);
+}
+
+void DownloadList::leaveLines(YoutubeDownloader &item)
+{
+    for (WorkLine *line : {&m_pages, &m_downloads, &m_conversions})
+        line->leave(&item);
+    m_toldWaiting.remove(&item);
+    m_lineMoved = true;
 }
 
 void DownloadList::followLimit()
 {
+    for (YoutubeDownloader *item : m_downloads.sendBack([this](YoutubeDownloader *item) { return orderOf(item); })) {
+        item->revokeDownloadSlot();
+        m_lineMoved = true;
+    }
     admit();
 }
 
 void DownloadList::admit()
 {
-    while (!m_line.empty() && m_running.size() < slotCount()) {
-        YoutubeDownloader *item = m_line.begin()->second;
-        m_line.erase(m_line.begin());
-        item->setPlaceInLine(-1);
-        m_lineMoved = true;
-        // Paused or being removed meanwhile: its report is on the way, and
-        // takes it out of the line anyway.
-        if (item->youtubeStatus() != StatusDownloading)
-            continue;
-        m_running.insert(item);
-        item->grantDownloadSlot();
-    }
+    admitTo(m_pages, StatusLoadingInfo, &DownloadList::startPageLoad);
+    admitTo(m_downloads, StatusDownloading, &DownloadList::startDownload);
+    admitTo(m_conversions, StatusConverting, &DownloadList::startConversion);
     if (m_lineMoved)
         scheduleBatch();
 }
 
+// An item paused or removed since it joined leaves again: its report is on
+// the way, but its place is for the next one now.
+void DownloadList::admitTo(WorkLine &line, YoutubeStatus status, void (DownloadList::*start)(YoutubeDownloader &))
+{
+    for (QList<YoutubeDownloader *> admitted = line.admit(); !admitted.isEmpty(); admitted = line.admit()) {
+        m_lineMoved = true;
+        for (YoutubeDownloader *item : admitted) {
+            if (item->youtubeStatus() != status) {
+                line.leave(item);
+                continue;
+            }
+            item->setPlaceInLine(-1);
+            if (m_toldWaiting.remove(item))
+                Q_EMIT waiting(item->shared_from_this(), false);
+            (this->*start)(*item);
+        }
+    }
+}
+
+void DownloadList::startPageLoad(YoutubeDownloader &item)
+{
+    item.loadYoutubeContent();
+}
+
+void DownloadList::startDownload(YoutubeDownloader &item)
+{
+    item.grantDownloadSlot();
+}
+
+void DownloadList::startConversion(YoutubeDownloader &item)
+{
+    item.setWaitingForCore(false);
+    item.grantCore();
+}
+
 // Once per batch, not at every move: pausing a thousand waiting items would
-// otherwise renumber the line a thousand times.
-void DownloadList::numberLine()
+// otherwise renumber the lines a thousand times.
+void DownloadList::numberLines()
 {
     if (!std::exchange(m_lineMoved, false))
         return;
-    int ahead = 0;
-    for (const auto &[order, item] : m_line)
-        item->setPlaceInLine(ahead++);
+    const auto tellWaiting = [this](YoutubeDownloader *item) {
+        if (!m_toldWaiting.contains(item)) {
+            m_toldWaiting.insert(item);
+            Q_EMIT waiting(item->shared_from_this(), true);
+        }
+    };
+    for (WorkLine *line : {&m_pages, &m_downloads}) {
+        int ahead = 0;
+        for (YoutubeDownloader *item : line->waiting()) {
+            item->setPlaceInLine(ahead++);
+            tellWaiting(item);
+        }
+    }
+    for (YoutubeDownloader *item : m_conversions.waiting()) {
+        item->setWaitingForCore(true);
+        tellWaiting(item);
+    }
+}
+
+qint64 DownloadList::orderOf(const YoutubeDownloader *item) const
+{
+    return m_entries.value(item).order;
 }
 
 int DownloadList::slotCount() const

@@ -3,6 +3,7 @@
 #include "ListWriter.h"
 #include "RowRecord.h"
 #include "ThreadHandOff.h"
+#include "WorkLine.h"
 #include "YoutubeStatus.h"
 
 #include <QHash>
@@ -12,7 +13,6 @@
 #include <QStringList>
 #include <QTimer>
 
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -21,12 +21,14 @@ class DownloadListInbox;
 class YoutubeDownloader;
 class YoutubeProgramPreferences;
 
-// The download list: its items in the order they were added, no link
-// twice, and the line of downloads waiting for one of the slots the
-// preferences allow. It is its items' owner: what they report from their
-// threads arrives here, and leaves as signals on the list's thread, row
-// changes gathered into one batch per tick. Everything but the reports is
-// called on the list's thread.
+// The download list: its items in the user's order, no link twice, and the
+// queue: page loads, downloads and conversions each wait in the list's order
+// for one of their places (six page loads, the downloads the preferences
+// allow, a conversion per core). It is its items' owner: every action the
+// user takes on them comes through here, what they report from their threads
+// arrives here, and leaves as signals on the list's thread, row changes
+// gathered into one batch per tick. Everything but the reports is called on
+// the list's thread, and nothing here waits for a worker but close().
 class DownloadList final : public QObject
 {
     Q_OBJECT
@@ -43,14 +45,21 @@ public:
     // New items for the candidates that are links not in the list yet, saving
     // into `folder`; their pages start loading.
     Items add(const QStringList &candidates, const QString &folder);
-    // Stops the items' work within a few seconds even with stalled
-    // connections, deletes their partial files and takes them out.
+    // Takes the items out at once; their work stops by itself soon after,
+    // and their partial files go with it.
     void remove(const Items &items);
     void removeAll();
-    // Quitting: stops every item within a few seconds like removeAll(), but
-    // a kept list (see saveTo()) keeps the partial files, and the list as it
-    // was, for the next run.
+    // Quitting: stops every item's work and waits for it, all within one
+    // time limit; a kept list (see saveTo()) keeps the partial files, and
+    // the list as it was, for the next run. The threads that outlast the
+    // limit are joined when the list goes.
     void close();
+    // Moves the items one row up (-1) or down (+1) each, past the rows not
+    // moved; the queue follows the new order.
+    void moveBy(const Items &items, int step);
+    // Moves the items together, in their order, to stand before `row` (a
+    // row of the list as it is; its size for the end).
+    void moveTo(const Items &items, int row);
     // The items an earlier run kept, after those already listed, each in the
     // status its files on disk allow; pages that had not loaded load again.
     void restore(const QList<KeptListFile::Item> &saved);
@@ -83,6 +92,10 @@ Q_SIGNALS:
     void removed(const DownloadList::Items &items);
     // Items whose row changed since the last batch, in no order.
     void changed(const DownloadList::Items &items);
+    // The list's order changed (see moveBy()).
+    void moved();
+    // An item began to wait in the queue, or its turn came after it waited.
+    void waiting(const DownloadList::Item &item, bool waits);
     // Every status change, in order; `stoppedOnFailure` as judged when it
     // happened.
     void statusChanged(const DownloadList::Item &item, YoutubeStatus status, bool stoppedOnFailure);
@@ -99,8 +112,11 @@ private:
     void takeRowChange(YoutubeDownloader &item);
     void takeFilesChange();
     void takeEntries(YoutubeDownloader &item, const QStringList &links);
+    void takeWorkEnded(const std::weak_ptr<YoutubeDownloader> &item);
     // The list's thread.
-    void forget(const QList<YoutubeDownloader *> &leaving);
+    void forget(const Items &leaving);
+    void reap(const std::weak_ptr<YoutubeDownloader> &item);
+    void reorder(Items items);
     const Item &enlist(Item item);
 
     struct Entry
@@ -110,10 +126,16 @@ private:
     };
 
     void handleStatus(const std::weak_ptr<YoutubeDownloader> &item, YoutubeStatus status, bool stoppedOnFailure);
-    void queueOrRelease(YoutubeDownloader &item);
-    void leaveQueue(YoutubeDownloader &item, qint64 order);
+    // Puts the item in the line its status calls for, out of the others.
+    void follow(YoutubeDownloader &item);
+    void leaveLines(YoutubeDownloader &item);
     void admit();
-    void numberLine();
+    void admitTo(WorkLine &line, YoutubeStatus status, void (DownloadList::*start)(YoutubeDownloader &));
+    void startPageLoad(YoutubeDownloader &item);
+    void startDownload(YoutubeDownloader &item);
+    void startConversion(YoutubeDownloader &item);
+    void numberLines();
+    qint64 orderOf(const YoutubeDownloader *item) const;
     int slotCount() const;
     // Any thread.
     void scheduleBatch();
@@ -132,11 +154,16 @@ private:
     QSet<QString> m_playlistEntries;
     qint64 m_nextOrder = 0;
 
-    // Downloads started but waiting, by list order, and those holding a slot.
-    std::map<qint64, YoutubeDownloader *> m_line;
-    QSet<const YoutubeDownloader *> m_running;
+    WorkLine m_pages;
+    WorkLine m_downloads;
+    WorkLine m_conversions;
     // The places shown are out of date.
     bool m_lineMoved = false;
+    // Items told to be waiting, until their turn comes.
+    QSet<const YoutubeDownloader *> m_toldWaiting;
+    // Removed items whose threads have not ended yet: joined as they end,
+    // and at the latest when the list goes.
+    QHash<const YoutubeDownloader *, Item> m_leaving;
 
     // Rows changed since the last batch, from any thread.
     std::mutex m_changesMutex;

@@ -56,15 +56,9 @@ void DownloadListInbox::releaseFileName(YoutubeDownloader &downloader)
     m_names.release(&downloader);
 }
 
-void DownloadListInbox::removeDownloaders(const QList<YoutubeDownloader *> &downloaders)
+void DownloadListInbox::downloaderWorkEnded(const std::weak_ptr<YoutubeDownloader> &downloader)
 {
-    // The list's own thread cannot destroy the list meanwhile; holding the
-    // lock here would only stall the other threads' reports.
-    DownloadList *list = nullptr;
-    {
-        std::lock_guard lock(m_mutex);
-        list = m_list;
-    }
-    if (list)
-        list->forget(downloaders);
+    std::lock_guard lock(m_mutex);
+    if (m_list)
+        m_list->takeWorkEnded(downloader);
 }

@@ -26,8 +26,7 @@ public:
     QString claimFileName(YoutubeDownloader &downloader, const QString &folder, const QString &title) override;
     void claimFileNameAgain(YoutubeDownloader &downloader, const QString &folder, const QString &baseName) override;
     void releaseFileName(YoutubeDownloader &downloader) override;
-    // On the list's thread.
-    void removeDownloaders(const QList<YoutubeDownloader *> &downloaders) override;
+    void downloaderWorkEnded(const std::weak_ptr<YoutubeDownloader> &downloader) override;
 
 private:
     std::mutex m_mutex;

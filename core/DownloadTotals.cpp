@@ -1,5 +1,6 @@
 #include "DownloadTotals.h"
 
+#include "RowTexts.h"
 #include "YoutubeDownloader.h"
 
 #include <cmath>
@@ -9,8 +10,9 @@ DownloadTotals DownloadTotals::of(const QList<std::shared_ptr<YoutubeDownloader>
     DownloadTotals totals;
     for (const auto &item : items) {
         const YoutubeStatus status = item->youtubeStatus();
+        const RowTexts figures(*item);
         if (isInWork(status))
-            totals.add(status, item->calculateDownloadSpeed(), item->streamSize(), item->downloadedFileSize());
+            totals.add(status, figures.calculateDownloadSpeed(), figures.streamSize(), figures.downloadedFileSize());
     }
     return totals;
 }

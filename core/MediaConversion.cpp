@@ -7,7 +7,6 @@
 #include "ID3V1Tag.h"
 #include "ID3V2Tag.h"
 #include "MediaProbe.h"
-#include "NotificationCenter.h"
 #include "StringUtils.h"
 #include "YoutubeConstants.h"
 #include "YoutubeDownloader.h"
@@ -37,11 +36,6 @@ std::shared_ptr<AudioConverter> makeConverter(const MediaConversion::Job &job)
 MediaConversion::MediaConversion(std::weak_ptr<YoutubeDownloader> item, Job job)
     : m_item(std::move(item)), m_job(std::move(job)), m_converter(makeConverter(m_job))
 {
-    NotificationCenter &center = NotificationCenter::defaultCenter();
-    center.addObserver(this, NOTIFICATION_AUDIO_CONVERTER_PROGRESS.toString(), m_converter.get(),
-                       [this](const Notification &n) { onProgress(n); });
-    center.addObserver(this, NOTIFICATION_AUDIO_CONVERTER_FINISHED.toString(), m_converter.get(),
-                       [this](const Notification &) { onFinished(); });
     m_converter->setDelivery([item = m_item, job = m_job, delivered = m_delivered](AtomicFile &output, QString &error) {
         return deliver(item, job, *delivered, output, error);
     });
@@ -49,13 +43,34 @@ MediaConversion::MediaConversion(std::weak_ptr<YoutubeDownloader> item, Job job)
 
 MediaConversion::~MediaConversion()
 {
-    NotificationCenter::defaultCenter().removeObserver(this);
     // Not waited for: its thread keeps the converter alive until it ends.
     m_converter->cancel();
 }
 
-bool MediaConversion::start()
+bool MediaConversion::run()
 {
+    {
+        std::lock_guard lock(m_endMutex);
+        // Paused while it waited for its core, it goes on once it has one.
+        m_converter->setThreadPaused(false);
+        if (std::exchange(m_started, true))
+            return true;
+    }
+    // Reports reach the conversion while it is there, and the item while it
+    // is; the item's owner hears of the end, to join the thread.
+    const auto item = m_item.lock();
+    m_converter->setReports({.progress =
+                                 [item = m_item](int percent) {
+                                     const auto alive = item.lock();
+                                     if (const auto views = alive ? alive->rowViews() : nullptr)
+                                         views->setProgressValue(percent);
+                                 },
+                             .finished =
+                                 [weak = weak_from_this()] {
+                                     if (const auto self = weak.lock())
+                                         self->onFinished();
+                                 },
+                             .ended = item ? item->workEndedReport() : std::function<void()>()});
     const bool started = m_converter->convertToFile(m_job.outputPath);
     if (!started) {
         std::lock_guard lock(m_endMutex);
@@ -64,12 +79,13 @@ bool MediaConversion::start()
     return started;
 }
 
-bool MediaConversion::resumeIfRunning(YoutubeDownloader &item)
+bool MediaConversion::resumeIfRunning(YoutubeDownloader &item, Core core)
 {
     std::lock_guard lock(m_endMutex);
     if (m_end != End::Running)
         return false;
-    m_converter->setThreadPaused(false);
+    if (core == Core::Held)
+        m_converter->setThreadPaused(false);
     item.changeYoutubeStatus(StatusConvertPaused, StatusConverting);
     return true;
 }
@@ -98,15 +114,6 @@ void MediaConversion::cancel()
 bool MediaConversion::stop(std::chrono::milliseconds timeout)
 {
     return m_converter->stopConverting(timeout);
-}
-
-void MediaConversion::onProgress(const Notification &notification)
-{
-    const auto item = m_item.lock();
-    if (!item)
-        return;
-    if (const auto views = item->rowViews())
-        views->setProgressValue(notification.userInfo.value(NOTIFICATION_AUDIO_CONVERTER_CURRENT_KEY_NAME.toString()).toInt());
 }
 
 // On the converter's thread, as it ends.

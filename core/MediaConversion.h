@@ -11,7 +11,6 @@
 class AtomicFile;
 class AudioConverter;
 class YoutubeDownloader;
-struct Notification;
 
 // The last stage of an item's work: converting its downloaded video to MP3 or
 // WAV, tagging an MP3 before it is put in place under the item's name, then
@@ -19,7 +18,7 @@ struct Notification;
 // on was fixed when it began (format, paths, encoder settings), so a change
 // of preferences meanwhile cannot point the item at a file that was never
 // made.
-class MediaConversion final
+class MediaConversion final : public std::enable_shared_from_this<MediaConversion>
 {
 public:
     struct Job
@@ -42,16 +41,18 @@ public:
 
     const Job &job() const { return m_job; }
 
-    // Starts the converter thread; the item must already show that it
-    // converts, since the end may come at once.
-    bool start();
+    // Given a core: starts the converter thread, or lets a paused one go on.
+    // The item must already show that it converts, since the end may come
+    // at once. False when the thread could not start.
+    bool run();
     void setPaused(bool paused);
     bool isRunning() const;
-    // Un-pauses the item's conversion if it still runs, and moves the item
-    // back to Converting; false once the run is over. Decided together with
-    // the run's end, so a conversion ending meanwhile cannot leave the item
-    // converting with nothing behind it.
-    bool resumeIfRunning(YoutubeDownloader &item);
+    // Moves the item back to Converting if its conversion still runs, and
+    // un-pauses it unless it is to wait for a core first; false once the run
+    // is over. Decided together with the run's end, so a conversion ending
+    // meanwhile cannot leave the item converting with nothing behind it.
+    enum class Core { Held, Awaited };
+    bool resumeIfRunning(YoutubeDownloader &item, Core core);
     // The run is over and failed (its failure is already on the item).
     bool hasFailed() const;
     void cancel();
@@ -69,7 +70,6 @@ private:
                         AtomicFile &converted, QString &error);
     static bool writeTagged(YoutubeDownloader &item, const Job &job, AtomicFile &converted, AtomicFile &tagged,
                             QString &note);
-    void onProgress(const Notification &notification);
     void onFinished();
     void finish(YoutubeDownloader &item);
 
@@ -82,4 +82,5 @@ private:
     enum class End { Running, Succeeded, Failed };
     mutable std::mutex m_endMutex;
     End m_end = End::Running;
+    bool m_started = false;
 };

@@ -1,7 +1,7 @@
 #include "SourceLinks.h"
 
 #include "StringUtils.h"
-#include "YoutubeDownloader.h"
+#include "WatchLink.h"
 
 #include <QFileInfo>
 #include <QUrl>
@@ -38,7 +38,7 @@ QUrl webAddress(const QString &line)
 std::optional<QString> SourceLinks::link(const QString &line)
 {
     // The old watch page's links as they always were, whatever follows.
-    if (YoutubeDownloader::isYoutubeURLValid(line))
+    if (WatchLink::isYoutubeURLValid(line))
         return line;
     const QString text = line.trimmed();
     if (text.startsWith(u"file:", Qt::CaseInsensitive)) {
@@ -58,7 +58,7 @@ std::optional<QString> SourceLinks::link(const QString &line)
 
 SourceKind SourceLinks::kindOf(const QString &link)
 {
-    if (YoutubeDownloader::isYoutubeURLValid(link))
+    if (WatchLink::isYoutubeURLValid(link))
         return SourceKind::WatchPage;
     if (link.startsWith(u'/'))
         return SourceKind::LocalFile;
@@ -87,7 +87,7 @@ QStringList SourceLinks::videoSiteLinksFromText(const QString &text)
 {
     QStringList links;
     for (const QString &line : StringUtils::parseStringList(text, u"\n"_s)) {
-        if (YoutubeDownloader::isYoutubeURLValid(line) || isVideoSiteHost(webAddress(line).host()))
+        if (WatchLink::isYoutubeURLValid(line) || isVideoSiteHost(webAddress(line).host()))
             links.append(line.trimmed());
     }
     return links;

@@ -1,8 +1,8 @@
 #include "WatchPageReader.h"
 
 #include "HttpClient.h"
+#include "WatchLink.h"
 #include "WatchPage.h"
-#include "YoutubeDownloader.h"
 #include "YoutubeProgramPreferences.h"
 
 #include <QStringDecoder>
@@ -30,7 +30,7 @@ SourceReader::Reading WatchPageReader::read(HttpClient &client, const QString &l
     Reading reading;
     const QString content = decodeUtf8(client.fetch(QUrl(link), MaxPageBytes)).value_or(QString());
     const QString configuration = WatchPage::parseYoutubeObjectFromMainContent(content);
-    reading.code = YoutubeDownloader::parseYoutubeCodeFromURL(link);
+    reading.code = WatchLink::parseYoutubeCodeFromURL(link);
     reading.coverURL = WatchPage::coverURL(reading.code);
     reading.tagCoverURL = WatchPage::highQualityCoverURL(reading.coverURL);
     reading.title = WatchPage::parseYoutubeTitleFromMainContent(content);

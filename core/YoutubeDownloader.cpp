@@ -2,13 +2,12 @@
 
 #include "AtomicFile.h"
 #include "HttpClient.h"
-#include "NotificationCenter.h"
 #include "OutputFileName.h"
 #include "PageReaderDownload.h"
 #include "SourceLinks.h"
 #include "StringUtils.h"
-#include "ThreadGate.h"
 #include "VideoDownload.h"
+#include "WatchLink.h"
 #include "WorkFolder.h"
 #include "WorkerThread.h"
 #include "Workspace.h"
@@ -28,9 +27,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Page loads beyond this wait their turn: a thousand links pasted at once
-// would otherwise start a thousand transfers and starve the GUI thread.
-constexpr int MaxPageLoads = 6;
 // Removal waits this long for the item's threads, which look at their
 // cancellation ten times a second.
 constexpr auto RemovalTimeLimit = 1s;
@@ -56,46 +52,11 @@ YoutubeDownloader::YoutubeDownloader(const QString &youtubeURL, std::weak_ptr<Yo
 {
 }
 
-YoutubeDownloader::~YoutubeDownloader()
-{
-    NotificationCenter::defaultCenter().removeObserver(this);
-}
-
-// ---- link recognition
-
-bool YoutubeDownloader::isYoutubeURLValid(const QString &text)
-{
-    if (text.isEmpty())
-        return false;
-    return text.contains(YOUTUBE_URL_TEMPLATE1, Qt::CaseInsensitive)
-        || text.contains(YOUTUBE_URL_TEMPLATE2, Qt::CaseSensitive);
-}
+YoutubeDownloader::~YoutubeDownloader() = default;
 
 QString YoutubeDownloader::parseYoutubeCodeFromURL(const QString &url)
 {
-    const QString code = parseYoutubeCodeFromURLByMask(url, YOUTUBE_MASK1);
-    return code.isEmpty() ? parseYoutubeCodeFromURLByMask(url, YOUTUBE_MASK2) : code;
-}
-
-QString YoutubeDownloader::parseYoutubeCodeFromURLByMask(const QString &url, QStringView mask)
-{
-    const qsizetype found = url.indexOf(mask, 0, Qt::CaseInsensitive);
-    if (found < 0 || mask.isEmpty())
-        return {};
-    const qsizetype start = found + mask.size();
-    qsizetype end = start;
-    while (end < url.size() && isYoutubeCodeSymbolAcceptable(url, end))
-        ++end;
-    return url.mid(start, end - start);
-}
-
-bool YoutubeDownloader::isYoutubeCodeSymbolAcceptable(const QString &text, qsizetype position)
-{
-    if (position < 0 || position >= text.size())
-        return false;
-    const QChar c = text.at(position);
-    return c == u'-' || c == u'_' || StringUtils::isCharNumber(text, position)
-        || StringUtils::isCharLetter(text, position);
+    return WatchLink::parseYoutubeCodeFromURL(url);
 }
 
 // ---- status
@@ -129,65 +90,12 @@ void YoutubeDownloader::announceStatus()
         listOwner->downloaderStatusChanged(*this);
     if (const auto views = rowViews())
         views->repaint();
-    post(NOTIFICATION_YOUTUBE_STATUS_CHANGED);
-}
-
-void YoutubeDownloader::post(QStringView name)
-{
-    NotificationCenter::defaultCenter().post(
-        name.toString(), nullptr,
-        {{NOTIFICATION_YOUTUBE_DOWNLOADER_KEY.toString(), QVariant::fromValue(shared_from_this())}});
-}
-
-QString YoutubeDownloader::statusDescriptionByYoutubeStatus(qint32 status, OutputFormat outputFormat)
-{
-    switch (status) {
-    case StatusLoadingInfo: return StringUtils::langStr(50);
-    case StatusReady: return StringUtils::langStr(52);
-    case StatusNoStream: return StringUtils::langStr(206);
-    case StatusInfoFailed: return StringUtils::langStr(207);
-    case StatusDownloading: return StringUtils::langStr(47);
-    case StatusDownloadPaused:
-    case StatusConvertPaused: return StringUtils::langStr(55);
-    case StatusConverting: {
-        const QString format =
-            outputFormat == OutputFormat::Mp3 ? u"MP3"_s : outputFormat == OutputFormat::Wav ? u"WAV"_s : QString();
-        return StringUtils::langStr(62) + u' ' + format;
-    }
-    case StatusFinished: return StringUtils::langStr(56);
-    default: return {};
-    }
-}
-
-StyledText::Colour YoutubeDownloader::colourByYoutubeStatus(qint32 status)
-{
-    using Colour = StyledText::Colour;
-    switch (status) {
-    case StatusLoadingInfo:
-    case StatusDownloading:
-    case StatusConverting: return Colour::Purple;
-    case StatusReady:
-    case StatusDownloadPaused:
-    case StatusConvertPaused:
-    case StatusFinished: return Colour::Blue;
-    case StatusInvalid:
-    case StatusNoStream:
-    case StatusInfoFailed: return Colour::Red;
-    default: return Colour::Plain;
-    }
 }
 
 OutputFormat YoutubeDownloader::outputFormat() const
 {
     const auto running = conversion();
     return running ? running->job().outputFormat : m_preferences.outputFormat();
-}
-
-QString YoutubeDownloader::statusText() const
-{
-    const QString text = statusDescriptionByYoutubeStatus(youtubeStatus(), outputFormat());
-    const QString note = statusNote();
-    return note.isEmpty() ? text : text + u'\n' + note;
 }
 
 bool YoutubeDownloader::hasStoppedOnFailure() const
@@ -222,8 +130,7 @@ void YoutubeDownloader::loadYoutubeContent()
     m_pageThread = std::make_unique<WorkerThread>(u"page load"_s, [self](WorkerThread &thread) {
         self->doLoadYoutubeContent(thread);
     });
-    static ThreadGate pageLoads(MaxPageLoads);
-    m_pageThread->setGate(&pageLoads);
+    m_pageThread->setEnded(workEndedReport());
     m_pageThread->start();
 }
 
@@ -396,6 +303,11 @@ void YoutubeDownloader::startDownloadThread()
                 PageReaderDownload(*self, thread, *stream, policy).run();
         },
         [self] { self->notificationDownloadThreadWillExit(); });
+    m_downloadThread->setEnded(workEndedReport());
+    {
+        std::lock_guard placing(m_placingMutex);
+        m_downloadRunning = true;
+    }
     m_downloadThread->start();
 }
 
@@ -434,7 +346,8 @@ void YoutubeDownloader::resume()
         convertRestored(StatusConvertPaused);
         return;
     }
-    if (!paused || youtubeStatus() != StatusConvertPaused || paused->resumeIfRunning(*this))
+    const auto core = m_queued ? MediaConversion::Core::Awaited : MediaConversion::Core::Held;
+    if (!paused || youtubeStatus() != StatusConvertPaused || paused->resumeIfRunning(*this, core))
         return;
     // A conversion that succeeded is finishing; one that failed is tried
     // again from the video.
@@ -448,11 +361,6 @@ void YoutubeDownloader::play()
 {
     if (youtubeStatus() == StatusFinished)
         Workspace::openFile(filePathForDownloading());
-}
-
-void YoutubeDownloader::showMenuButtonSelector()
-{
-    post(NOTIFICATION_YOUTUBE_SHOW_MENU);
 }
 
 // A file the user has needs no download: it converts from where it is, and
@@ -472,6 +380,14 @@ void YoutubeDownloader::convertFile()
 
 void YoutubeDownloader::notificationDownloadThreadWillExit()
 {
+    bool removed = false;
+    {
+        std::lock_guard placing(m_placingMutex);
+        m_downloadRunning = false;
+        removed = youtubeStatus() == StatusRemoved;
+    }
+    if (removed && !m_keepPartialFile)
+        removePartialFile();
     if (youtubeStatus() != StatusDownloaded)
         return;
     if (const QString title = reader()->titleFromFile(filePathForDownloading()); !title.isEmpty()) {
@@ -510,13 +426,19 @@ void YoutubeDownloader::startConversion(const MediaConversion::Job &job, Youtube
     previous.reset();
     if (const auto views = rowViews())
         views->initProgressIndicator(100);
-    // Converting before the converter runs: its end may come at once.
-    if (!changeYoutubeStatus(from, StatusConverting))
+    // Converting before the converter runs: its end may come at once. A
+    // queued item waits for its list to give it a core.
+    if (changeYoutubeStatus(from, StatusConverting) && !m_queued)
+        grantCore();
+}
+
+void YoutubeDownloader::grantCore()
+{
+    const auto waiting = conversion();
+    if (!waiting || youtubeStatus() != StatusConverting || waiting->run())
         return;
-    if (!fresh->start()) {
-        setStatusNote(StringUtils::langStr(303).arg(StringUtils::langStr(314)));
-        changeYoutubeStatus(StatusConverting, StatusConvertPaused);
-    }
+    setStatusNote(StringUtils::langStr(303).arg(StringUtils::langStr(314)));
+    changeYoutubeStatus(StatusConverting, StatusConvertPaused);
 }
 
 std::shared_ptr<MediaConversion> YoutubeDownloader::conversion() const
@@ -526,52 +448,41 @@ std::shared_ptr<MediaConversion> YoutubeDownloader::conversion() const
 
 // ---- removal
 
+void YoutubeDownloader::stopWork(PartialFiles partialFiles)
+{
+    if (m_removing.exchange(true))
+        return;
+    m_keepPartialFile = partialFiles == PartialFiles::Keep;
+    if (!stopThreads() && !m_keepPartialFile)
+        removePartialFile();
+    announceStatus();
+}
+
 void YoutubeDownloader::removeObject()
 {
     removeAll({shared_from_this()});
 }
 
-void YoutubeDownloader::removeAll(const QList<std::shared_ptr<YoutubeDownloader>> &all, PartialFiles partialFiles)
+void YoutubeDownloader::removeAll(const QList<std::shared_ptr<YoutubeDownloader>> &items, PartialFiles partialFiles)
 {
-    QList<std::shared_ptr<YoutubeDownloader>> items;
-    for (const auto &item : all) {
-        if (item->m_removing.exchange(true))
-            continue;
-        item->m_keepPartialFile = partialFiles == PartialFiles::Keep;
-        items.append(item);
-    }
     for (const auto &item : items)
-        item->stopThreads();
+        item->stopWork(partialFiles);
     const auto deadline = std::chrono::steady_clock::now() + RemovalTimeLimit;
     for (const auto &item : items)
-        item->waitForThreads(deadline);
-    // Each owner hears once of all its items: a list of thousands takes them
-    // out in one pass, not one pass each.
-    std::map<std::shared_ptr<YoutubeDownloaderOwner>, QList<YoutubeDownloader *>> leaving;
-    for (const auto &item : items) {
-        // A restored download that was never resumed has no thread to
-        // delete its partial file.
-        const QString partial = item->partialFilePath();
-        if (partialFiles == PartialFiles::Delete && QFileInfo(partial).isDir())
-            WorkFolder::removeLeftover(partial);
-        else if (partialFiles == PartialFiles::Delete && !partial.isEmpty())
-            QFile::remove(partial);
-        if (auto listOwner = item->leaveList())
-            leaving[std::move(listOwner)].append(item.get());
-    }
-    for (const auto &[listOwner, left] : leaving)
-        listOwner->removeDownloaders(left);
+        item->joinWork(deadline);
 }
 
-void YoutubeDownloader::stopThreads()
+bool YoutubeDownloader::stopThreads()
 {
     // Written directly: the worker threads see it at their next look and
     // none of their compare-and-sets can succeed any more. Under the lock,
     // so that a page load storing its fields either finishes first or sees it.
+    bool downloadRunning = false;
     {
         std::lock_guard placing(m_placingMutex);
         std::lock_guard lock(m_mutex);
         m_statusBeforeRemoval = m_status.exchange(StatusRemoved);
+        downloadRunning = m_downloadRunning;
     }
     for (WorkerThread *thread : {m_pageThread.get(), m_downloadThread.get()}) {
         if (thread)
@@ -580,33 +491,52 @@ void YoutubeDownloader::stopThreads()
     wakeDownload();
     if (const auto running = conversion())
         running->cancel();
+    return downloadRunning;
 }
 
-bool YoutubeDownloader::waitForThreads(std::chrono::steady_clock::time_point deadline)
+// A restored download that was never resumed, or one whose thread ended on a
+// failure, has no thread to take its partial file.
+void YoutubeDownloader::removePartialFile()
 {
+    const QString partial = partialFilePath();
+    if (QFileInfo(partial).isDir())
+        WorkFolder::removeLeftover(partial);
+    else if (!partial.isEmpty())
+        QFile::remove(partial);
+}
+
+bool YoutubeDownloader::hasWorkRunning() const
+{
+    const auto running = conversion();
+    return (m_pageThread && m_pageThread->isRunning()) || (m_downloadThread && m_downloadThread->isRunning())
+        || (running && running->isRunning());
+}
+
+bool YoutubeDownloader::joinWork(std::chrono::steady_clock::time_point deadline)
+{
+    const auto timeLeft = [deadline] {
+        return std::max(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()),
+                        0ms);
+    };
     bool ended = true;
     for (WorkerThread *thread : {m_pageThread.get(), m_downloadThread.get()}) {
-        if (!thread)
-            continue;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        ended = thread->wait(std::max(left, 0ms)) && ended;
+        if (thread)
+            ended = thread->wait(timeLeft()) && ended;
     }
     // The download thread may have started a conversion before it ended.
     if (const auto running = conversion()) {
         running->cancel();
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        ended = running->stop(std::max(left, 0ms)) && ended;
+        ended = running->stop(timeLeft()) && ended;
     }
     return ended;
 }
 
-// Announces the removal, then lets go of the owner; the owner it had, if
-// that is still there, to take the item out.
-std::shared_ptr<YoutubeDownloaderOwner> YoutubeDownloader::leaveList()
+std::function<void()> YoutubeDownloader::workEndedReport()
 {
-    announceStatus();
-    std::lock_guard lock(m_mutex);
-    return std::exchange(m_owner, {}).lock();
+    return [owner = locked(m_owner), item = weak_from_this()] {
+        if (const auto listOwner = owner.lock())
+            listOwner->downloaderWorkEnded(item);
+    };
 }
 
 std::shared_ptr<YoutubeDownloaderOwner> YoutubeDownloader::owner() const

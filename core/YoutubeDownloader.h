@@ -4,7 +4,6 @@
 #include "MediaConversion.h"
 #include "KeptListFile.h"
 #include "SourceReader.h"
-#include "StyledText.h"
 #include "YoutubeQuality.h"
 #include "YoutubeStatus.h"
 
@@ -15,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -51,8 +51,31 @@ public:
     // Takes up the restored item's work: a page that had not loaded loads
     // again, a conversion converts again; the row gets its cover and bar.
     void continueRestored();
-    // The item as the saved list keeps it; a removed item as it was before.
+    // The item as the saved list keeps it (KeptItem maps it).
     KeptListFile::Item savedItem() const;
+    // What a restored item takes whole, before it is shared: the page it had
+    // read (none when it reads it again), its files and its status.
+    struct Restored
+    {
+        SourceKind kind = SourceKind::WatchPage;
+        YoutubeStatus status = StatusLoadingInfo;
+        QString code;
+        QString coverURL;
+        QString tagCoverURL;
+        QString title;
+        QString fileBaseName;
+        QString description;
+        qint32 durationSeconds = 0;
+        YoutubeQualityPtr stream;
+        QString note;
+        QString wholeFile;
+        QString partialFile;
+        qint64 bytesHeld = 0;
+        double downloadSeconds = 0;
+        // The conversion it was in.
+        OutputFormat format = OutputFormat::Video;
+        QString output;
+    };
     ~YoutubeDownloader();
     YoutubeDownloader(const YoutubeDownloader &) = delete;
     YoutubeDownloader &operator=(const YoutubeDownloader &) = delete;
@@ -61,11 +84,8 @@ public:
     // of today's form hands the item on to the page reader.
     SourceKind sourceKind() const { return SourceKind(m_sourceKind.load()); }
 
-    // Link recognition of the video site's old watch pages.
-    static bool isYoutubeURLValid(const QString &text);
+    // The window still asks the item; WatchLink recognises the links.
     static QString parseYoutubeCodeFromURL(const QString &url);
-    static QString parseYoutubeCodeFromURLByMask(const QString &url, QStringView mask);
-    static bool isYoutubeCodeSymbolAcceptable(const QString &text, qsizetype position);
 
     // Status.
     YoutubeStatus youtubeStatus() const { return YoutubeStatus(m_status.load()); }
@@ -74,11 +94,6 @@ public:
     // Moves from `expected` to `status` only if the item is still in
     // `expected`; true when it did.
     bool changeYoutubeStatus(YoutubeStatus expected, YoutubeStatus status);
-    static QString statusDescriptionByYoutubeStatus(qint32 status, OutputFormat outputFormat);
-    static StyledText::Colour colourByYoutubeStatus(qint32 status);
-    // The status text of this item, with what its download is going through
-    // (a retry, a failure) on a second line.
-    QString statusText() const;
     QString statusNote() const;
     void setStatusNote(const QString &note);
     // Paused by a failure rather than by the user: Resume tries again.
@@ -93,6 +108,9 @@ public:
     void setQueued() { m_queued = true; }
     void grantDownloadSlot();
     void revokeDownloadSlot() { m_hasSlot = false; }
+    // The conversion may run: it starts, or a paused one goes on. An item
+    // that is not queued runs its conversion at once.
+    void grantCore();
     // Queued and started, but not yet downloading: the downloads ahead of it
     // in the line, shown in place of speed and time; -1 when not waiting.
     void setPlaceInLine(int ahead);
@@ -125,19 +143,30 @@ public:
     void pause();
     void resume();
     void play();
-    // Asks the list to pop up this item's menu.
-    void showMenuButtonSelector();
     // How a broken download retries before it pauses (GUI thread).
     void setDownloadPolicy(DownloadRetries::Policy policy) { m_downloadPolicy = policy; }
-    // Stops the item's threads (within about a second even when a connection
-    // hangs), announces StatusRemoved and leaves the list.
-    void removeObject();
-    // The same for many items at once, sharing one time limit. Quitting
-    // keeps the partial downloads for the next run.
+    // Stops the item's work without waiting for it: the item is
+    // StatusRemoved at once, its threads see it within a tenth of a second
+    // and end, and its partial file goes with the last of them (at once when
+    // none runs), unless it is kept: quitting keeps partial downloads for
+    // the next run.
     enum class PartialFiles { Delete, Keep };
+    void stopWork(PartialFiles partialFiles = PartialFiles::Delete);
+    bool keepsPartialFile() const { return m_keepPartialFile; }
+    // A thread of the item's (page load, download, conversion) still runs.
+    bool hasWorkRunning() const;
+    // Waits for the item's threads until `deadline`, joining those that
+    // ended; true when all did.
+    bool joinWork(std::chrono::steady_clock::time_point deadline);
+    // Stops many items and waits for them with one time limit: for quitting,
+    // and for items without a list.
     static void removeAll(const QList<std::shared_ptr<YoutubeDownloader>> &items,
                           PartialFiles partialFiles = PartialFiles::Delete);
-    bool keepsPartialFile() const { return m_keepPartialFile; }
+    void removeObject();
+    // Tells the owner, from a thread of the item's that has just ended, that
+    // it can be joined. Holds no reference to the item: the thread must not
+    // be the one that destroys it.
+    std::function<void()> workEndedReport();
 
     // On a download thread whose stream address no longer answers: reads
     // the watch page again and takes the same stream's fresh address. Null
@@ -180,22 +209,6 @@ public:
     void setDownloadedBytes(qint64 bytes) { m_downloadedBytes = bytes; }
     double downloadTime() const { return m_downloadTime; }
     void addDownloadTime(double seconds);
-
-    // Row texts (GUI thread) and measures (any thread); each uses whatever
-    // the worker threads have written so far.
-    StyledText descriptionObject() const;
-    StyledText descriptionObjectYoutubeStatus() const;
-    QString descriptionYoutubeDuration() const;
-    // Bytes per second over the time spent downloading.
-    float calculateDownloadSpeed() const;
-    // Seconds the download still needs (the name is historical).
-    float calculateRemainingTime() const;
-    // Bytes that count as done in the window's totals.
-    qint64 downloadedFileSize() const;
-    // The chosen stream's size, or the bytes received while it is unknown.
-    qint64 streamSize() const;
-    static float downloadSpeed(qint64 bytes, double seconds);
-    static float remainingTime(qint64 streamBytes, qint64 bytes, double seconds);
 
     // File names. The item's files share one name, without folder or
     // extension, given by its list once the title is known: never the name
@@ -251,11 +264,11 @@ private:
     std::shared_ptr<YoutubeDownloaderOwner> owner() const;
     void wakeDownload();
     void startDownloadThread();
-    void post(QStringView name);
     void doLoadYoutubeContent(WorkerThread &thread);
-    void stopThreads();
-    bool waitForThreads(std::chrono::steady_clock::time_point deadline);
-    std::shared_ptr<YoutubeDownloaderOwner> leaveList();
+    // True when a download thread runs that will see the removal and take
+    // its partial file with it.
+    bool stopThreads();
+    void removePartialFile();
     void convertVideo(OutputFormat format, const QString &outputPath, YoutubeStatus from);
     void convertRestored(YoutubeStatus from);
     void startConversion(const MediaConversion::Job &job, YoutubeStatus from);
@@ -266,11 +279,9 @@ private:
     void convertFile();
 
     QString claimFileName(const QString &folder);
-    void takeSaved(const KeptListFile::Item &saved);
-    void takeFileName(const QString &name);
-    YoutubeStatus restoredStatus(YoutubeStatus status, const KeptListFile::Item &saved, SourceKind kind);
-    YoutubeStatus restoredFileStatus(YoutubeStatus status);
-    void takeCover(SourceKind kind, const KeptListFile::Item &saved);
+    // KeptItem reads what the item keeps to itself, and restores it whole.
+    friend class KeptItem;
+    void takeRestored(const Restored &restored);
 
     std::atomic<qint32> m_status = StatusNew;
     std::atomic<int> m_sourceKind = int(SourceKind::WatchPage);
@@ -288,8 +299,11 @@ private:
     std::atomic<bool> m_waitingForCore = false;
 
     // Held while a file goes in place, and by the removal: a file either
-    // stands in place before the item is removed, or not at all.
+    // stands in place before the item is removed, or not at all. Also
+    // guards m_downloadRunning, so that exactly one of the removal and an
+    // ending download deletes the partial file.
     std::mutex m_placingMutex;
+    bool m_downloadRunning = false;
 
     // What a download waiting for its turn sleeps on.
     std::mutex m_turnMutex;

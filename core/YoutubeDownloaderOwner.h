@@ -5,12 +5,13 @@
 #include <QList>
 #include <QStringList>
 
+#include <memory>
+
 class YoutubeDownloader;
 
-// The download list and its table, as an item sees them. All but the last
-// are called from any thread (an implementation hands them to the GUI thread);
-// removeDownloaders() only from the thread that removes the items. The owner
-// outlives the worker threads of its items.
+// The download list and its table, as an item sees them, called from any
+// thread (an implementation hands them to the GUI thread). The owner
+// outlives the worker threads of its items, or is reached weakly.
 class YoutubeDownloaderOwner
 {
 public:
@@ -36,7 +37,7 @@ public:
     virtual void claimFileNameAgain(YoutubeDownloader &, const QString & /*folder*/, const QString & /*baseName*/) {}
     // The item's name is free again: it left while it claimed one.
     virtual void releaseFileName(YoutubeDownloader &) {}
-    // Take the items out of the list, all at once: those removed together
-    // come in one call.
-    virtual void removeDownloaders(const QList<YoutubeDownloader *> &downloaders) = 0;
+    // A thread of the item's has ended and can be joined; the item may be
+    // gone from the list, and is not held.
+    virtual void downloaderWorkEnded(const std::weak_ptr<YoutubeDownloader> &) {}
 };

@@ -1,7 +1,5 @@
 #include "WorkerThread.h"
 
-#include "ThreadGate.h"
-
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
@@ -15,8 +13,6 @@ WorkerThread::WorkerThread(QString name, Body body, std::function<void()> willEx
 
 WorkerThread::~WorkerThread()
 {
-    if (m_gate)
-        m_gate->withdraw(*this);
     if (!m_thread.joinable())
         return;
     if (isCurrentThread()) {
@@ -29,34 +25,9 @@ WorkerThread::~WorkerThread()
 
 void WorkerThread::start()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_started)
-            return;
-        m_started = true;
-    }
-    if (m_gate)
-        m_gate->admit(*this);
-    else
-        launch();
-}
-
-void WorkerThread::launch()
-{
     std::lock_guard lock(m_mutex);
-    m_thread = std::thread([this] { run(); });
-}
-
-void WorkerThread::cancel()
-{
-    m_cancelled = true;
-    if (!m_gate || !m_gate->withdraw(*this))
-        return;
-    // The body never runs; what it holds (often the thread's owner) goes
-    // with it, after the last use of `this`.
-    const Body body = std::move(m_body);
-    const std::function<void()> willExit = std::move(m_willExit);
-    markFinished();
+    if (!std::exchange(m_started, true))
+        m_thread = std::thread([this] { run(); });
 }
 
 void WorkerThread::run()
@@ -66,6 +37,7 @@ void WorkerThread::run()
     // thread: it is released only after the last use of `this`.
     Body body = std::move(m_body);
     std::function<void()> willExit = std::move(m_willExit);
+    const std::function<void()> ended = std::move(m_ended);
     {
         // Gives this thread an event dispatcher for the body's timers and
         // network replies.
@@ -76,9 +48,9 @@ void WorkerThread::run()
         // Objects the body handed to deleteLater() must go with the thread.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    if (m_gate)
-        m_gate->leave();
     markFinished();
+    if (ended)
+        ended();
     body = nullptr;
     willExit = nullptr;
 }
@@ -87,7 +59,7 @@ void WorkerThread::markFinished()
 {
     std::lock_guard lock(m_mutex);
     m_finished = true;
-    m_ended.notify_all();
+    m_endedSignal.notify_all();
 }
 
 bool WorkerThread::isRunning() const
@@ -108,7 +80,7 @@ bool WorkerThread::wait(std::chrono::milliseconds timeout)
     std::unique_lock lock(m_mutex);
     if (!m_started)
         return true;
-    if (!m_ended.wait_for(lock, timeout, [this] { return m_finished; }))
+    if (!m_endedSignal.wait_for(lock, timeout, [this] { return m_finished; }))
         return false;
     lock.unlock();
     if (m_thread.joinable())

@@ -9,8 +9,6 @@
 #include <mutex>
 #include <thread>
 
-class ThreadGate;
-
 // A thread with its own Qt event loop, so that timers and network replies
 // created on it are served there. Cancellation is a flag the body polls; the
 // owner can wait for the end with a time limit. The body runs first, then
@@ -27,12 +25,11 @@ public:
     WorkerThread(const WorkerThread &) = delete;
     WorkerThread &operator=(const WorkerThread &) = delete;
 
-    // With a gate, the thread starts when the gate lets it; until then it is
-    // counted as running. Set before start().
-    void setGate(ThreadGate *gate) { m_gate = gate; }
+    // Called on the thread once it counts as ended, so that whoever hears
+    // of it can join it at once. Set before start().
+    void setEnded(std::function<void()> ended) { m_ended = std::move(ended); }
     void start();
-    // A thread still waiting at its gate ends here, without running.
-    void cancel();
+    void cancel() { m_cancelled = true; }
     bool isCancelled() const { return m_cancelled; }
     bool isRunning() const;
     bool isCurrentThread() const;
@@ -40,19 +37,17 @@ public:
     bool wait(std::chrono::milliseconds timeout);
 
 private:
-    friend class ThreadGate;
-    void launch();
     void run();
     void markFinished();
 
     QString m_name;
     Body m_body;
     std::function<void()> m_willExit;
-    ThreadGate *m_gate = nullptr;
+    std::function<void()> m_ended;
     std::atomic<bool> m_cancelled = false;
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_ended;
+    std::condition_variable m_endedSignal;
     bool m_started = false;
     bool m_finished = false;
     std::thread m_thread;

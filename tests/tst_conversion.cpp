@@ -1,6 +1,5 @@
 #include "AudioMp3Converter.h"
 #include "ConfinedFolder.h"
-#include "NotificationCenter.h"
 #include "RecordingOwner.h"
 #include "SiteFixture.h"
 #include "StandInProgram.h"
@@ -333,16 +332,17 @@ private Q_SLOTS:
 
     void pausedJustAsItEndsStillFinishes()
     {
-        // Registered before the item's own observer, so it runs first: the
-        // pause lands between the last block and the end being handled.
-        NotificationCenter::defaultCenter().addObserver(this, NOTIFICATION_AUDIO_CONVERTER_FINISHED.toString(), nullptr,
-                                                        [this](const Notification &) {
-                                                            for (const auto &item : std::as_const(m_items))
-                                                                item->pause();
-                                                        });
-        auto item = startItem();
+        // The whole sound is converted when the bar shows 100: the pause
+        // lands between the last block and the end being handled.
+        auto views = std::make_shared<TestRowViews>();
+        auto item = startItem([views](YoutubeDownloader &converting) {
+            views->onProgress = [&converting](qint64 percent) {
+                if (percent == 100)
+                    converting.pause();
+            };
+            converting.setRowViews(views);
+        });
         const bool finished = waitForStatus(item, StatusFinished);
-        NotificationCenter::defaultCenter().removeObserver(this);
         QVERIFY(finished);
         QVERIFY(m_owner->statuses().contains(StatusConvertPaused));
         QCOMPARE(readTags(item->wholeFilePath()).size(), 6);
@@ -447,48 +447,6 @@ private Q_SLOTS:
         QVERIFY(waitForStatus(item, StatusFinished));
         QVERIFY(item->statusNote().isEmpty());
         QCOMPARE(m_fixture->outputEntries(), QStringList{u"Song.mp3"_s});
-    }
-
-    // No more encoders run at once than there are cores; one removed while
-    // in line goes at once and never starts.
-    void conversionsWaitForACore()
-    {
-        const StandInProgram lame(u"lame"_s, "d='" + QFile::encodeName(scratch(u"running"_s)) + "'; mkdir -p \"$d\"; touch \"$d/$$\"; "
-            "ls \"$d\" | wc -l >>\"$d.log\"; cat >/dev/null; sleep 0.3; rm \"$d/$$\"; for last; do :; done; echo >\"$last\"");
-        const QByteArray path = qgetenv("PATH");
-        const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
-        qputenv("PATH", lame.searchPath());
-        const int cores = std::max(1, QThread::idealThreadCount());
-        QList<std::shared_ptr<AudioConverter>> converters;
-        for (int i = 0; i < cores + 2; ++i) {
-            converters.append(std::make_shared<AudioMp3Converter>(media(u"mono.mp4"_s)));
-            converters.last()->convertToFile(scratch(u"%1.mp3"_s.arg(i)));
-        }
-        QVERIFY(converters.last()->stopConverting(std::chrono::milliseconds(0)));
-        QTRY_VERIFY_WITH_TIMEOUT(std::ranges::none_of(converters, std::identity(), &AudioConverter::isRunning), 60'000);
-        const QList<QByteArray> counts = SiteFixture::fileBytes(scratch(u"running.log"_s)).trimmed().split('\n');
-        QCOMPARE(counts.size(), cores + 1);
-        QVERIFY2(std::ranges::all_of(counts, [cores](const QByteArray &n) { return n.toInt() <= cores; }), counts.join(' '));
-    }
-
-    // Paused, conversions leave their cores to the next one.
-    void pausedConversionsStepAside()
-    {
-        const StandInProgram lame(u"lame"_s, "cat >/dev/null; for last; do :; done; echo >\"$last\"");
-        const QByteArray path = qgetenv("PATH");
-        const auto restore = qScopeGuard([&path] { qputenv("PATH", path); });
-        qputenv("PATH", lame.searchPath());
-        const int cores = std::max(1, QThread::idealThreadCount());
-        QList<std::shared_ptr<AudioConverter>> converters;
-        for (int i = 0; i <= cores; ++i) {
-            converters.append(std::make_shared<AudioMp3Converter>(media(u"long.mp4"_s)));
-            converters.last()->setThreadPaused(i < cores);
-            converters.last()->convertToFile(scratch(u"paused %1.mp3"_s.arg(i)));
-        }
-        QTRY_VERIFY_WITH_TIMEOUT(converters.last()->wasFullyConverted(), 20'000);
-        for (const auto &converter : std::as_const(converters))
-            converter->setThreadPaused(false);
-        QTRY_VERIFY_WITH_TIMEOUT(std::ranges::all_of(converters, &AudioConverter::wasFullyConverted), 20'000);
     }
 
 private:

@@ -1,10 +1,11 @@
 #include "DownloadTotals.h"
-#include "NotificationCenter.h"
 #include "OutputFileName.h"
 #include "PreferenceStore.h"
 #include "RecordingOwner.h"
+#include "RowTexts.h"
 #include "SourceLinks.h"
 #include "StringUtils.h"
+#include "WatchLink.h"
 #include "WatchPage.h"
 #include "YoutubeConstants.h"
 #include "YoutubeProgramPreferences.h"
@@ -66,7 +67,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(bool, valid);
-        QCOMPARE(YoutubeDownloader::isYoutubeURLValid(text), valid);
+        QCOMPARE(WatchLink::isYoutubeURLValid(text), valid);
     }
 
     void parseYoutubeCodeFromURL_data()
@@ -93,7 +94,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, url);
         QFETCH(QString, code);
-        QCOMPARE(YoutubeDownloader::parseYoutubeCodeFromURL(url), code);
+        QCOMPARE(WatchLink::parseYoutubeCodeFromURL(url), code);
     }
 
     // Lines trimmed of all white space, blank ones and other text dropped.
@@ -182,8 +183,43 @@ private Q_SLOTS:
         QFETCH(OutputFormat, outputFormat);
         QFETCH(QString, text);
         QFETCH(StyledText::Colour, colour);
-        QCOMPARE(YoutubeDownloader::statusDescriptionByYoutubeStatus(status, outputFormat), text);
-        QCOMPARE(YoutubeDownloader::colourByYoutubeStatus(status), colour);
+        QCOMPARE(RowTexts::statusDescriptionByYoutubeStatus(status, outputFormat), text);
+        QCOMPARE(RowTexts::colourByYoutubeStatus(status), colour);
+    }
+
+    // A row in line says what it waits for, never that it runs, and shows
+    // no speed for a download that has not begun.
+    void waitingTexts_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<int>("placeInLine");
+        QTest::addColumn<bool>("waitsForCore");
+        QTest::addColumn<QString>("text");
+
+        QTest::newRow("page load in line") << int(StatusLoadingInfo) << 3 << false << u"Waiting (3 ahead)"_s;
+        QTest::newRow("download next in line") << int(StatusDownloading) << 0 << false << u"Waiting (0 ahead)"_s;
+        QTest::newRow("conversion without a core") << int(StatusConverting) << -1 << true << u"Waiting for a free core"_s;
+        QTest::newRow("download with its turn") << int(StatusDownloading) << -1 << false
+                                                << u"Downloading\nSpeed:  1.50 MB/s"_s;
+        QTest::newRow("paused in line stays paused") << int(StatusDownloadPaused) << 2 << false
+                                                     << u"Paused\nSpeed:  1.50 MB/s"_s;
+    }
+
+    void waitingTexts()
+    {
+        QFETCH(int, status);
+        QFETCH(int, placeInLine);
+        QFETCH(bool, waitsForCore);
+        QFETCH(QString, text);
+        auto item = newItem(nullptr);
+        item->setYoutubeStatus(YoutubeStatus(status));
+        item->setPlaceInLine(placeInLine);
+        item->setWaitingForCore(waitsForCore);
+        item->setDownloadedBytes(1'572'864);
+        item->addDownloadTime(1.0);
+        const RowTexts texts(*item);
+        QCOMPARE(texts.descriptionObjectYoutubeStatus().plainText(), text);
+        QCOMPARE(texts.statusText(), text.section(u'\n', 0, 0));
     }
 
     // Only real changes are announced, a change from an expected status happens
@@ -234,8 +270,8 @@ private Q_SLOTS:
         QFETCH(qint64, streamBytes);
         QFETCH(qint64, bytes);
         QFETCH(double, seconds);
-        QTEST(YoutubeDownloader::downloadSpeed(bytes, seconds), "speed");
-        QTEST(YoutubeDownloader::remainingTime(streamBytes, bytes, seconds), "remaining");
+        QTEST(RowTexts::downloadSpeed(bytes, seconds), "speed");
+        QTEST(RowTexts::remainingTime(streamBytes, bytes, seconds), "remaining");
     }
 
     void totals_data()
@@ -300,35 +336,14 @@ private Q_SLOTS:
         QVERIFY(!item->changeYoutubeStatus(StatusReady, StatusDownloading));
         item->setStatusNote(u"retrying"_s);
         item->setStatusNote(u"retrying"_s);
-        QCOMPARE(item->statusText(), u"Loading information…\nretrying"_s);
+        QCOMPARE(RowTexts(*item).statusText(), u"Loading information…\nretrying"_s);
         QCOMPARE(owner->redraws.load(), 1);
         item->removeObject();
         item->removeObject();
         QCOMPARE(owner->statuses(), (QList<YoutubeStatus>{StatusLoadingInfo, StatusRemoved}));
-        QCOMPARE(owner->removals.load(), 1);
         item->setYoutubeStatus(StatusReady);
         QVERIFY(!item->changeYoutubeStatus(StatusRemoved, StatusReady));
         QCOMPARE(item->youtubeStatus(), StatusRemoved);
-    }
-
-    void notificationsCarryTheItem()
-    {
-        const QString statusChanged = NOTIFICATION_YOUTUBE_STATUS_CHANGED.toString();
-        const QString showMenu = NOTIFICATION_YOUTUBE_SHOW_MENU.toString();
-        auto item = newItem(nullptr);
-        QStringList seen;
-        for (const QString &name : {statusChanged, showMenu}) {
-            NotificationCenter::defaultCenter().addObserver(this, name, nullptr, [&seen, &item](const Notification &n) {
-                QVERIFY(!n.object);
-                const QVariant carried = n.userInfo.value(NOTIFICATION_YOUTUBE_DOWNLOADER_KEY.toString());
-                QCOMPARE(carried.value<std::shared_ptr<YoutubeDownloader>>(), item);
-                seen.append(n.name);
-            });
-        }
-        item->showMenuButtonSelector();
-        item->removeObject();
-        NotificationCenter::defaultCenter().removeObserver(this);
-        QCOMPARE(seen, (QStringList{showMenu, statusChanged}));
     }
 
     // Pages the site really served.

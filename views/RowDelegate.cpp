@@ -264,12 +264,8 @@ void RowDelegate::press(const Target &target)
 {
     // Held here: a removal takes the item out of the list while this runs.
     const auto item = itemOf(target.index);
-    if (!item)
-        return;
-    if (target.button == MenuButton)
-        item->showMenuButtonSelector();
-    else
-        YoutubeOperationsView::perform(YoutubeOperationsView::Button(target.button), *item);
+    if (item && m_press)
+        m_press(item, target.button);
 }
 
 std::shared_ptr<YoutubeDownloader> RowDelegate::itemOf(const QModelIndex &index)

@@ -6,6 +6,7 @@
 #include <QPersistentModelIndex>
 #include <QStyledItemDelegate>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,7 +17,8 @@ class YoutubeDownloader;
 
 // Paints every cell of the download list (cover, title with the menu button,
 // status, buttons with progress bar), turns clicks on the painted buttons
-// into the item's operations and tells what each button does in a tooltip.
+// into presses for whoever acts on the list, and tells what each button does
+// in a tooltip.
 // Painting never changes layout or state; the buttons are where the geometry
 // of the row's views puts them.
 class RowDelegate final : public QStyledItemDelegate
@@ -25,6 +27,10 @@ public:
     // Watches `view`'s viewport for the pointer, to light the button under it,
     // and its model, to keep an open tooltip true to its row.
     explicit RowDelegate(QAbstractItemView &view);
+
+    // A click on a row's button: one of YoutubeOperationsView's, or MenuButton.
+    using Press = std::function<void(const std::shared_ptr<YoutubeDownloader> &item, int button)>;
+    void setPressHandler(Press press) { m_press = std::move(press); }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
@@ -66,6 +72,7 @@ private:
     static std::optional<YoutubeOperationsView::Progress> progressOf(const QModelIndex &index);
 
     QAbstractItemView &m_view;
+    Press m_press;
     Target m_hover;
     Target m_pressed;
     QElapsedTimer m_lastClick;

@@ -107,17 +107,6 @@ void YoutubeOperationsView::paint(QPainter &painter, const QStyleOptionViewItem 
     style->drawControl(QStyle::CE_ProgressBar, &bar, &painter, option.widget);
 }
 
-void YoutubeOperationsView::perform(Button button, YoutubeDownloader &item)
-{
-    switch (button) {
-    case RemoveButton: item.removeObject(); break;
-    case DownloadButton: item.downloadButtonSelector(); break;
-    case PauseButton: item.pause(); break;
-    case ResumeButton: item.resume(); break;
-    case PlayButton: item.play(); break;
-    }
-}
-
 QString YoutubeOperationsView::toolTip(Button button, const YoutubeDownloader &item)
 {
     switch (button) {

@@ -53,6 +53,5 @@ public:
 
     // What a click on the button does to the item, and what its tooltip
     // says it does.
-    static void perform(Button button, YoutubeDownloader &item);
     static QString toolTip(Button button, const YoutubeDownloader &item);
 };

@@ -34,10 +34,6 @@ public:
         if (!note.isEmpty() && m_notes.value(m_notes.size() - 1) != note)
             m_notes.append(note);
     }
-    void removeDownloaders(const QList<YoutubeDownloader *> &downloaders) override
-    {
-        removals += int(downloaders.size());
-    }
 
     QList<YoutubeStatus> statuses() const
     {
@@ -53,7 +49,6 @@ public:
     // Runs on the thread that changed the status; set before items start.
     std::function<void(YoutubeDownloader &, YoutubeStatus)> onStatus;
     std::atomic<int> redraws = 0;
-    std::atomic<int> removals = 0;
 
 private:
     mutable std::mutex m_mutex;

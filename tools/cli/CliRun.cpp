@@ -1,6 +1,7 @@
 #include "CliRun.h"
 
 #include "StringUtils.h"
+#include "RowTexts.h"
 #include "YoutubeDownloader.h"
 #include "YoutubeStatus.h"
 
@@ -77,7 +78,7 @@ void CliRun::print(const YoutubeDownloader &item, YoutubeStatus status)
     const DownloadList::Items &items = m_list.items();
     const auto listed = std::find_if(items.cbegin(), items.cend(), [&item](const auto &entry) { return entry.get() == &item; });
     const qsizetype number = listed - items.cbegin() + 1;
-    QString text = YoutubeDownloader::statusDescriptionByYoutubeStatus(status, item.outputFormat());
+    QString text = RowTexts::statusDescriptionByYoutubeStatus(status, item.outputFormat());
     if (const QString note = item.statusNote(); !note.isEmpty())
         text += u'\n' + note;
     const QString title = item.youtubeTitle();

@@ -1,5 +1,6 @@
 #include "FaultCell.h"
 
+#include "RowTexts.h"
 #include "SiteFault.h"
 #include "TestMedia.h"
 #include "YoutubeDownloader.h"
@@ -168,7 +169,7 @@ FaultCell::Outcome FaultCell::settle(YoutubeStatus expected)
     const YoutubeStatus status = m_item->youtubeStatus();
     if (status != expected) {
         return failed(u"ended other than %1"_s.arg(
-            YoutubeDownloader::statusDescriptionByYoutubeStatus(expected, m_outputFormat)));
+            RowTexts::statusDescriptionByYoutubeStatus(expected, m_outputFormat)));
     }
     const bool finished = status == StatusFinished;
     if (const QString problem = finished ? finishedFilesProblem() : unfinishedFilesProblem(); !problem.isEmpty())
@@ -176,7 +177,7 @@ FaultCell::Outcome FaultCell::settle(YoutubeStatus expected)
     // A paused item tries nothing by itself; its row must not say otherwise.
     if (!finished && m_item->statusNote().contains(u"Trying again"_s))
         return failed(u"paused, yet the row says it tries again"_s);
-    const Outcome outcome{true, m_item->statusText().section(u'\n', 0, 0), m_item->statusNote()};
+    const Outcome outcome{true, RowTexts(*m_item).statusText().section(u'\n', 0, 0), m_item->statusNote()};
     // What quitting does: a finished item keeps its files, any other leaves
     // nothing behind.
     const QStringList kept = finished ? m_fixture.outputEntries() : QStringList();
@@ -247,7 +248,7 @@ QString FaultCell::unfinishedFilesProblem() const
 
 FaultCell::Outcome FaultCell::failed(const QString &why) const
 {
-    return {false, why, m_item ? QString(m_item->statusText()).replace(u'\n', u": "_s) : QString()};
+    return {false, why, m_item ? QString(RowTexts(*m_item).statusText()).replace(u'\n', u": "_s) : QString()};
 }
 
 // Where the cell is, for the matrix to tell should this process die or hang.

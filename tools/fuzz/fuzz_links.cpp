@@ -4,7 +4,7 @@
 #include "FuzzSupport.h"
 #include "SourceLinks.h"
 #include "StringUtils.h"
-#include "YoutubeDownloader.h"
+#include "WatchLink.h"
 
 #include <QStringList>
 
@@ -86,7 +86,7 @@ void checkCode(const QString &url, const QString &code)
 {
     for (qsizetype i = 0; i < code.size(); ++i) {
         require(isCodeSymbol(code, i), "the code holds code symbols only");
-        require(YoutubeDownloader::isYoutubeCodeSymbolAcceptable(code, i), "the code's symbols are acceptable");
+        require(WatchLink::isYoutubeCodeSymbolAcceptable(code, i), "the code's symbols are acceptable");
     }
     if (code.isEmpty())
         return;
@@ -101,7 +101,7 @@ void checkLinks(const QString &text)
     for (const QString &link : links) {
         require(SourceLinks::link(link) == link, "every link found is a link as the list keeps it");
         require(!link.contains(u'\n') && link == link.trimmed() && !link.isEmpty(), "links are trimmed lines");
-        checkCode(link, YoutubeDownloader::parseYoutubeCodeFromURL(link));
+        checkCode(link, WatchLink::parseYoutubeCodeFromURL(link));
     }
     require(links.size() + SourceLinks::countOfLinesNotLinks(text) == StringUtils::parseStringList(text, u"\n"_s).size(),
             "every line is a link or left out");
@@ -123,14 +123,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString text = fuzzText(data, size);
     checkLinks(text);
 
-    const QString code = YoutubeDownloader::parseYoutubeCodeFromURL(text);
+    const QString code = WatchLink::parseYoutubeCodeFromURL(text);
     checkCode(text, code);
     if (isAscii(text)) {
-        require(YoutubeDownloader::isYoutubeURLValid(text) == isLink(text), "validity is naming the site");
+        require(WatchLink::isYoutubeURLValid(text) == isLink(text), "validity is naming the site");
         require(code == expectedCode(text), "the code is the run of code symbols after the first mask");
     }
     for (qsizetype i = -1; i <= text.size(); ++i) {
-        const bool acceptable = YoutubeDownloader::isYoutubeCodeSymbolAcceptable(text, i);
+        const bool acceptable = WatchLink::isYoutubeCodeSymbolAcceptable(text, i);
         require(acceptable == (i >= 0 && i < text.size() && isCodeSymbol(text, i)),
                 "acceptable symbols are letters, digits, '-' and '_' once upper-cased");
     }
