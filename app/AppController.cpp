@@ -1,7 +1,6 @@
 #include "AppController.h"
 
 #include "AddLinksSheet.h"
-#include "DownloadTotals.h"
 #include "StateFolder.h"
 #include "NotificationCenter.h"
 #include "PathController.h"
@@ -38,7 +37,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int RefreshIntervalMs = 500;
 // Long enough to read a sentence twice.
 constexpr int MessageTimeoutMs = 12'000;
 
@@ -49,24 +47,6 @@ QString mediaFilePatterns()
     for (const QString &extension : SourceLinks::fileExtensions())
         patterns.append(u'*' + extension);
     return patterns.join(u' ');
-}
-
-std::shared_ptr<YoutubeDownloader> downloaderOf(const Notification &notification)
-{
-    return notification.userInfo.value(NOTIFICATION_YOUTUBE_DOWNLOADER_KEY.toString())
-        .value<std::shared_ptr<YoutubeDownloader>>();
-}
-
-// String 49 holds a printf format with two integers; anything else in a
-// translation is left as it stands rather than handed to printf.
-QString countsText(int finished, int inWork)
-{
-    QString text = StringUtils::langStr(49);
-    for (const int count : {finished, inWork}) {
-        if (const qsizetype at = text.indexOf(u"%d"_s); at >= 0)
-            text.replace(at, 2, QString::number(count));
-    }
-    return text;
 }
 
 // The address a browser can open for the item: its link when that is a web
@@ -94,7 +74,8 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
       m_ui(ui),
       m_preferences(preferences),
       m_model(m_list, QImage(u":/images/nocovermusic.gif"_s)),
-      m_sleepInhibitor(StringUtils::langStr(248))
+      m_totalsBar(m_list, m_ui),
+      m_desktop(m_list, *m_ui.tableView->window(), [this] { return newItemFolder(); })
 {
     m_ui.tableView->setModel(&m_model);
     auto *delegate = new RowDelegate(*m_ui.tableView);
@@ -123,14 +104,13 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
     observeNotifications();
     observeList();
     updateDownloadAllButton();
-    connect(&m_timerUpdateInterface, &QTimer::timeout, this, &AppController::timerUpdateInterfaceSelector);
     m_messageTimer.setObjectName(u"messageTimer"_s);
     m_messageTimer.setSingleShot(true);
     m_messageTimer.setInterval(MessageTimeoutMs);
     connect(&m_messageTimer, &QTimer::timeout, this, &AppController::clearMessage);
     connect(m_ui.tableView, &TableViewDragged::linesLeftOut, this, &AppController::tellLinesLeftOut);
-    m_timerUpdateInterface.start(RefreshIntervalMs);
-    timerUpdateInterfaceSelector();
+    connect(&m_totalsBar, &TotalsBar::refreshed, &m_desktop, &DesktopIntegration::showTotals);
+    m_totalsBar.refresh();
     m_ui.animatedHelpView->setHintCaption(StringUtils::langStr(46));
     m_ui.animatedHelpView->setIsActive(m_preferences.isShowHintPanel());
     setUserInterface();
@@ -157,7 +137,7 @@ void AppController::buildPopupMenu()
     copy->setObjectName(u"miCopyLink"_s);
     connect(copy, &QAction::triggered, this, [this] {
         if (const auto item = m_menuItem.lock())
-            copyLinks({item->youtubeURL()});
+            m_clipboardIntake.copyLinks({item->youtubeURL()});
     });
     m_menuQuality = m_popupMenu->addMenu(QString());
     m_menuQuality->setObjectName(u"miDownloadQuality"_s);
@@ -186,7 +166,7 @@ void AppController::connectCommands()
         QStringList links;
         for (const auto &item : selectedItems())
             links.append(item->youtubeURL());
-        copyLinks(links);
+        m_clipboardIntake.copyLinks(links);
     });
     connect(m_ui.miCut, &QAction::triggered, this, [this] {
         m_ui.miCopy->trigger();
@@ -289,31 +269,8 @@ void AppController::applicationDidFinishLaunching()
         m_preferences.setIsFirstLaunch(false);
         m_preferences.saveValues();
     }
-    initClipboardObserver();
-}
-
-void AppController::initClipboardObserver()
-{
-    // The clipboard belongs to this thread; the observer reads a copy.
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    const auto copyClipboard = [this, clipboard] {
-        const QMimeData *data = clipboard->mimeData();
-        const std::optional<QString> text = data && data->hasText() ? std::optional(data->text()) : std::nullopt;
-        if (text != m_ownClipboardText)
-            m_ownClipboardText.reset();
-        m_clipboard.setText(text, text && text == m_ownClipboardText);
-    };
-    connect(clipboard, &QClipboard::dataChanged, this, copyClipboard);
-    copyClipboard();
-    // Listening before the observer starts: its first announcement is not
-    // repeated, so none may be lost.
-    NotificationCenter::defaultCenter().addObserver(
-        this, YOUTUBE_ADD_URLS_FROM_CLIPBOARD.toString(), nullptr, [this](const Notification &posted) {
-            const QVariant links = posted.userInfo.value(YOUTUBE_ADD_URLS_FROM_CLIPBOARD_KEY_NAME.toString());
-            if (links.isValid())
-                m_guiThread.post([this, links = links.toStringList()] { addYoutubesURL(links); });
-        });
-    m_youtubeClipboardObserver.startObserver();
+    connect(&m_clipboardIntake, &ClipboardIntake::linksCopied, this, &AppController::addYoutubesURL);
+    m_clipboardIntake.start();
 }
 
 void AppController::notificationTableViewDoubleClick()
@@ -335,24 +292,13 @@ void AppController::observeNotifications()
     });
     center.addObserver(this, NOTIFICATION_YOUTUBE_TABLE_VIEW_DBL_CLICK.toString(), nullptr,
                        [this](const Notification &) { m_guiThread.post([this] { notificationTableViewDoubleClick(); }); });
-    center.addObserver(this, NOTIFICATION_YOUTUBE_SHOW_MENU.toString(), nullptr, [this](const Notification &posted) {
-        if (auto item = downloaderOf(posted))
-            m_guiThread.post([this, item = std::move(item)] { showMenuForButton(item); });
-    });
 }
 
 void AppController::observeList()
 {
-    // Judged at the change: by the time it arrives here, later changes may
-    // have come too.
-    connect(&m_list, &DownloadList::statusChanged, this,
-            [this](const DownloadList::Item &item, YoutubeStatus, bool stoppedOnFailure) {
-                followWork();
-                if (stoppedOnFailure)
-                    tellStoppedOnFailure(*item);
-            });
+    connect(&m_list, &DownloadList::statusChanged, this, &AppController::updateDownloadAllButton);
     // A removed item says nothing more: the last running one may have gone.
-    connect(&m_list, &DownloadList::removed, this, &AppController::followWork);
+    connect(&m_list, &DownloadList::removed, this, &AppController::updateDownloadAllButton);
     WarningPanel *warnings = m_ui.warningPanel;
     connect(&m_list, &DownloadList::saveFailed, warnings, [warnings](const QString &reason) {
         warnings->setWarning(u"listNotSaved"_s, StringUtils::langStr(260).arg(reason), {},
@@ -410,14 +356,6 @@ void AppController::openOutputFolder()
     const QString folder = newItemFolder();
     if (!QDir().mkpath(folder) || !Workspace::openFile(folder))
         tell(StringUtils::langStr(252).arg(folder));
-}
-
-void AppController::copyLinks(const QStringList &links)
-{
-    if (links.isEmpty())
-        return;
-    m_ownClipboardText = links.join(u'\n');
-    QGuiApplication::clipboard()->setText(*m_ownClipboardText);
 }
 
 void AppController::startAddURLSheet()
@@ -499,27 +437,11 @@ void AppController::downloadAllURL()
     updateDownloadAllButton();
 }
 
-bool AppController::isExistAtOnceDownloadingObject() const
-{
-    return m_list.hasRunning();
-}
-
-bool AppController::isExistAtOncePausedObject() const
-{
-    return m_list.hasPaused();
-}
-
-void AppController::followWork()
-{
-    updateDownloadAllButton();
-    m_sleepInhibitor.setInhibited(isExistAtOnceDownloadingObject());
-}
-
 void AppController::updateDownloadAllButton()
 {
     // Every status change of every item asks; the toolbar lays itself out
     // again only when the button really changes.
-    const bool busy = isExistAtOnceDownloadingObject();
+    const bool busy = m_list.hasRunning();
     if (m_downloadAllShowsPause == busy)
         return;
     m_downloadAllShowsPause = busy;
@@ -594,55 +516,6 @@ void AppController::openYoutubeURLInFinder()
         Workspace::showInFileManager(item->filePathForDownloading());
 }
 
-// ---- refresh
-
-void AppController::timerUpdateInterfaceSelector()
-{
-    const DownloadTotals totals = DownloadTotals::of(youtubeList());
-    m_ui.averageSpeed->setText(totals.averageSpeed() > 0 ? StringUtils::speedText(totals.averageSpeed()) : QString());
-    const bool hidden = totals.isProgressHidden();
-    if (m_ui.totalProgress->isHidden() != hidden) {
-        m_ui.totalProgress->setHidden(hidden);
-        m_ui.totalProgressLabel->setHidden(hidden);
-    }
-    m_ui.totalProgressLabel->setText(countsText(totals.downloadedObjects(), totals.needDownloadObjects()));
-    m_ui.totalProgress->setMaximum(DownloadTotals::ProgressScale);
-    m_ui.totalProgress->setValue(totals.progressValue());
-    showProgressInTitle(totals);
-    tellIfEverythingFinished(totals);
-}
-
-// A user who went elsewhere while the work ran hears of its end from the
-// desktop.
-void AppController::tellIfEverythingFinished(const DownloadTotals &totals)
-{
-    const bool finished = totals.needDownloadObjects() > 0 && totals.downloadedObjects() == totals.needDownloadObjects();
-    if (finished && !m_everythingFinished && !m_ui.tableView->window()->isActiveWindow())
-        m_notifier.notify(StringUtils::langStr(249), StringUtils::langStr(250).arg(newItemFolder()));
-    m_everythingFinished = finished;
-}
-
-void AppController::tellStoppedOnFailure(const YoutubeDownloader &item)
-{
-    if (!m_ui.tableView->window()->isActiveWindow())
-        m_notifier.notify(StringUtils::langStr(251), item.youtubeTitle() + u'\n' + item.statusNote());
-}
-
-// While work runs the window's title carries it, for the task bar and the
-// window switcher.
-void AppController::showProgressInTitle(const DownloadTotals &totals)
-{
-    QString title = StringUtils::langStr(1);
-    if (isExistAtOnceDownloadingObject()) {
-        const QString progress = StringUtils::langStr(237)
-                                     .arg(totals.downloadedObjects())
-                                     .arg(totals.needDownloadObjects())
-                                     .arg(totals.progressValue() * 100 / DownloadTotals::ProgressScale);
-        title = progress + u" \u2014 "_s + title;
-    }
-    m_ui.tableView->window()->setWindowTitle(title);
-}
-
 void AppController::setUserInterface()
 {
     const bool quickOptions = m_preferences.isShowQuickOptions();
@@ -657,8 +530,7 @@ void AppController::shutdown()
     if (m_shutDown)
         return;
     m_shutDown = true;
-    m_youtubeClipboardObserver.stopObserver();
-    m_timerUpdateInterface.stop();
+    m_clipboardIntake.stop();
     m_list.close();
     m_model.stopCovers();
 }

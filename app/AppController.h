@@ -1,12 +1,11 @@
 #pragma once
 
-#include "ClipboardSnapshot.h"
-#include "DesktopNotifier.h"
+#include "ClipboardIntake.h"
+#include "DesktopIntegration.h"
 #include "DownloadList.h"
 #include "DownloadListModel.h"
-#include "SleepInhibitor.h"
 #include "ThreadHandOff.h"
-#include "YoutubeClipboardObserver.h"
+#include "TotalsBar.h"
 
 #include <QObject>
 #include <QTimer>
@@ -16,7 +15,6 @@
 
 class AddLinksSheet;
 class QFileDialog;
-class DownloadTotals;
 class StateFolder;
 class PreferencesController;
 class PreferencesWindow;
@@ -28,8 +26,9 @@ class MainWindow;
 
 // The main window's controller: hands pasted, dropped and copied links to
 // the download list, runs the window's commands on it and the download-all
-// button, pops up the row menu with its quality submenu, opens an item's
-// page or file, and refreshes the totals twice a second. GUI thread only.
+// button, pops up the row menu with its quality submenu, and opens an item's
+// page or file. The totals, the desktop and the clipboard have classes of
+// their own, which it puts together. GUI thread only.
 class AppController final : public QObject
 {
     Q_OBJECT
@@ -61,16 +60,16 @@ public:
     // Takes finished rows out of the list; their files stay.
     void removeFinished();
     void downloadAllURL();
-    bool isExistAtOnceDownloadingObject() const;
-    bool isExistAtOncePausedObject() const;
 
     // The row menu, bound to `item` until it closes.
     void showRowMenu(const std::shared_ptr<YoutubeDownloader> &item, QPoint globalPosition);
+    // The row menu below the menu button of the item's row, which it selects.
+    void showMenuForButton(const std::shared_ptr<YoutubeDownloader> &item);
     QMenu &popupMenu() { return *m_popupMenu; }
     void exploreYoutubeURL();
     void openYoutubeURLInFinder();
 
-    void timerUpdateInterfaceSelector();
+    TotalsBar &totalsBar() { return m_totalsBar; }
     void setUserInterface();
 
     // The list is kept in `folder` between runs, and what was kept there
@@ -96,27 +95,19 @@ private:
     // A row's button, or the first one for a key: through the list.
     void press(const std::shared_ptr<YoutubeDownloader> &item, int button);
     void showHideHintPanel();
-    // Puts the links on the clipboard, where the observer knows them as ours.
-    void copyLinks(const QStringList &links);
     // Says below the list that some lines of a paste or drop were no links.
     void tellLinesLeftOut(int lines);
-    void showProgressInTitle(const DownloadTotals &totals);
-    void tellIfEverythingFinished(const DownloadTotals &totals);
-    void tellStoppedOnFailure(const YoutubeDownloader &item);
     void tell(const QString &message);
     void clearMessage();
     // Made first if need be; said below the list when it cannot be opened.
     void openOutputFolder();
     void observeNotifications();
     void observeList();
-    void initClipboardObserver();
     void notificationTableViewDoubleClick();
     void menuWillOpen();
     void menuQualityClick(int position);
-    // The download-all button and the sleep inhibition follow the work that runs.
-    void followWork();
+    // Follows the work that runs.
     void updateDownloadAllButton();
-    void showMenuForButton(const std::shared_ptr<YoutubeDownloader> &item);
     QString newItemFolder() const;
     QList<std::shared_ptr<YoutubeDownloader>> selectedItems() const;
 
@@ -127,12 +118,10 @@ private:
     DownloadList m_list{m_preferences};
     DownloadListModel m_model;
     ThreadHandOff m_guiThread;
-    ClipboardSnapshot m_clipboard;
-    YoutubeClipboardObserver m_youtubeClipboardObserver{m_clipboard, m_preferences};
-    QTimer m_timerUpdateInterface;
+    ClipboardIntake m_clipboardIntake{m_preferences};
+    TotalsBar m_totalsBar;
+    DesktopIntegration m_desktop;
     QTimer m_messageTimer{this};
-    // What the program last put on the clipboard, while it is still there.
-    std::optional<QString> m_ownClipboardText;
     AddLinksSheet *m_addLinksSheet = nullptr;
     QFileDialog *m_addFilesDialog = nullptr;
     PreferencesWindow *m_preferencesWindow = nullptr;
@@ -141,9 +130,5 @@ private:
     QMenu *m_menuQuality = nullptr;
     std::weak_ptr<YoutubeDownloader> m_menuItem;
     std::optional<bool> m_downloadAllShowsPause;
-    DesktopNotifier m_notifier;
-    // Held while a download or a conversion runs.
-    SleepInhibitor m_sleepInhibitor;
-    bool m_everythingFinished = false;
     bool m_shutDown = false;
 };

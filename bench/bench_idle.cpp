@@ -11,9 +11,9 @@
 //   download-all  Download All on 200 links to MP3: time until all finished,
 //                 the most connections to the site and lame encoders at once
 //
-// Usage: bench_idle [SCENE...] (all of them by default). The site's own
-// thread and the 5 Hz thread sampler are part of every idle figure; the empty
-// scene shows how much that is.
+// Usage: bench_idle [SCENE...] (all of them by default). Each idle figure is
+// given for the whole process and without the sample site's thread, which
+// wakes 20 times a second to look for its end.
 
 #include "AppController.h"
 #include "MainWindow.h"
@@ -65,10 +65,12 @@ QList<ItemState> itemStates(AppController &controller)
 // next in line, so that in the end every item is paused mid-download.
 void pauseThoseUnderWay(AppController &controller)
 {
+    DownloadList::Items underWay;
     for (const auto &item : controller.youtubeList()) {
         if (item->youtubeStatus() == StatusDownloading && item->downloadedBytes() > 0)
-            item->pause();
+            underWay.append(item);
     }
+    controller.list().pause(underWay);
 }
 
 qsizetype countIn(AppController &controller, std::initializer_list<YoutubeStatus> statuses)
@@ -105,28 +107,66 @@ QByteArray readProc(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// User and system time of every thread, in clock ticks.
-qint64 cpuTicks()
+// What the threads have cost so far: CPU time in clock ticks and context
+// switches, voluntary and forced. Threads are counted as they are now, so
+// a scene is measured only once its threads have settled.
+struct Usage
 {
-    const QByteArray stat = readProc(u"/proc/self/stat"_s);
+    qint64 ticks = 0;
+    qint64 switches = 0;
+
+    Usage operator-(const Usage &earlier) const { return {ticks - earlier.ticks, switches - earlier.switches}; }
+};
+
+Usage threadUsage(const QString &task)
+{
+    Usage usage;
+    const QByteArray stat = readProc(task + u"/stat"_s);
     // After the command name: state is the first field, utime the 12th.
     const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    return fields.value(11).toLongLong() + fields.value(12).toLongLong();
+    usage.ticks = fields.value(11).toLongLong() + fields.value(12).toLongLong();
+    for (const QByteArray &line : readProc(task + u"/status"_s).split('\n')) {
+        if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
+            usage.switches += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+    }
+    return usage;
 }
 
-// Voluntary and forced, summed over the threads there are now.
-qint64 contextSwitches()
+// Every thread's, and the sample site's thread's alone: the site stands in
+// for the video site and is no part of the program's cost.
+struct ProcessUsage
 {
-    const QDir tasks(u"/proc/self/task"_s);
-    qint64 sum = 0;
-    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        for (const QByteArray &line : readProc(tasks.filePath(task) + u"/status"_s).split('\n')) {
-            if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
-                sum += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+    Usage all;
+    Usage site;
+
+    enum class Reader { ReadFirst, ReadLast };
+
+    // Reading a thousand threads' files takes tens of milliseconds of the
+    // reading thread: read last at the start and first at the end, its own
+    // figures leave both readings out.
+    static ProcessUsage now(Reader reader)
+    {
+        ProcessUsage usage;
+        const QString self = u"/proc/self/task/%1"_s.arg(gettid());
+        if (reader == Reader::ReadFirst)
+            usage.add(threadUsage(self));
+        const QDir tasks(u"/proc/self/task"_s);
+        for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+            const QString path = tasks.filePath(task);
+            if (path == self)
+                continue;
+            const Usage thread = threadUsage(path);
+            usage.add(thread);
+            if (readProc(path + u"/comm"_s).trimmed() == "sample site")
+                usage.site = thread;
         }
+        if (reader == Reader::ReadLast)
+            usage.add(threadUsage(self));
+        return usage;
     }
-    return sum;
-}
+
+    void add(const Usage &thread) { all = {all.ticks + thread.ticks, all.switches + thread.switches}; }
+};
 
 // Established connections to the port, as the kernel lists them; only the
 // clients' ends have it as their remote port.
@@ -178,29 +218,35 @@ void settle()
     }
 }
 
-// Ten seconds of the application's own event loop, nothing else asked of it.
+// "CPU 0.25 % of a core, 12 context switches/s" over `seconds`.
+QByteArray rates(const Usage &usage, double seconds)
+{
+    const double cpu = 100.0 * double(usage.ticks) / double(sysconf(_SC_CLK_TCK)) / seconds;
+    return QString::asprintf("CPU %5.2f %% of a core, %6.1f context switches/s", cpu, double(usage.switches) / seconds)
+        .toUtf8();
+}
+
+// Ten seconds of the application's own event loop, nothing else asked of
+// it, not even a sampler: what wakes the process here is the program's.
 void measureIdle(const char *scene, int items, const QString &state)
 {
     settle();
-    int mostThreads = ProcessResources::threads();
+    const int threadsBefore = ProcessResources::threads();
     QEventLoop loop;
-    QTimer sampler;
-    QObject::connect(&sampler, &QTimer::timeout, &loop,
-                     [&mostThreads] { mostThreads = std::max(mostThreads, ProcessResources::threads()); });
     QTimer::singleShot(10s, &loop, &QEventLoop::quit);
-    const qint64 ticksBefore = cpuTicks();
-    const qint64 switchesBefore = contextSwitches();
+    const ProcessUsage before = ProcessUsage::now(ProcessUsage::Reader::ReadLast);
     QElapsedTimer clock;
     clock.start();
-    sampler.start(200);
     loop.exec();
+    const ProcessUsage after = ProcessUsage::now(ProcessUsage::Reader::ReadFirst);
     const double seconds = clock.nsecsElapsed() / 1e9;
-    const double cpu = 100.0 * double(cpuTicks() - ticksBefore) / double(sysconf(_SC_CLK_TCK)) / seconds;
-    const double switches = double(contextSwitches() - switchesBefore) / seconds;
-    std::printf("%-9s %5d items: CPU %5.1f %% of a core, %7.0f context switches/s, %5d threads (most %d), "
-                "resident %4lld MB [%s]\n",
-                scene, items, cpu, switches, ProcessResources::threads(), mostThreads,
-                ProcessResources::residentKilobytes() / 1024, qPrintable(state));
+    const Usage all = after.all - before.all;
+    const Usage site = after.site - before.site;
+    std::printf("%-9s %5d items: all threads %s; without the site's thread %s; %d threads (%d before), "
+                "resident %lld MB [%s]\n",
+                scene, items, rates(all, seconds).constData(), rates(all - site, seconds).constData(),
+                ProcessResources::threads(), threadsBefore, ProcessResources::residentKilobytes() / 1024,
+                qPrintable(state));
     std::fflush(stdout);
 }
 

@@ -54,6 +54,27 @@ using namespace std::chrono_literals;
 
 using Item = std::shared_ptr<YoutubeDownloader>;
 
+namespace {
+
+// The timer events the GUI thread delivers while it lives, by receiver.
+class TimerEvents final : public QObject
+{
+public:
+    TimerEvents() { qApp->installEventFilter(this); }
+
+    QStringList receivers;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Timer)
+            receivers.append(QString::fromLatin1(watched->metaObject()->className()) + u' ' + watched->objectName());
+        return false;
+    }
+};
+
+} // namespace
+
 // The main window on the offscreen platform, its controller driving real
 // items against the sample site.
 class TestWindow : public QObject
@@ -335,6 +356,7 @@ private Q_SLOTS:
         QCOMPARE(second->youtubeStatus(), StatusDownloadPaused);
         QTRY_COMPARE(button->text(), u"Download All"_s);
         QTRY_COMPARE(m_window->windowTitle(), u"Vantrel"_s);
+        QCOMPARE(m_window->ui().totalProgressLabel->text(), u"Finished 0 of 2"_s);
         button->trigger();
         QCOMPARE(first->youtubeStatus(), StatusDownloading);
         QCOMPARE(second->youtubeStatus(), StatusDownloading);
@@ -1034,6 +1056,44 @@ private Q_SLOTS:
         QCOMPARE(QGuiApplication::clipboard()->text(), second->youtubeURL());
         QTest::keyClick(table, Qt::Key_Delete);
         QCOMPARE(list(), QList<Item>{first});
+    }
+
+    // Nothing wakes the GUI thread while nothing moves: no refresh by the
+    // clock, no animation without end.
+    void idleWindowSleeps_data()
+    {
+        QTest::addColumn<std::optional<YoutubeStatus>>("status");
+        QTest::addColumn<QString>("totals");
+        QTest::newRow("empty, once the hint had its rounds") << std::optional<YoutubeStatus>() << u"Finished 0 of 0"_s;
+        QTest::newRow("ready") << std::optional(StatusReady) << u"Finished 0 of 0"_s;
+        QTest::newRow("paused") << std::optional(StatusDownloadPaused) << u"Finished 0 of 1"_s;
+        QTest::newRow("finished") << std::optional(StatusFinished) << u"Finished 1 of 1"_s;
+    }
+
+    void idleWindowSleeps()
+    {
+        QFETCH(std::optional<YoutubeStatus>, status);
+        QFETCH(QString, totals);
+        if (status) {
+            if (*status == StatusDownloadPaused)
+                throttleStreams();
+            const Item item = added(u"idleAaaaaaa"_s);
+            QVERIFY(waitForStatus(item, StatusReady));
+            if (*status != StatusReady)
+                controller().downloadAllURL();
+            if (*status == StatusDownloadPaused)
+                controller().downloadAllURL();
+            QVERIFY(waitForStatus(item, *status));
+        }
+        QTRY_COMPARE(m_window->ui().totalProgressLabel->text(), totals);
+        AnimatedHelpView *hint = m_window->ui().animatedHelpView;
+        for (int tick = 0; tick < 100 && hint->isAnimating(); ++tick)
+            hint->timerAnimateOnTimer();
+        QVERIFY(!hint->isAnimating());
+        QTest::qWait(300); // the list's last batch and save
+        const TimerEvents timers;
+        QTest::qWait(1200);
+        QCOMPARE(timers.receivers, QStringList());
     }
 
     void desktopHearsOfTheWork()

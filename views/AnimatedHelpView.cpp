@@ -1,5 +1,6 @@
 #include "AnimatedHelpView.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QPainter>
 
@@ -8,6 +9,8 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 constexpr int FrameIntervalMs = 70;
+// About three seconds: enough to catch the eye.
+constexpr int Rounds = 3;
 constexpr int ImageMargin = 10;
 constexpr int CaptionLeft = 80;
 constexpr int CaptionRight = 10;
@@ -78,7 +81,20 @@ void AnimatedHelpView::showAnimatedHint()
 {
     m_imageIndex = 0;
     show();
+    startRounds();
+}
+
+void AnimatedHelpView::startRounds()
+{
+    m_framesLeft = Rounds * FrameCount;
     m_animateTimer.start();
+}
+
+void AnimatedHelpView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange && m_isActive && isActiveWindow() && !isAnimating())
+        startRounds();
+    QWidget::changeEvent(event);
 }
 
 void AnimatedHelpView::hideAnimatedHint()
@@ -92,6 +108,8 @@ void AnimatedHelpView::timerAnimateOnTimer()
     m_imageIndex = m_imageIndex % FrameCount + 1;
     m_animateImage = m_frames.at(m_imageIndex - 1);
     update();
+    if (--m_framesLeft <= 0)
+        m_animateTimer.stop();
 }
 
 void AnimatedHelpView::paintEvent(QPaintEvent *)
