@@ -194,7 +194,8 @@ void AppController::connectCommands()
 }
 
 // Space does what the selected rows' buttons do; Return plays the current
-// row. Only while the list has the focus: elsewhere these keys type.
+// row; rows move by keys and by drags. Only while the list has the focus:
+// elsewhere these keys type.
 void AppController::connectRowKeys()
 {
     auto *operate = new QAction(m_ui.tableView);
@@ -204,6 +205,16 @@ void AppController::connectRowKeys()
         for (const auto &item : selectedItems())
             operateRow(item);
     });
+    // Ctrl+Up and Ctrl+Down move the selected rows, and the queue with them.
+    for (const auto &[key, step] : {std::pair{Qt::Key_Up, -1}, std::pair{Qt::Key_Down, 1}}) {
+        auto *move = new QAction(m_ui.tableView);
+        move->setShortcut(QKeyCombination(Qt::ControlModifier, key));
+        move->setShortcutContext(Qt::WidgetShortcut);
+        connect(move, &QAction::triggered, this, [this, step] { m_list.moveBy(selectedItems(), step); });
+        m_ui.tableView->addAction(move);
+    }
+    connect(m_ui.tableView, &TableViewDragged::rowsDropped, this,
+            [this](int row) { m_list.moveTo(selectedItems(), row); });
     auto *play = new QAction(m_ui.tableView);
     play->setShortcuts({Qt::Key_Return, Qt::Key_Enter});
     play->setShortcutContext(Qt::WidgetShortcut);

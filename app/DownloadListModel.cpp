@@ -64,6 +64,11 @@ void DownloadListModel::remove(const DownloadList::Items &items)
         m_covers.remove(item.get());
 }
 
+Qt::ItemFlags DownloadListModel::flags(const QModelIndex &index) const
+{
+    return QAbstractTableModel::flags(index) | (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
+}
+
 // A layout change, so that the selection and the current row travel with
 // their items.
 void DownloadListModel::reorder()

@@ -27,6 +27,8 @@ TableViewDragged::TableViewDragged(QWidget *parent)
     verticalHeader()->setDefaultSectionSize(RowHeight);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
+    // Rows dragged within the list move there.
+    setDragEnabled(true);
 }
 
 void TableViewDragged::setUpColumns()
@@ -125,6 +127,11 @@ QStringList TableViewDragged::linksOf(const QMimeData &data)
 
 void TableViewDragged::judgeDrag(QDragMoveEvent &event)
 {
+    if (event.source() == this) {
+        event.setDropAction(Qt::MoveAction);
+        event.accept();
+        return;
+    }
     if (linksOf(*event.mimeData()).isEmpty()) {
         event.ignore();
         return;
@@ -145,6 +152,14 @@ void TableViewDragged::dragMoveEvent(QDragMoveEvent *event)
 
 void TableViewDragged::dropEvent(QDropEvent *event)
 {
+    if (event->source() == this) {
+        // The list moves them; the view takes out nothing itself.
+        event->setDropAction(Qt::IgnoreAction);
+        event->accept();
+        const int row = indexAt(event->position().toPoint()).row();
+        Q_EMIT rowsDropped(row < 0 ? model()->rowCount() : row);
+        return;
+    }
     const QStringList links = linksOf(*event->mimeData());
     if (links.isEmpty()) {
         event->ignore();

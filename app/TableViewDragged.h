@@ -34,6 +34,9 @@ Q_SIGNALS:
     void rowMenuRequested(int row, QPoint globalPosition);
     // A drop whose text held lines that are no links, besides links.
     void linesLeftOut(int lines);
+    // The selected rows were dragged to stand before `row` (the row count
+    // for the end).
+    void rowsDropped(int row);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;

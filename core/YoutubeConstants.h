@@ -15,9 +15,6 @@ inline constexpr QStringView YOUTUBE_DESCRITION_MASK1 = u"<p id=\"eow-descriptio
 inline constexpr QStringView YOUTUBE_DESCRITION_MASK2 = u"</p>";
 inline constexpr QStringView NOTIFICATION_YOUTUBE_TARNWICK = u"http://www.vantrel.example";
 
-inline constexpr QStringView NOTIFICATION_YOUTUBE_STATUS_CHANGED = u"YoutubeStatusWasChangedByUserNotification";
-inline constexpr QStringView NOTIFICATION_YOUTUBE_SHOW_MENU = u"YoutubeRequestShowMenuNotification";
-inline constexpr QStringView NOTIFICATION_YOUTUBE_DOWNLOADER_KEY = u"downloader";
 inline constexpr QStringView YOUTUBE_ADD_URLS_FROM_CLIPBOARD = u"YoutubeAddURLFromPasteboard";
 inline constexpr QStringView YOUTUBE_ADD_URLS_FROM_CLIPBOARD_KEY_NAME = u"URLList";
 inline constexpr QStringView NOTIFICATION_YOUTUBE_TABLE_VIEW_DBL_CLICK = u"NotificationYoutubeTableViewDblClick";

@@ -480,13 +480,16 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(std::ranges::all_of(items, [](const auto &item) {
                                      return item->youtubeStatus() == StatusConverting;
                                  }), 20'000);
-        QTRY_COMPARE(waitingForCore(), QList<int>{cores});
-        QCOMPARE(RowTexts(*items[cores]).statusLine(), u"Waiting for a free core"_s);
-        list.pause({items[0]});
+        // Which one waits depends on which download ended last.
+        QTRY_COMPARE(waitingForCore().size(), 1);
+        const int waiting = waitingForCore().constFirst();
+        const int running = waiting == 0 ? 1 : 0;
+        QCOMPARE(RowTexts(*items[waiting]).statusLine(), u"Waiting for a free core"_s);
+        list.pause({items[running]});
         QTRY_COMPARE(waitingForCore(), QList<int>());
-        QCOMPARE(RowTexts(*items[cores]).statusLine(), u"Converting to MP3"_s);
-        list.resume({items[0]});
-        QTRY_COMPARE(waitingForCore(), QList<int>{0});
+        QCOMPARE(RowTexts(*items[waiting]).statusLine(), u"Converting to MP3"_s);
+        list.resume({items[running]});
+        QTRY_COMPARE(waitingForCore(), QList<int>{running});
         list.removeAll();
     }
 

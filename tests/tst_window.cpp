@@ -1054,6 +1054,13 @@ private Q_SLOTS:
         QCOMPARE(statuses(), (QList{StatusDownloadPaused, StatusDownloading}));
         QTest::keyClick(table, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text(), second->youtubeURL());
+        // The selected row moves, and stays selected and current.
+        QTest::keyClick(table, Qt::Key_Up, Qt::ControlModifier);
+        QCOMPARE(list(), (QList<Item>{second, first}));
+        QCOMPARE(table->currentIndex().row(), 0);
+        QTest::keyClick(table, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(list(), (QList<Item>{first, second}));
+        QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 1);
         QTest::keyClick(table, Qt::Key_Delete);
         QCOMPARE(list(), QList<Item>{first});
     }
