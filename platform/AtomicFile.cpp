@@ -24,7 +24,7 @@ constexpr qint64 ChunkBytes = 4 * 1024 * 1024;
 
 QString randomSuffix()
 {
-    static const QString Letters = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"_s;
+    constexpr QStringView Letters = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     QString suffix;
     for (int i = 0; i < AtomicFile::RandomSuffixLength; ++i)
         suffix.append(Letters.at(QRandomGenerator::global()->bounded(int(Letters.size()))));

@@ -8,8 +8,10 @@ using namespace Qt::Literals::StringLiterals;
 
 const LocalizedStrings &LocalizedStrings::shared()
 {
-    static const LocalizedStrings strings(QLocale::system());
-    return strings;
+    // Never destroyed: workers ask for strings until they are joined, which
+    // the order of destruction at exit would not wait for.
+    static const auto *strings = new LocalizedStrings(QLocale::system());
+    return *strings;
 }
 
 QString LocalizedStrings::defaultDirectory()

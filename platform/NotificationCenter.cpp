@@ -20,8 +20,10 @@ struct NotificationCenter::Entry
 
 NotificationCenter &NotificationCenter::defaultCenter()
 {
-    static NotificationCenter center;
-    return center;
+    // Never destroyed: the clipboard's thread posts to it until it is
+    // joined, which the order of destruction at exit would not wait for.
+    static auto *center = new NotificationCenter;
+    return *center;
 }
 
 void NotificationCenter::addObserver(const void *owner, const QString &name, const void *object,

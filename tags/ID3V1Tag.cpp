@@ -31,7 +31,8 @@ QByteArray ID3V1Tag::createDataForWriteToFile() const
 
 const QStringList &ID3V1Tag::genresArray()
 {
-    static const QStringList Genres{
+    // Never destroyed: converters tag on their own threads.
+    static const auto *Genres = new QStringList{
         u"Blues"_s, u"Classic Rock"_s, u"Country"_s, u"Dance"_s, u"Disco"_s, u"Funk"_s, u"Grunge"_s,
         u"Hip-Hop"_s, u"Jazz"_s, u"Metal"_s, u"New Age"_s, u"Oldies"_s, u"Other"_s, u"Pop"_s, u"R&B"_s,
         u"Rap"_s, u"Reggae"_s, u"Rock"_s, u"Techno"_s, u"Industrial"_s, u"Alternative"_s, u"Ska"_s,
@@ -57,7 +58,7 @@ const QStringList &ID3V1Tag::genresArray()
         u"Contemporary Christian"_s, u"Christian Rock"_s, u"Merengue"_s, u"Salsa"_s, u"Thrash Metal"_s,
         u"Anime"_s, u"JPop"_s, u"SynthPop"_s, u""_s,
     };
-    return Genres;
+    return *Genres;
 }
 
 int ID3V1Tag::genreIndexForGenre(const QString &genre)

@@ -224,6 +224,38 @@ private Q_SLOTS:
         QCOMPARE(m_owner->statuses(), (QList<YoutubeStatus>{StatusLoadingInfo, StatusRemoved}));
     }
 
+    // Removing returns while the item's thread still runs; the thread takes
+    // its partial file with it, and a list that goes meanwhile joins it and
+    // is reached by it no more (the sanitizer builds watch that).
+    void removalDoesNotWaitForTheWork_data()
+    {
+        QTest::addColumn<bool>("listGoes");
+        QTest::newRow("list stays") << false;
+        QTest::newRow("list goes at once") << true;
+    }
+
+    void removalDoesNotWaitForTheWork()
+    {
+        QFETCH(bool, listGoes);
+        m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
+        auto list = std::make_unique<DownloadList>(m_fixture->preferences);
+        auto item = list->add({watchLink(u"remove-busy"_s)}, m_fixture->outputDir.path()).constFirst();
+        QVERIFY(waitForStatus(item, StatusReady));
+        addFaults(m_fixture->site, u"path=/videoplayback,throttle=20000"_s);
+        list->download({item});
+        QTRY_VERIFY(item->downloadedBytes() > 0);
+        QCOMPARE(m_fixture->outputEntries().size(), 1);
+        list->remove({item});
+        QVERIFY(list->items().isEmpty());
+        QVERIFY(item->hasWorkRunning());
+        const std::weak_ptr<YoutubeDownloader> weak = item;
+        item.reset();
+        if (listGoes)
+            list.reset();
+        QTRY_VERIFY(weak.expired());
+        QTRY_COMPARE(m_fixture->outputEntries(), QStringList());
+    }
+
     void anotherStreamChosenDuringADownload()
     {
         m_fixture->site.media().setStreamBytes(18, PaddedStreamBytes);
