@@ -1,7 +1,6 @@
 #include "AppController.h"
 
 #include "AddLinksSheet.h"
-#include "StateFolder.h"
 #include "NotificationCenter.h"
 #include "PathController.h"
 #include "PreferencesController.h"
@@ -9,8 +8,10 @@
 #include "RowButtons.h"
 #include "RowDelegate.h"
 #include "SourceLinks.h"
+#include "StateFolder.h"
 #include "StringUtils.h"
 #include "WarningPanel.h"
+#include "WatchLink.h"
 #include "Workspace.h"
 #include "YoutubeConstants.h"
 #include "YoutubeDownloader.h"
@@ -63,7 +64,7 @@ QUrl pageAddress(const YoutubeDownloader &item)
         return url;
     QString code = item.youtubeCode();
     if (code.isEmpty())
-        code = YoutubeDownloader::parseYoutubeCodeFromURL(item.youtubeURL());
+        code = WatchLink::parseYoutubeCodeFromURL(item.youtubeURL());
     return QUrl(YOUTUBE_URL_TEMPLATE1.toString() + u"/watch?v="_s + code);
 }
 

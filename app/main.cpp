@@ -1,8 +1,8 @@
 // vantrel: the desktop program.
 
 #include "AppController.h"
-#include "StateFolder.h"
 #include "MainWindow.h"
+#include "StateFolder.h"
 #include "VantrelVersion.h"
 #include "YoutubeProgramPreferences.h"
 

@@ -7,11 +7,11 @@
 #include "AppController.h"
 #include "BenchHome.h"
 #include "KeptList.h"
-#include "StateFolder.h"
 #include "ListWriter.h"
 #include "MainWindow.h"
 #include "SampleSite.h"
 #include "StallMeter.h"
+#include "StateFolder.h"
 #include "YoutubeProgramPreferences.h"
 #include "ui_MainWindow.h"
 

@@ -1,6 +1,7 @@
 #include "DownloadList.h"
 
 #include "DownloadListInbox.h"
+#include "KeptItem.h"
 #include "SourceLinks.h"
 #include "StringUtils.h"
 #include "YoutubeDownloader.h"
@@ -141,7 +142,7 @@ void DownloadList::close()
         QList<KeptListFile::Item> kept;
         kept.reserve(items.size());
         for (const Item &item : items)
-            kept.append(item->savedItem());
+            kept.append(KeptItem::of(*item));
         m_writer->save(std::move(kept));
         m_writer.reset();
     }
@@ -326,7 +327,7 @@ void DownloadList::saveNow()
     QList<KeptListFile::Item> items;
     items.reserve(m_items.size());
     for (const Item &item : std::as_const(m_items))
-        items.append(item->savedItem());
+        items.append(KeptItem::of(*item));
     m_writer->save(std::move(items));
 }
 

@@ -7,7 +7,6 @@
 #include "SourceLinks.h"
 #include "StringUtils.h"
 #include "VideoDownload.h"
-#include "WatchLink.h"
 #include "WorkFolder.h"
 #include "WorkerThread.h"
 #include "Workspace.h"
@@ -53,11 +52,6 @@ YoutubeDownloader::YoutubeDownloader(const QString &youtubeURL, std::weak_ptr<Yo
 }
 
 YoutubeDownloader::~YoutubeDownloader() = default;
-
-QString YoutubeDownloader::parseYoutubeCodeFromURL(const QString &url)
-{
-    return WatchLink::parseYoutubeCodeFromURL(url);
-}
 
 // ---- status
 

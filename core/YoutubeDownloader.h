@@ -1,8 +1,8 @@
 #pragma once
 
 #include "DownloadRetries.h"
-#include "MediaConversion.h"
 #include "KeptListFile.h"
+#include "MediaConversion.h"
 #include "SourceReader.h"
 #include "YoutubeQuality.h"
 #include "YoutubeStatus.h"
@@ -25,12 +25,15 @@ class YoutubeDownloaderOwner;
 class YoutubeProgramPreferences;
 class YoutubeRowViews;
 
-// One video link of the download list: what its watch page says, the stream
-// chosen, the download with pause and resume, and the status machine.
+// One link of the download list: the status machine and the threads that
+// move it (reading the source, downloading, converting). Its row texts, its
+// kept-list record and link recognition live apart (RowTexts, KeptItem,
+// SourceLinks).
 //
-// Threads: the GUI thread creates, pauses, resumes and removes; a page-load
-// thread and a download thread (each holding a reference to the item) fill
-// the fields and move the status. The status is atomic and every change a
+// Threads: the GUI thread creates, pauses, resumes and removes, through the
+// list, which also decides when each thread may start; a page-load thread
+// and a download thread (each holding a reference to the item) fill the
+// fields and move the status. The status is atomic and every change a
 // worker makes is a compare-and-set from the status it expects, so nothing
 // ever leaves StatusRemoved. String fields are guarded by a mutex.
 class YoutubeDownloader final : public std::enable_shared_from_this<YoutubeDownloader>
@@ -48,11 +51,10 @@ public:
     static std::shared_ptr<YoutubeDownloader> restore(const KeptListFile::Item &saved,
                                                       std::weak_ptr<YoutubeDownloaderOwner> owner,
                                                       YoutubeProgramPreferences &preferences);
-    // Takes up the restored item's work: a page that had not loaded loads
-    // again, a conversion converts again; the row gets its cover and bar.
+    // Takes up the restored item's work: a conversion converts again, and
+    // the row gets its cover and bar. A page that had not loaded loads again
+    // when its list lets it (at once for an item without one).
     void continueRestored();
-    // The item as the saved list keeps it (KeptItem maps it).
-    KeptListFile::Item savedItem() const;
     // What a restored item takes whole, before it is shared: the page it had
     // read (none when it reads it again), its files and its status.
     struct Restored
@@ -83,9 +85,6 @@ public:
     // Where the item's sound comes from; a watch page that turns out to be
     // of today's form hands the item on to the page reader.
     SourceKind sourceKind() const { return SourceKind(m_sourceKind.load()); }
-
-    // The window still asks the item; WatchLink recognises the links.
-    static QString parseYoutubeCodeFromURL(const QString &url);
 
     // Status.
     YoutubeStatus youtubeStatus() const { return YoutubeStatus(m_status.load()); }

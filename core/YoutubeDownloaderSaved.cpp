@@ -8,11 +8,6 @@
 #include "YoutubeDownloaderOwner.h"
 #include "YoutubeRowViews.h"
 
-KeptListFile::Item YoutubeDownloader::savedItem() const
-{
-    return KeptItem::of(*this);
-}
-
 std::shared_ptr<YoutubeDownloader> YoutubeDownloader::restore(const KeptListFile::Item &saved,
                                                               std::weak_ptr<YoutubeDownloaderOwner> owner,
                                                               YoutubeProgramPreferences &preferences)

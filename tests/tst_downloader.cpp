@@ -1,6 +1,7 @@
 #include "DownloadList.h"
 #include "FileSizeLimit.h"
 #include "HttpClient.h"
+#include "KeptItem.h"
 #include "ProcessResources.h"
 #include "RecordingOwner.h"
 #include "SiteFixture.h"
@@ -812,7 +813,7 @@ private Q_SLOTS:
             DownloadList list(m_fixture->preferences);
             for (const auto &item : list.add({watchLink(u"dup0"_s), watchLink(u"dup15"_s)}, m_fixture->outputDir.path())) {
                 QVERIFY(waitForStatus(item, StatusReady));
-                saved.append(item->savedItem());
+                saved.append(KeptItem::of(*item));
             }
         }
         const QString title = u"Northern Harbour Don't Stop"_s;
@@ -870,7 +871,7 @@ private Q_SLOTS:
         list.remove({first});
         const auto second = list.add({watchLink(u"dup15"_s)}, m_fixture->outputDir.path()).constFirst();
         QVERIFY(waitForStatus(second, StatusReady));
-        QCOMPARE(second->savedItem().name, u"Northern Harbour Don't Stop"_s);
+        QCOMPARE(KeptItem::of(*second).name, u"Northern Harbour Don't Stop"_s);
     }
 
     void restoredStatuses_data()
@@ -977,7 +978,7 @@ private:
         const auto item = list.add({watchLink(code)}, m_fixture->outputDir.path()).constFirst();
         if (!waitForStatus(item, StatusReady))
             return {};
-        return item->savedItem();
+        return KeptItem::of(*item);
     }
 
     std::shared_ptr<YoutubeDownloader> newItem(const QString &link)

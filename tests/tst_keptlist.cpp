@@ -1,10 +1,10 @@
 #include "AtomicFile.h"
 #include "DownloadList.h"
+#include "KeptListFile.h"
 #include "LeftoverFiles.h"
-#include "StateFolder.h"
 #include "ListWriter.h"
 #include "PreferenceStore.h"
-#include "KeptListFile.h"
+#include "StateFolder.h"
 #include "WorkFolder.h"
 #include "YoutubeProgramPreferences.h"
 

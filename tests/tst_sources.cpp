@@ -1,4 +1,5 @@
 #include "DownloadList.h"
+#include "KeptItem.h"
 #include "SamplePages.h"
 #include "SiteFixture.h"
 #include "StandInProgram.h"
@@ -337,7 +338,7 @@ private Q_SLOTS:
                                  20'000);
         QList<KeptListFile::Item> saved;
         for (const auto &item : items)
-            saved.append(item->savedItem());
+            saved.append(KeptItem::of(*item));
         saved.append(saved.at(1));
         saved.last().link = u"http://files.sample.test/media/other.m4a"_s;
         saved.last().source = u"file"_s;

@@ -2,8 +2,8 @@
 
 #include "CellHome.h"
 #include "CrashPoint.h"
-#include "SampleSite.h"
 #include "KeptListReader.h"
+#include "SampleSite.h"
 #include "VirtualDisplay.h"
 
 #include <QStringList>
