@@ -31,7 +31,8 @@ StyledText RowTexts::descriptionObjectYoutubeStatus() const
 {
     StyledText text(Qt::AlignHCenter);
     const YoutubeStatus status = m_item.youtubeStatus();
-    text.append(statusLine(), colourByYoutubeStatus(status), StyledText::Font::Bold);
+    // A waiting row reads as resting, like a ready one, not as at work.
+    text.append(statusLine(), colourByYoutubeStatus(waitingText() ? StatusReady : status), StyledText::Font::Bold);
     // A note always tells of trouble (a retry, a failure the item stopped
     // on): in the failure colour, so a row that stopped by itself reads
     // apart from one the user paused.
