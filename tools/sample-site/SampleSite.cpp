@@ -6,7 +6,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QTcpServer>
-#include <QTimer>
 
 #include <future>
 
@@ -19,15 +18,22 @@ SampleSite::SampleSite(Options options)
 
 SampleSite::~SampleSite()
 {
-    // Cancels and joins: the thread serves from the members below, so they
-    // may go only once it has provably ended, however long a response takes.
+    // Ends the loop, then joins: the thread serves from the members below,
+    // so they may go only once it has provably ended, however long a
+    // response takes.
+    {
+        std::lock_guard lock(m_loopMutex);
+        m_stopping = true;
+        if (m_loop)
+            QMetaObject::invokeMethod(m_loop, &QEventLoop::quit, Qt::QueuedConnection);
+    }
     m_thread.reset();
 }
 
 bool SampleSite::start(quint16 port)
 {
     std::promise<quint16> listening;
-    m_thread = std::make_unique<WorkerThread>(u"sample site"_s, [this, port, &listening](WorkerThread &thread) {
+    m_thread = std::make_unique<WorkerThread>(u"sample site"_s, [this, port, &listening](WorkerThread &) {
         QTcpServer server;
         if (!server.listen(QHostAddress::LocalHost, port)) {
             listening.set_value(0);
@@ -38,14 +44,17 @@ bool SampleSite::start(quint16 port)
                 new SampleSiteConnection(socket, *this);
         });
         listening.set_value(server.serverPort());
+        // Asleep until a connection comes or the site goes: no timer wakes it.
         QEventLoop loop;
-        QTimer stopCheck;
-        QObject::connect(&stopCheck, &QTimer::timeout, &loop, [&] {
-            if (thread.isCancelled())
-                loop.quit();
-        });
-        stopCheck.start(50);
+        {
+            std::lock_guard lock(m_loopMutex);
+            if (m_stopping)
+                return;
+            m_loop = &loop;
+        }
         loop.exec();
+        std::lock_guard lock(m_loopMutex);
+        m_loop = nullptr;
         // Connections are children of their sockets, which are children of
         // the server: they go with it.
     });

@@ -13,6 +13,8 @@
 #include <mutex>
 #include <optional>
 
+class QEventLoop;
+
 class WorkerThread;
 
 // A small HTTP/1.1 server on 127.0.0.1 that plays the video site under its
@@ -62,6 +64,10 @@ private:
     SampleMedia m_media;
     quint16 m_port = 0;
     std::unique_ptr<WorkerThread> m_thread;
+    // The thread's loop while it runs, for the destructor to end.
+    std::mutex m_loopMutex;
+    QEventLoop *m_loop = nullptr;
+    bool m_stopping = false;
 
     mutable std::mutex m_mutex;
     QList<SiteFault> m_faults;
