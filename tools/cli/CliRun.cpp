@@ -66,7 +66,7 @@ void CliRun::handle(const DownloadList::Item &item, YoutubeStatus status)
     m_reported.insert(item.get(), status);
     print(*item, status);
     if (status == StatusReady) {
-        item->downloadVideo();
+        m_list.download({item});
         // Refused, with a note (a file of the user's has nothing to become
         // with "video"): nobody can change the format now.
         if (item->youtubeStatus() == StatusReady) {
