@@ -310,7 +310,9 @@ void AppController::observeList()
 {
     connect(&m_list, &DownloadList::statusChanged, this, &AppController::updateDownloadAllButton);
     // A removed item says nothing more: the last running one may have gone.
+    // Restored items come in at work, without a change of status.
     connect(&m_list, &DownloadList::removed, this, &AppController::updateDownloadAllButton);
+    connect(&m_list, &DownloadList::added, this, &AppController::updateDownloadAllButton);
     WarningPanel *warnings = m_ui.warningPanel;
     connect(&m_list, &DownloadList::saveFailed, warnings, [warnings](const QString &reason) {
         warnings->setWarning(u"listNotSaved"_s, StringUtils::langStr(260).arg(reason), {},

@@ -26,7 +26,9 @@ DesktopIntegration::DesktopIntegration(DownloadList &list, QWidget &window, std:
                     tellStoppedOnFailure(*item);
             });
     // A removed item says nothing more: the last running one may have gone.
+    // Restored items come in at work, without a change of status.
     connect(&m_list, &DownloadList::removed, this, &DesktopIntegration::followWork);
+    connect(&m_list, &DownloadList::added, this, &DesktopIntegration::followWork);
 }
 
 void DesktopIntegration::followWork()

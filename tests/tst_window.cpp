@@ -1242,6 +1242,7 @@ private Q_SLOTS:
         for (int row = 4; row < 7; ++row)
             QVERIFY(QSet({StatusDownloading, StatusDownloaded, StatusConverting, StatusFinished}).contains(statuses[row]));
         QCOMPARE(statuses.mid(7, 2), (QList{StatusReady, StatusInfoFailed}));
+        QCOMPARE(m_window->ui().toolDownloadAll->text(), u"Pause All"_s);
         QCOMPARE(statuses[0], StatusFinished);
         QVERIFY(QSet({StatusConverting, StatusFinished}).contains(statuses[1]));
         QVERIFY(QSet({StatusLoadingInfo, StatusReady}).contains(statuses[9]));
