@@ -475,16 +475,16 @@ void DownloadList::followLimit()
 
 void DownloadList::admit()
 {
-    admitTo(m_pages, StatusLoadingInfo, &DownloadList::startPageLoad);
-    admitTo(m_downloads, StatusDownloading, &DownloadList::startDownload);
-    admitTo(m_conversions, StatusConverting, &DownloadList::startConversion);
+    admitTo(m_pages, StatusLoadingInfo, &YoutubeDownloader::loadYoutubeContent);
+    admitTo(m_downloads, StatusDownloading, &YoutubeDownloader::grantDownloadSlot);
+    admitTo(m_conversions, StatusConverting, &YoutubeDownloader::grantCore);
     if (m_lineMoved)
         scheduleBatch();
 }
 
 // An item paused or removed since it joined leaves again: its report is on
 // the way, but its place is for the next one now.
-void DownloadList::admitTo(WorkLine &line, YoutubeStatus status, void (DownloadList::*start)(YoutubeDownloader &))
+void DownloadList::admitTo(WorkLine &line, YoutubeStatus status, void (YoutubeDownloader::*start)())
 {
     for (QList<YoutubeDownloader *> admitted = line.admit(); !admitted.isEmpty(); admitted = line.admit()) {
         m_lineMoved = true;
@@ -496,25 +496,9 @@ void DownloadList::admitTo(WorkLine &line, YoutubeStatus status, void (DownloadL
             item->setPlaceInLine(-1);
             if (m_toldWaiting.remove(item))
                 Q_EMIT waiting(item->shared_from_this(), false);
-            (this->*start)(*item);
+            (item->*start)();
         }
     }
-}
-
-void DownloadList::startPageLoad(YoutubeDownloader &item)
-{
-    item.loadYoutubeContent();
-}
-
-void DownloadList::startDownload(YoutubeDownloader &item)
-{
-    item.grantDownloadSlot();
-}
-
-void DownloadList::startConversion(YoutubeDownloader &item)
-{
-    item.setWaitingForCore(false);
-    item.grantCore();
 }
 
 // Once per batch, not at every move: pausing a thousand waiting items would

@@ -130,10 +130,8 @@ private:
     void follow(YoutubeDownloader &item);
     void leaveLines(YoutubeDownloader &item);
     void admit();
-    void admitTo(WorkLine &line, YoutubeStatus status, void (DownloadList::*start)(YoutubeDownloader &));
-    void startPageLoad(YoutubeDownloader &item);
-    void startDownload(YoutubeDownloader &item);
-    void startConversion(YoutubeDownloader &item);
+    // Starts the work of the items whose turn came (`start` on each).
+    void admitTo(WorkLine &line, YoutubeStatus status, void (YoutubeDownloader::*start)());
     void numberLines();
     qint64 orderOf(const YoutubeDownloader *item) const;
     int slotCount() const;

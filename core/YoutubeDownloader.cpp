@@ -428,6 +428,7 @@ void YoutubeDownloader::startConversion(const MediaConversion::Job &job, Youtube
 
 void YoutubeDownloader::grantCore()
 {
+    setWaitingForCore(false);
     const auto waiting = conversion();
     if (!waiting || youtubeStatus() != StatusConverting || waiting->run())
         return;
