@@ -151,8 +151,13 @@ void DownloadList::close()
 
 void DownloadList::download(const Items &items)
 {
-    for (const auto &item : items)
+    for (const auto &item : items) {
+        // A page read again takes a new turn: the line may not have heard
+        // yet that its last reading ended.
+        if (isStatus(item, {StatusInfoFailed, StatusNoStream}))
+            leaveLines(*item);
         item->downloadVideo();
+    }
 }
 
 void DownloadList::pause(const Items &items)

@@ -25,7 +25,8 @@ RowButtons::Kind iconOf(YoutubeOperationsView::Button button)
 {
     switch (button) {
     case YoutubeOperationsView::RemoveButton: return RowButtons::Stop;
-    case YoutubeOperationsView::DownloadButton: return RowButtons::Refresh;
+    case YoutubeOperationsView::DownloadButton:
+    case YoutubeOperationsView::RetryButton: return RowButtons::Refresh;
     case YoutubeOperationsView::ResumeButton: return RowButtons::Resume;
     case YoutubeOperationsView::PauseButton: return RowButtons::Pause;
     case YoutubeOperationsView::PlayButton: return RowButtons::Play;
@@ -45,6 +46,8 @@ QList<YoutubeOperationsView::Button> YoutubeOperationsView::visibleButtonsListBy
     case StatusConvertPaused: return {ResumeButton, RemoveButton};
     case StatusDownloaded:
     case StatusFinished: return {PlayButton, RemoveButton};
+    case StatusInfoFailed:
+    case StatusNoStream: return {RetryButton, RemoveButton};
     default: return {RemoveButton};
     }
 }
@@ -115,6 +118,7 @@ QString YoutubeOperationsView::toolTip(Button button, const YoutubeDownloader &i
     case PauseButton: return StringUtils::langStr(231);
     case ResumeButton: return StringUtils::langStr(item.hasStoppedOnFailure() ? 233 : 232);
     case PlayButton: return StringUtils::langStr(235);
+    case RetryButton: return StringUtils::langStr(233);
     }
     return {};
 }

@@ -20,7 +20,7 @@ class YoutubeDownloader;
 class YoutubeOperationsView final
 {
 public:
-    enum Button { RemoveButton, DownloadButton, PauseButton, ResumeButton, PlayButton };
+    enum Button { RemoveButton, DownloadButton, PauseButton, ResumeButton, PlayButton, RetryButton };
 
     // A run's bytes (or percent) so far, of its maximum; 0 or less when the
     // size is not known yet.
