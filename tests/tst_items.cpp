@@ -202,7 +202,7 @@ private Q_SLOTS:
         QTest::newRow("download with its turn") << int(StatusDownloading) << -1 << false
                                                 << u"Downloading\nSpeed:  1.50 MB/s"_s;
         QTest::newRow("paused in line stays paused") << int(StatusDownloadPaused) << 2 << false
-                                                     << u"Paused\nSpeed:  1.50 MB/s"_s;
+                                                     << u"Paused\n1.5 MB"_s;
     }
 
     void waitingTexts()
@@ -277,54 +277,63 @@ private Q_SLOTS:
     void totals_data()
     {
         // Each item: status, speed, stream bytes, bytes done.
-        using Item = std::tuple<YoutubeStatus, double, qint64, qint64>;
+        using Item = std::tuple<YoutubeStatus, double, qint64, qint64, double>;
         QTest::addColumn<QList<Item>>("items");
         QTest::addColumn<double>("speed");
         QTest::addColumn<int>("finished");
         QTest::addColumn<int>("inWork");
         QTest::addColumn<bool>("barHidden");
         QTest::addColumn<int>("barValue");
+        QTest::addColumn<int>("workPercent");
 
-        QTest::newRow("empty list") << QList<Item>{} << 0.0 << 0 << 0 << true << 0;
+        QTest::newRow("empty list") << QList<Item>{} << 0.0 << 0 << 0 << true << 0 << 0;
         QTest::newRow("nothing received yet")
-            << QList<Item>{{StatusDownloading, 0.0, 1000, 0}} << 0.0 << 0 << 1 << true << 0;
+            << QList<Item>{{StatusDownloading, 0.0, 1000, 0, 0.0}} << 0.0 << 0 << 1 << true << 0 << 0;
         QTest::newRow("two running downloads")
-            << QList<Item>{{StatusDownloading, 1'048'576.0, 4000, 1000}, {StatusDownloading, 524'288.0, 4000, 1000}}
-            << 1'572'864.0 << 0 << 2 << false << 2500;
+            << QList<Item>{{StatusDownloading, 1'048'576.0, 4000, 1000, 0.0}, {StatusDownloading, 524'288.0, 4000, 1000, 0.0}}
+            << 1'572'864.0 << 0 << 2 << false << 2500 << 12;
         QTest::newRow("paused keeps its bytes, adds no speed")
-            << QList<Item>{{StatusDownloadPaused, 9999.0, 1000, 500}} << 0.0 << 0 << 1 << false << 5000;
-        QTest::newRow("all downloaded, some converting")
-            << QList<Item>{{StatusConverting, 0.0, 1000, 1000}, {StatusFinished, 0.0, 3000, 3000}}
-            << 0.0 << 1 << 2 << true << 10'000;
+            << QList<Item>{{StatusDownloadPaused, 9999.0, 1000, 500, 0.0}} << 0.0 << 0 << 1 << false << 5000 << 25;
+        QTest::newRow("all downloaded, one converting")
+            << QList<Item>{{StatusConverting, 0.0, 1000, 1000, 0.5}, {StatusFinished, 0.0, 3000, 3000, 1.0}}
+            << 0.0 << 1 << 2 << true << 10'000 << 93;
+        QTest::newRow("conversions are half the work")
+            << QList<Item>{{StatusConverting, 0.0, 1000, 1000, 0.0}, {StatusConverting, 0.0, 1000, 1000, 0.0}}
+            << 0.0 << 0 << 2 << true << 10'000 << 50;
+        QTest::newRow("a paused conversion keeps its share")
+            << QList<Item>{{StatusConvertPaused, 0.0, 1000, 1000, 0.25}} << 0.0 << 0 << 1 << true << 10'000 << 62;
         QTest::newRow("one of three finished")
-            << QList<Item>{{StatusFinished, 0.0, 1000, 1000}, {StatusDownloading, 0.0, 1000, 10},
-                           {StatusDownloadPaused, 0.0, 1000, 90}}
-            << 0.0 << 1 << 3 << false << 3667;
+            << QList<Item>{{StatusFinished, 0.0, 1000, 1000, 1.0}, {StatusDownloading, 0.0, 1000, 10, 0.0},
+                           {StatusDownloadPaused, 0.0, 1000, 90, 0.0}}
+            << 0.0 << 1 << 3 << false << 3667 << 35;
         QTest::newRow("not in work counts nowhere")
-            << QList<Item>{{StatusReady, 5.0, 1000, 0}, {StatusInfoFailed, 0.0, 0, 0}, {StatusDownloading, 0.0, 1000, 250}}
-            << 0.0 << 0 << 1 << false << 2500;
+            << QList<Item>{{StatusReady, 5.0, 1000, 0, 0.0}, {StatusInfoFailed, 0.0, 0, 0, 0.0},
+                           {StatusDownloading, 0.0, 1000, 250, 0.0}}
+            << 0.0 << 0 << 1 << false << 2500 << 12;
         QTest::newRow("unknown size counts the bytes received in both sums")
-            << QList<Item>{{StatusDownloading, 0.0, -1, 600}, {StatusDownloading, 0.0, 1000, 200}}
-            << 0.0 << 0 << 2 << false << 5000;
+            << QList<Item>{{StatusDownloading, 0.0, -1, 600, 0.0}, {StatusDownloading, 0.0, 1000, 200, 0.0}}
+            << 0.0 << 0 << 2 << false << 5000 << 25;
         QTest::newRow("beyond 2 GiB")
-            << QList<Item>{{StatusDownloading, 0.0, 3'000'000'000, 1'500'000'000}, {StatusFinished, 0.0, 1'000'000'000, 1'000'000'000}}
-            << 0.0 << 1 << 2 << false << 6250;
+            << QList<Item>{{StatusDownloading, 0.0, 3'000'000'000, 1'500'000'000, 0.0},
+                           {StatusFinished, 0.0, 1'000'000'000, 1'000'000'000, 1.0}}
+            << 0.0 << 1 << 2 << false << 6250 << 43;
         QTest::newRow("more done than announced is clamped")
-            << QList<Item>{{StatusDownloading, 0.0, 100, 150}} << 0.0 << 0 << 1 << true << 10'000;
+            << QList<Item>{{StatusDownloading, 0.0, 100, 150, 0.0}} << 0.0 << 0 << 1 << true << 10'000 << 50;
     }
 
     void totals()
     {
-        using Item = std::tuple<YoutubeStatus, double, qint64, qint64>;
+        using Item = std::tuple<YoutubeStatus, double, qint64, qint64, double>;
         QFETCH(QList<Item>, items);
         DownloadTotals totals;
-        for (const auto &[status, speed, streamBytes, doneBytes] : items)
-            totals.add(status, speed, streamBytes, doneBytes);
+        for (const auto &[status, speed, streamBytes, doneBytes, converted] : items)
+            totals.add(status, speed, streamBytes, doneBytes, converted);
         QTEST(totals.averageSpeed(), "speed");
         QTEST(totals.downloadedObjects(), "finished");
         QTEST(totals.needDownloadObjects(), "inWork");
         QTEST(totals.isProgressHidden(), "barHidden");
         QTEST(totals.progressValue(), "barValue");
+        QTEST(totals.workPercent(), "workPercent");
     }
 
     void statusMoves()
