@@ -162,7 +162,7 @@ void AppController::connectCommands()
         connect(downloadAll, &QAction::triggered, this, &AppController::downloadAllURL);
     connect(m_ui.btnChooseFolder, &QPushButton::clicked, m_ui.pathFolderPath, &PathController::selectOutputFolder);
     connect(m_ui.miSelectAll, &QAction::triggered, m_ui.tableView, &QTableView::selectAll);
-    connect(m_ui.miSupport, &QAction::triggered, this, [] { Workspace::openURL(QUrl(SUPPORT_URL.toString())); });
+    connect(m_ui.miSupport, &QAction::triggered, this, [this] { openPage(QUrl(SUPPORT_URL.toString())); });
     connect(m_ui.miCopy, &QAction::triggered, this, [this] {
         QStringList links;
         for (const auto &item : selectedItems())
@@ -237,10 +237,11 @@ void AppController::press(const std::shared_ptr<YoutubeDownloader> &item, int bu
     switch (button) {
     case RowDelegate::MenuButton: showMenuForButton(item); break;
     case YoutubeOperationsView::RemoveButton: m_list.remove({item}); break;
-    case YoutubeOperationsView::DownloadButton: m_list.download({item}); break;
+    case YoutubeOperationsView::DownloadButton:
+    case YoutubeOperationsView::RetryButton: m_list.download({item}); break;
     case YoutubeOperationsView::PauseButton: m_list.pause({item}); break;
     case YoutubeOperationsView::ResumeButton: m_list.resume({item}); break;
-    case YoutubeOperationsView::PlayButton: item->play(); break;
+    case YoutubeOperationsView::PlayButton: play(*item); break;
     }
 }
 
@@ -287,8 +288,20 @@ void AppController::applicationDidFinishLaunching()
 
 void AppController::notificationTableViewDoubleClick()
 {
-    if (const auto item = m_model.itemAt(m_ui.tableView->currentIndex().row()))
-        item->play();
+    if (const auto item = m_model.itemAt(m_ui.tableView->highlightedRow()))
+        play(*item);
+}
+
+void AppController::play(YoutubeDownloader &item)
+{
+    if (!item.play())
+        tell(StringUtils::langStr(435).arg(QFileInfo(item.filePathForDownloading()).fileName()));
+}
+
+void AppController::openPage(const QUrl &page)
+{
+    if (!Workspace::openURL(page))
+        tell(StringUtils::langStr(436).arg(page.toString()));
 }
 
 void AppController::observeNotifications()
@@ -451,16 +464,29 @@ void AppController::downloadAllURL()
     updateDownloadAllButton();
 }
 
+// The button and the menu item say what a press will do, in the order the
+// press decides it.
 void AppController::updateDownloadAllButton()
 {
+    struct Face
+    {
+        RowButtons::Kind icon;
+        int text;
+        int toolTip;
+    };
+    static constexpr Face Faces[] = {{RowButtons::Refresh, 26, 27}, {RowButtons::Pause, 65, 431}, {RowButtons::Resume, 430, 432}};
+    const AllAction action = m_list.hasRunning() ? AllAction::Pause : m_list.hasPaused() ? AllAction::Resume : AllAction::Download;
     // Every status change of every item asks; the toolbar lays itself out
     // again only when the button really changes.
-    const bool busy = m_list.hasRunning();
-    if (m_downloadAllShowsPause == busy)
+    if (m_allAction == action)
         return;
-    m_downloadAllShowsPause = busy;
-    m_ui.toolDownloadAll->setIcon(RowButtons::icon(busy ? RowButtons::Pause : RowButtons::Refresh));
-    m_ui.toolDownloadAll->setText(StringUtils::langStr(busy ? 65 : 26));
+    m_allAction = action;
+    const Face &face = Faces[int(action)];
+    for (QAction *downloadAll : {m_ui.miDownloadAllURL, m_ui.toolDownloadAll}) {
+        downloadAll->setText(StringUtils::langStr(face.text));
+        downloadAll->setToolTip(StringUtils::langStr(face.toolTip));
+    }
+    m_ui.toolDownloadAll->setIcon(RowButtons::icon(face.icon));
 }
 
 // ---- the row menu
@@ -521,7 +547,7 @@ void AppController::menuQualityClick(int position)
 void AppController::exploreYoutubeURL()
 {
     if (const auto item = m_menuItem.lock())
-        Workspace::openURL(pageAddress(*item));
+        openPage(pageAddress(*item));
 }
 
 void AppController::openYoutubeURLInFinder()

@@ -104,6 +104,9 @@ private:
     void observeNotifications();
     void observeList();
     void notificationTableViewDoubleClick();
+    // Open with the desktop's programs, and say so in the window when none can.
+    void play(YoutubeDownloader &item);
+    void openPage(const QUrl &page);
     void menuWillOpen();
     void menuQualityClick(int position);
     // Follows the work that runs.
@@ -129,6 +132,7 @@ private:
     QMenu *m_popupMenu = nullptr;
     QMenu *m_menuQuality = nullptr;
     std::weak_ptr<YoutubeDownloader> m_menuItem;
-    std::optional<bool> m_downloadAllShowsPause;
+    enum class AllAction { Download, Pause, Resume };
+    std::optional<AllAction> m_allAction;
     bool m_shutDown = false;
 };

@@ -9,6 +9,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -29,6 +30,8 @@ TableViewDragged::TableViewDragged(QWidget *parent)
     viewport()->setAcceptDrops(true);
     // Rows dragged within the list move there.
     setDragEnabled(true);
+    // Tab goes on to the next control; the arrows move within the list.
+    setTabKeyNavigation(false);
 }
 
 void TableViewDragged::setUpColumns()
@@ -93,11 +96,41 @@ bool TableViewDragged::viewportEvent(QEvent *event)
     return QTableView::viewportEvent(event);
 }
 
+// A key that moves the current row selects where it lands, Ctrl held or
+// not: what Return, Space and the menu key act on is what shows highlighted.
+// Shift still extends.
+QItemSelectionModel::SelectionFlags TableViewDragged::selectionCommand(const QModelIndex &index,
+                                                                       const QEvent *event) const
+{
+    const QItemSelectionModel::SelectionFlags flags = QTableView::selectionCommand(index, event);
+    if (!event || event->type() != QEvent::KeyPress || flags != QItemSelectionModel::NoUpdate)
+        return flags;
+    const auto *press = static_cast<const QKeyEvent *>(event);
+    static constexpr Qt::Key Moves[] = {Qt::Key_Up,   Qt::Key_Down,   Qt::Key_Home,
+                                        Qt::Key_End,  Qt::Key_PageUp, Qt::Key_PageDown};
+    if (std::find(std::begin(Moves), std::end(Moves), press->key()) == std::end(Moves))
+        return flags;
+    return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+}
+
+int TableViewDragged::highlightedRow() const
+{
+    const int current = currentIndex().row();
+    if (current >= 0 && selectionModel()->isRowSelected(current, QModelIndex()))
+        return current;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return -1;
+    return std::min_element(rows.cbegin(), rows.cend(), [](const QModelIndex &a, const QModelIndex &b) {
+               return a.row() < b.row();
+           })->row();
+}
+
 void TableViewDragged::contextMenuEvent(QContextMenuEvent *event)
 {
-    // From the keyboard the menu is the current row's, shown on that row.
+    // From the keyboard the menu is the highlighted row's, shown on that row.
     const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
-    const QModelIndex index = keyboard ? currentIndex() : indexAt(event->pos());
+    const QModelIndex index = keyboard ? model()->index(highlightedRow(), RowModel::TitleColumn) : indexAt(event->pos());
     if (!index.isValid())
         return;
     scrollTo(index);

@@ -30,6 +30,10 @@ public:
     // link dragged from a browser comes as both).
     static QStringList linksOf(const QMimeData &data);
 
+    // The row that keys act on: the current one when it is highlighted,
+    // else the first highlighted; -1 when none is.
+    int highlightedRow() const;
+
 Q_SIGNALS:
     void rowMenuRequested(int row, QPoint globalPosition);
     // A drop whose text held lines that are no links, besides links.
@@ -46,6 +50,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     bool viewportEvent(QEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event = nullptr) const override;
 
 private:
     void judgeDrag(QDragMoveEvent &event);

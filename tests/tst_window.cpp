@@ -232,7 +232,7 @@ private Q_SLOTS:
         QCOMPARE(m_window->controller().model().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), u"Cover"_s);
         QCOMPARE(ui.miAbout->text(), u"About Vantrel"_s);
         QCOMPARE(ui.miAddYoutubesURL->text(), u"Add Links..."_s);
-        QCOMPARE(ui.toolDownloadAll->toolTip(), u"Download or resume all links"_s);
+        QCOMPARE(ui.toolDownloadAll->toolTip(), u"Download every ready link, and read again the pages that could not be read"_s);
         QCOMPARE(ui.tabQuickOptions->tabText(0), u"Quick Options"_s);
         QCOMPARE(controller().addLinksSheet().windowTitle(), u"Add Links"_s);
         QCOMPARE(m_window->findChild<QMenu *>(u"miDownloadQuality"_s)->title(), u"Download Quality"_s);
@@ -240,6 +240,8 @@ private Q_SLOTS:
 
     void tabReachesTheQuickOptions()
     {
+        // With rows, Tab still leaves the list rather than stepping its cells.
+        QVERIFY(waitForStatus(added(u"tabAaaaaaaa"_s), StatusReady));
         QVERIFY(activated());
         m_window->ui().tableView->setFocus();
         QStringList order;
@@ -307,6 +309,55 @@ private Q_SLOTS:
         QCOMPARE(list(), QList<Item>{next});
     }
 
+    // The title's share counts the conversion as half of an item's work: a
+    // download done and its conversion not begun is half way.
+    void titleCountsConversions()
+    {
+        const StandInProgram lame(u"lame"_s, "sleep 60");
+        qputenv("PATH", lame.searchPath());
+        m_fixture->preferences.setOutputFormat(OutputFormat::Mp3);
+        const Item item = added(u"titleConvert"_s);
+        QVERIFY(startWhenReady(item));
+        QVERIFY(waitForStatus(item, StatusConverting));
+        QTRY_COMPARE(m_window->windowTitle(), u"0 of 1 · 50 % — Vantrel"_s);
+    }
+
+    // A page that could not be read shows its link and why, and is read
+    // again by every way in.
+    void failedPageTriedAgain_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::newRow("row button") << u"retryButton"_s;
+        QTest::newRow("space") << u"retrySpace0"_s;
+        QTest::newRow("download all") << u"retryAll000"_s;
+    }
+
+    void failedPageTriedAgain()
+    {
+        QFETCH(QString, code);
+        m_fixture->site.addFault(SiteFault::parse(u"path=/watch,status=500"_s).value());
+        const Item item = added(code);
+        QVERIFY(waitForStatus(item, StatusInfoFailed));
+        QCOMPARE(text(0, RowModel::TitleColumn), SiteFixture::watchLink(code));
+        QCOMPARE(text(0, RowModel::StatusColumn), u"Could not read the video page\nThe page could not be fetched: HTTP 500"_s);
+        m_fixture->site.clearFaults();
+        TableViewDragged *table = m_window->ui().tableView;
+        if (code == u"retryButton"_s) {
+            click(0, YoutubeOperationsView::RetryButton);
+        } else if (code == u"retrySpace0"_s) {
+            QVERIFY(activated());
+            table->setFocus();
+            table->selectRow(0);
+            QTest::keyClick(table, Qt::Key_Space);
+        } else {
+            QCOMPARE(m_window->ui().toolDownloadAll->text(), u"Download All"_s);
+            m_window->ui().toolDownloadAll->trigger();
+        }
+        QVERIFY(waitForStatus(item, StatusReady));
+        QCOMPARE(text(0, RowModel::TitleColumn).section(u'\n', 0, 0), SamplePages::title(code).replace(u'/', u'-'));
+        QCOMPARE(text(0, RowModel::StatusColumn), u"Ready to download"_s);
+    }
+
     // Of two rows, the one whose views changed is the one drawn anew.
     void rowFollowsItsViewsFromAnyThread()
     {
@@ -342,6 +393,8 @@ private Q_SLOTS:
         QVERIFY(waitForStatus(first, StatusReady) && waitForStatus(second, StatusReady));
         QAction *button = m_window->ui().toolDownloadAll;
         QCOMPARE(button->text(), u"Download All"_s);
+        QVERIFY(m_window->ui().totalProgress->isHidden());
+        const int listHeight = m_window->ui().tableView->height();
         button->trigger();
         // The downloads move to Downloading on their own threads.
         QTRY_COMPARE(button->text(), u"Pause All"_s);
@@ -350,12 +403,19 @@ private Q_SLOTS:
         QTRY_VERIFY2(title.match(m_window->windowTitle()).hasMatch(), qPrintable(m_window->windowTitle()));
         const QRegularExpression running(uR"(^Downloading\nSpeed: +\d+\.\d\d MB/s\nTime left: \d\d:\d\d)"_s);
         QTRY_VERIFY2(running.match(text(0, RowModel::StatusColumn)).hasMatch(), qPrintable(text(0, RowModel::StatusColumn)));
+        // The totals' bar shows without pushing the list.
+        QTRY_VERIFY(!m_window->ui().totalProgress->isHidden());
+        QCOMPARE(m_window->ui().tableView->height(), listHeight);
         second->pause();
         button->trigger();
         QCOMPARE(first->youtubeStatus(), StatusDownloadPaused);
         QCOMPARE(second->youtubeStatus(), StatusDownloadPaused);
-        QTRY_COMPARE(button->text(), u"Download All"_s);
+        QTRY_COMPARE(button->text(), u"Resume All"_s);
+        QCOMPARE(m_window->ui().miDownloadAllURL->text(), u"Resume All"_s);
         QTRY_COMPARE(m_window->windowTitle(), u"Vantrel"_s);
+        // A paused row tells how far it got, not a speed of the past.
+        QVERIFY2(QRegularExpression(uR"(^Paused\n\d+\.\d of \d+\.\d MB$)"_s).match(text(0, RowModel::StatusColumn)).hasMatch(),
+                 qPrintable(text(0, RowModel::StatusColumn)));
         QCOMPARE(m_window->ui().totalProgressLabel->text(), u"Finished 0 of 2"_s);
         button->trigger();
         QCOMPARE(first->youtubeStatus(), StatusDownloading);
@@ -392,13 +452,15 @@ private Q_SLOTS:
     void rowMenuActsOnItsRow_data()
     {
         QTest::addColumn<int>("reason");
-        QTest::newRow("right click on another row") << int(QContextMenuEvent::Mouse);
-        QTest::newRow("menu key on the current row") << int(QContextMenuEvent::Keyboard);
+        QTest::addColumn<int>("row");
+        QTest::newRow("right click on another row") << int(QContextMenuEvent::Mouse) << 1;
+        QTest::newRow("menu key on the highlighted row, not the framed one") << int(QContextMenuEvent::Keyboard) << 0;
     }
 
     void rowMenuActsOnItsRow()
     {
         QFETCH(int, reason);
+        QFETCH(int, row);
         const Item first = added(u"rightAaaaaa"_s);
         const Item second = added(u"rightBbbbbb"_s);
         QVERIFY(waitForStatus(first, StatusReady) && waitForStatus(second, StatusReady));
@@ -412,12 +474,11 @@ private Q_SLOTS:
         QContextMenuEvent event(QContextMenuEvent::Reason(reason), point, table->viewport()->mapToGlobal(point));
         QCoreApplication::sendEvent(table->viewport(), &event);
         QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
-        QCOMPARE(table->selectionModel()->selectedRows().constFirst().row(), 1);
+        QCOMPARE(table->selectionModel()->selectedRows().constFirst().row(), row);
         QTRY_VERIFY(controller().popupMenu().isVisible());
         controller().popupMenu().findChild<QAction *>(u"miRemoveClip"_s)->trigger();
         controller().popupMenu().close();
-        QCOMPARE(list(), QList<Item>{first});
-        QCOMPARE(second->youtubeStatus(), StatusRemoved);
+        QCOMPARE(list(), QList<Item>{row == 1 ? first : second});
     }
 
     void removingSeveralRowsOneMidDownload()
@@ -637,6 +698,20 @@ private Q_SLOTS:
         QTRY_COMPARE(m_opened, QList<QUrl>{file});
         QTest::keyClick(table, Qt::Key_Return);
         QCOMPARE(m_opened, (QList<QUrl>{file, file}));
+        // With no program to open the file or the page, the window says so.
+        const QTemporaryDir nowhere;
+        qputenv("PATH", QFile::encodeName(nowhere.path()));
+        for (const char *scheme : {"https", "http", "file"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+        QTest::keyClick(table, Qt::Key_Return);
+        const QString name = QFileInfo(item->filePathForDownloading()).fileName();
+        QCOMPARE(m_window->ui().messageText->text(),
+                 u"No program could open “%1”: install a music player, or open the file from the output folder."_s.arg(name));
+        m_window->ui().miSupport->trigger();
+        QVERIFY(m_window->ui().messageText->text().startsWith(u"No web browser could open http://www.vantrel.example/"_s));
+        qputenv("PATH", m_path);
+        for (const char *scheme : {"https", "http", "file"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "openUrl");
 
         m_window->ui().miOpenOutputFolder->trigger();
         QCOMPARE(m_opened.constLast(), QUrl::fromLocalFile(m_fixture->outputDir.path()));
@@ -1061,6 +1136,17 @@ private Q_SLOTS:
         QTest::keyClick(table, Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(list(), (QList<Item>{first, second}));
         QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 1);
+        // Keys that move the current row take the selection along, Ctrl
+        // held or not: Space and Return act on what shows highlighted.
+        for (const auto &[key, modifiers, row] : {std::tuple{Qt::Key_Home, Qt::ControlModifier, 0},
+                                                  std::tuple{Qt::Key_End, Qt::ControlModifier, 1},
+                                                  std::tuple{Qt::Key_PageUp, Qt::NoModifier, 0},
+                                                  std::tuple{Qt::Key_PageDown, Qt::ControlModifier, 1}}) {
+            QTest::keyClick(table, key, modifiers);
+            QCOMPARE(table->currentIndex().row(), row);
+            QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
+            QCOMPARE(table->selectionModel()->selectedRows().constFirst().row(), row);
+        }
         QTest::keyClick(table, Qt::Key_Delete);
         QCOMPARE(list(), QList<Item>{first});
     }
@@ -1247,6 +1333,8 @@ private Q_SLOTS:
         QVERIFY(QSet({StatusConverting, StatusFinished}).contains(statuses[1]));
         QVERIFY(QSet({StatusLoadingInfo, StatusReady}).contains(statuses[9]));
         QVERIFY(model().index(3, 0).data(RowModel::ProgressRole).toLongLong() > 0);
+        QVERIFY2(QRegularExpression(uR"(^Paused\n\d+\.\d of \d+\.\d MB$)"_s).match(text(3, RowModel::StatusColumn)).hasMatch(),
+                 qPrintable(text(3, RowModel::StatusColumn)));
 
         QVERIFY(waitForStatus(list()[1], StatusFinished));
         controller().list().resume({list()[2], list()[3]});
