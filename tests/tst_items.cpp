@@ -552,7 +552,8 @@ private Q_SLOTS:
         const QString image = folder.filePath(u"stick.img"_s);
         const QString stick = folder.filePath(u"stick"_s);
         QVERIFY(makeFatImage(image) && QDir().mkdir(stick));
-        if (!run(u"mount"_s, {u"-o"_s, u"loop"_s, image, stick}))
+        // As a desktop mounts a stick: names in UTF-8.
+        if (!run(u"mount"_s, {u"-o"_s, u"loop,utf8"_s, image, stick}))
             QSKIP("No FAT image can be mounted here");
         const QString name = OutputNames::firstFreeOnDisk(stick, title);
         QFile file(stick + u'/' + name + u".mp3"_s);
