@@ -211,7 +211,7 @@ private Q_SLOTS:
                                    u"url "_s + Link,
                                    u"picture image/jpeg 480x360 type 3"_s,
                                    u"v1 title "_s + v1Title,
-                                   u"v1 comment "_s + (description ? u"Line one\nZoë & more from the h"_s : comment)};
+                                   u"v1 comment "_s + (description ? u"Line one\nZoë & more from the"_s : comment)};
         QCOMPARE(readTags(mp3), tags ? expected : QStringList());
         // The tags in front and behind leave every frame in place: 117 of
         // 1152 samples at 44.1 kHz, three seconds with the encoder's padding.

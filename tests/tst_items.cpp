@@ -1,5 +1,6 @@
 #include "DownloadTotals.h"
 #include "OutputFileName.h"
+#include "OutputNames.h"
 #include "PreferenceStore.h"
 #include "RecordingOwner.h"
 #include "RowTexts.h"
@@ -11,10 +12,12 @@
 #include "YoutubeProgramPreferences.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
+#include <optional>
 #include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
@@ -38,6 +41,27 @@ QString stream(const QString &quality, const QString &type, const QString &url)
 QString configuration(const QStringList &entries)
 {
     return u"\"url_encoded_fmt_stream_map\": \""_s + entries.join(QString()) + u"\", \"fmt_list\": \"x\""_s;
+}
+
+// What a program prints, if it succeeds.
+std::optional<QString> run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60'000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// A FAT file system in a file, as on a USB stick.
+bool makeFatImage(const QString &path)
+{
+    QFile image(path);
+    return image.open(QIODevice::WriteOnly) && image.resize(8 << 20) && run(u"/usr/sbin/mkfs.vfat"_s, {path});
 }
 
 } // namespace
@@ -490,6 +514,63 @@ private Q_SLOTS:
         QCOMPARE(OutputFileName::baseName(title, number) + u".mp4"_s, video);
         QCOMPARE(OutputFileName::replaceExtension(u"/a.b/"_s + video, u".mp3"_s), u"/a.b/"_s + mp3);
         QCOMPARE(OutputFileName::replaceExtension(u"/a.b/noext"_s, u".wav"_s), u"/a.b/noext.wav"_s);
+    }
+
+    void namesOnFat_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("onFat");
+
+        QTest::newRow("reserved characters") << u"Q&A: \"Why?\" <Live> *|\\ ab"_s << u"Q&A_ _Why__ _Live_ ___ ab"_s;
+        // The extension follows them.
+        QTest::newRow("dots and spaces at the end") << u"Vol. 2. "_s << u"Vol. 2. "_s;
+        QTest::newRow("nothing reserved") << u"Schön – Live (2012) #1"_s << u"Schön – Live (2012) #1"_s;
+    }
+
+    // FAT, exFAT and NTFS refuse what Windows reserves: it becomes "_", and
+    // mtools, a FAT writer of its own, takes the name. Elsewhere the title
+    // stays as it is.
+    void namesOnFat()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, onFat);
+        // statfs's FAT, exFAT, NTFS and FUSE (ntfs-3g); ext4 and tmpfs.
+        for (const qint64 refusing : {0x4d44, 0x2011BAB0, 0x5346544e, 0x65735546})
+            QCOMPARE(OutputFileName::baseName(title, 1, FileSystemType(refusing)), onFat);
+        for (const qint64 taking : {0xEF53, 0x01021994})
+            QCOMPARE(OutputFileName::baseName(title, 1, FileSystemType(taking)), title);
+        QTemporaryDir folder;
+        QCOMPARE(OutputNames::firstFreeOnDisk(folder.filePath(u"not made yet"_s), title), title);
+
+        const QString image = folder.filePath(u"stick.img"_s);
+        const QString name = OutputFileName::baseName(title, 1, FileSystemType(0x4d44)) + u".mp3"_s;
+        QVERIFY(makeFatImage(image) && QFile(folder.filePath(u"empty"_s)).open(QIODevice::WriteOnly));
+        QVERIFY(run(u"mcopy"_s, {u"-i"_s, image, folder.filePath(u"empty"_s), u"::/"_s + name}));
+        QCOMPARE(run(u"mdir"_s, {u"-i"_s, image, u"-b"_s, u"::/"_s}), u"::/"_s + onFat + u".mp3\n"_s);
+    }
+
+    void namesOnMountedFat_data() { namesOnFat_data(); }
+
+    // The same through statfs, where the machine lets the test mount a FAT
+    // image (as root, with FAT in its kernel).
+    void namesOnMountedFat()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, onFat);
+        QTemporaryDir folder;
+        const QString image = folder.filePath(u"stick.img"_s);
+        const QString stick = folder.filePath(u"stick"_s);
+        QVERIFY(makeFatImage(image) && QDir().mkdir(stick));
+        // As a desktop mounts a stick: names in UTF-8.
+        if (!run(u"mount"_s, {u"-o"_s, u"loop,utf8"_s, image, stick}))
+            QSKIP("No FAT image can be mounted here");
+        const QString name = OutputNames::firstFreeOnDisk(stick, title);
+        QFile file(stick + u'/' + name + u".mp3"_s);
+        const bool written = file.open(QIODevice::WriteOnly);
+        file.close();
+        run(u"umount"_s, {stick});
+        QCOMPARE(name, onFat);
+        QVERIFY(written);
     }
 
     void streamList_data()
