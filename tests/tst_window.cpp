@@ -975,8 +975,9 @@ private Q_SLOTS:
         using V = YoutubeOperationsView;
         QTest::newRow("download") << int(StatusReady) << QString() << int(V::DownloadButton) << u"Download"_s;
         QTest::newRow("resume") << int(StatusDownloadPaused) << QString() << int(V::ResumeButton) << u"Resume"_s;
+        // The word the note tells the user to press.
         QTest::newRow("resume after a failure") << int(StatusConvertPaused) << u"Conversion failed"_s
-                                                << int(V::ResumeButton) << u"Try again"_s;
+                                                << int(V::ResumeButton) << u"Resume"_s;
         QTest::newRow("play") << int(StatusFinished) << QString() << int(V::PlayButton) << u"Play"_s;
         QTest::newRow("menu") << int(StatusReady) << QString() << -1 << u"More actions"_s;
         QTest::newRow("status cell") << int(StatusReady) << u"A note"_s << int(RowDelegate::NoButton)
