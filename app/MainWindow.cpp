@@ -2,6 +2,7 @@
 
 #include "AppController.h"
 #include "LanguageController.h"
+#include "QtTranslations.h"
 #include "StringUtils.h"
 #include "ui_MainWindow.h"
 
@@ -11,6 +12,9 @@
 MainWindow::MainWindow(YoutubeProgramPreferences &preferences, QWidget *parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::MainWindow>())
 {
+    // Before anything of Qt's that reads a text is made, and before a row's
+    // thread can quote a network reason.
+    QtTranslations::install();
     m_ui->setupUi(this);
     m_controller = std::make_unique<AppController>(*m_ui, preferences);
     LanguageController(*this, &m_controller->model()).fillMainWindowLanguageStrings();

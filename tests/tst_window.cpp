@@ -38,6 +38,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSet>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
@@ -358,20 +359,30 @@ private Q_SLOTS:
         QCOMPARE(text(0, RowModel::StatusColumn), u"Ready to download"_s);
     }
 
-    // Of two rows, the one whose views changed is the one drawn anew.
+    // Of three rows, the one whose views or cover changed is the one drawn
+    // anew, and the only one.
     void rowFollowsItsViewsFromAnyThread()
     {
-        const Item other = added(u"coverBbbbbb"_s);
+        QSignalSpy changes(&model(), &QAbstractItemModel::dataChanged);
+        const Item first = added(u"coverBbbbbb"_s);
         const Item item = added(u"coverAaaaaa"_s);
-        QVERIFY(waitForStatus(other, StatusReady) && waitForStatus(item, StatusReady));
+        const Item last = added(u"coverCccccc"_s);
+        QVERIFY(waitForStatus(first, StatusReady) && waitForStatus(item, StatusReady) && waitForStatus(last, StatusReady));
         const QImage placeholder(u":/images/nocovermusic.gif"_s);
-        for (const int row : {0, 1}) {
+        for (const int row : {0, 1, 2}) {
             const QModelIndex cover = model().index(row, RowModel::CoverColumn);
             QTRY_VERIFY(cover.data(RowModel::CoverRole).value<QImage>() != placeholder);
             QCOMPARE(cover.data(RowModel::CoverRole).value<QImage>().size(), QSize(120, 90));
         }
+        QSet<int> coverRows;
+        for (const QList<QVariant> &change : std::as_const(changes)) {
+            const QModelIndex from = change.at(0).toModelIndex();
+            if (change.at(1).toModelIndex() == from.siblingAtColumn(RowModel::CoverColumn))
+                coverRows.insert(from.row());
+        }
+        QCOMPARE(coverRows, (QSet<int>{0, 1, 2}));
         const QModelIndex cell = model().index(1, RowModel::OperationsColumn);
-        QSignalSpy changes(&model(), &QAbstractItemModel::dataChanged);
+        changes.clear();
         std::thread([views = item->rowViews()] {
             views->setProgressValue(999);
             views->initProgressIndicator(1000);
@@ -381,8 +392,10 @@ private Q_SLOTS:
         std::thread([views = item->rowViews()] { views->setProgressValue(250); }).join();
         QTRY_COMPARE(cell.data(RowModel::ProgressRole).toLongLong(), 250);
         QTRY_VERIFY(!changes.isEmpty());
-        for (const QList<QVariant> &change : std::as_const(changes))
-            QCOMPARE(change.at(0).toModelIndex().row(), 1);
+        for (const QList<QVariant> &change : std::as_const(changes)) {
+            QCOMPARE(change.at(0).toModelIndex(), model().index(1, 0));
+            QCOMPARE(change.at(1).toModelIndex(), model().index(1, RowModel::ColumnCount - 1));
+        }
     }
 
     void downloadAllButtonFollowsWorkerThreads()
@@ -1050,8 +1063,9 @@ private Q_SLOTS:
         using V = YoutubeOperationsView;
         QTest::newRow("download") << int(StatusReady) << QString() << int(V::DownloadButton) << u"Download"_s;
         QTest::newRow("resume") << int(StatusDownloadPaused) << QString() << int(V::ResumeButton) << u"Resume"_s;
+        // The word the note tells the user to press.
         QTest::newRow("resume after a failure") << int(StatusConvertPaused) << u"Conversion failed"_s
-                                                << int(V::ResumeButton) << u"Try again"_s;
+                                                << int(V::ResumeButton) << u"Resume"_s;
         QTest::newRow("play") << int(StatusFinished) << QString() << int(V::PlayButton) << u"Play"_s;
         QTest::newRow("menu") << int(StatusReady) << QString() << -1 << u"More actions"_s;
         QTest::newRow("status cell") << int(StatusReady) << u"A note"_s << int(RowDelegate::NoButton)

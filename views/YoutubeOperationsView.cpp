@@ -2,7 +2,7 @@
 
 #include "RowButtons.h"
 #include "StringUtils.h"
-#include "YoutubeDownloader.h"
+#include "YoutubeStatus.h"
 
 #include <QPainter>
 #include <QStyleOptionViewItem>
@@ -110,13 +110,13 @@ void YoutubeOperationsView::paint(QPainter &painter, const QStyleOptionViewItem 
     style->drawControl(QStyle::CE_ProgressBar, &bar, &painter, option.widget);
 }
 
-QString YoutubeOperationsView::toolTip(Button button, const YoutubeDownloader &item)
+QString YoutubeOperationsView::toolTip(Button button)
 {
     switch (button) {
     case RemoveButton: return StringUtils::langStr(234);
     case DownloadButton: return StringUtils::langStr(230);
     case PauseButton: return StringUtils::langStr(231);
-    case ResumeButton: return StringUtils::langStr(item.hasStoppedOnFailure() ? 233 : 232);
+    case ResumeButton: return StringUtils::langStr(232);
     case PlayButton: return StringUtils::langStr(235);
     case RetryButton: return StringUtils::langStr(233);
     }
