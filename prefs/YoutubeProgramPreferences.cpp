@@ -27,6 +27,7 @@ const QString FirstLaunchKey = u"values.IsFirstLaunch"_s;
 const QString ShowHintPanelKey = u"values.isShowHintPanel"_s;
 const QString RestoreListKey = u"values.RestoreListAtStart"_s;
 const QString SimultaneousDownloadsKey = u"values.SimultaneousDownloads"_s;
+const QString LastClipboardLinksKey = u"values.LastClipboardLinks"_s;
 
 // The picture qualities 240p to 4K.
 bool isQuality(qint32 value)
@@ -158,6 +159,7 @@ QVariantMap YoutubeProgramPreferences::doRegisterDefaults()
     addBoolValueToDictionary(defaults, true, ShowHintPanelKey);
     addBoolValueToDictionary(defaults, true, RestoreListKey);
     addIntegerValueToDictionary(defaults, 4, SimultaneousDownloadsKey);
+    defaults.insert(LastClipboardLinksKey, QString());
     return defaults;
 }
 
@@ -183,5 +185,18 @@ void YoutubeProgramPreferences::saveValues()
     store.setString(PageReaderKey, pageReaderPath());
     // Flushed at once: the shared instance lives until the process ends, and
     // a program that quits right after saving must not lose the values.
+    store.sync();
+}
+
+QStringList YoutubeProgramPreferences::lastClipboardLinks() const
+{
+    const QString kept = defaultPreferences().stringForKey(LastClipboardLinksKey);
+    return kept.isEmpty() ? QStringList() : kept.split(u'\n');
+}
+
+void YoutubeProgramPreferences::keepLastClipboardLinks(const QStringList &links)
+{
+    PreferenceStore &store = defaultPreferences();
+    store.setString(LastClipboardLinksKey, links.join(u'\n'));
     store.sync();
 }

@@ -4,6 +4,7 @@
 #include "ProgramPreferences.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <mutex>
@@ -68,6 +69,13 @@ public:
     static constexpr qint32 MaxSimultaneousDownloads = 10;
     qint32 simultaneousDownloads() const { return m_simultaneousDownloads; }
     void setSimultaneousDownloads(qint32 value);
+
+    // What the program keeps between runs besides the settings: read from
+    // the store when asked and written to it at once, from any thread.
+    // The video-site links the clipboard observer last took, or knew as the
+    // program's own.
+    QStringList lastClipboardLinks() const;
+    void keepLastClipboardLinks(const QStringList &links);
 
 protected:
     QVariantMap doRegisterDefaults() override;
