@@ -274,11 +274,12 @@ private Q_SLOTS:
                                               + u"\n"_s + prose + u"\n"_s + a.toUpper() + u"\n"_s);
         m_window->ui().miPaste->trigger();
         QCOMPARE(links(), (QStringList{b, a, prose, a.toUpper()}));
-        QCOMPARE(m_window->ui().messageText->text(),
-                 u"1 line was left out: only web addresses (http:// or https://) and files are taken."_s);
+        const QString leftOut = u"1 line was left out: only web addresses (http:// or https://) and files are taken. "_s;
+        QCOMPARE(m_window->ui().messageText->text(), leftOut + u"2 links are already in the list."_s);
         controller().list().remove({list().at(1)});
         m_window->ui().miPaste->trigger();
         QCOMPARE(links(), (QStringList{b, prose, a.toUpper(), a}));
+        QCOMPARE(m_window->ui().messageText->text(), leftOut + u"4 links are already in the list."_s);
     }
 
     void clickingRowButtons()
@@ -500,17 +501,19 @@ private Q_SLOTS:
 
     void addLinksSheet_data()
     {
-        QTest::addColumn<bool>("add");
-        QTest::newRow("Add puts the lines into the list") << true;
-        QTest::newRow("Esc leaves without adding") << false;
+        QTest::addColumn<QString>("closedBy");
+        QTest::newRow("Add puts the lines into the list") << u"Add"_s;
+        QTest::newRow("Cancel leaves without adding") << u"Cancel"_s;
+        QTest::newRow("Esc leaves without adding") << u"Esc"_s;
     }
 
     void addLinksSheet()
     {
-        QFETCH(bool, add);
+        QFETCH(QString, closedBy);
         const QString a = SiteFixture::watchLink(u"sheetAaaaaa"_s);
         const QString b = SiteFixture::watchLink(u"sheetBbbbbb"_s);
         const QString c = SiteFixture::watchLink(u"sheetCcccccc"_s);
+        controller().addYoutubesURL({b});
         QGuiApplication::clipboard()->setText(a + u"\nsome words\n"_s + b);
         Ui::MainWindow &ui = m_window->ui();
         ui.miAddYoutubesURL->trigger();
@@ -518,24 +521,31 @@ private Q_SLOTS:
         QTRY_VERIFY(sheet.isVisible());
         QCOMPARE(sheet.text(), a + u"\n"_s + b + u"\n"_s);
         auto *leftOut = sheet.findChild<QLabel *>(u"txtLinesLeftOut"_s);
-        QCOMPARE(leftOut->text(), QString());
+        const QString listed = u"1 link is already in the list."_s;
+        QCOMPARE(leftOut->text(), listed);
         auto *edit = sheet.findChild<QPlainTextEdit *>(u"newAddedURLS"_s);
+        QCOMPARE(edit->font(), m_window->font());
         QTest::keyClicks(edit, u"no link"_s);
-        QCOMPARE(leftOut->text(), u"1 line is not a web address or a file and will be left out."_s);
+        QCOMPARE(leftOut->text(), u"1 line is not a web address or a file and will be left out. "_s + listed);
         edit->appendPlainText(u"ftp://www.youtube.com/watch?v=ftpAaaaaaaa\n"_s);
-        QCOMPARE(leftOut->text(), u"2 lines are not web addresses or files and will be left out."_s);
+        QCOMPARE(leftOut->text(), u"2 lines are not web addresses or files and will be left out. "_s + listed);
         // Paste belongs to the sheet now.
         ui.miPaste->trigger();
-        QCOMPARE(links(), QStringList());
+        QCOMPARE(links(), QStringList{b});
         QGuiApplication::clipboard()->setText(c);
-        QTest::keyClick(sheet.findChild<QPlainTextEdit *>(u"newAddedURLS"_s), Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
         QVERIFY(sheet.text().endsWith(u"\n"_s + c));
-        if (add)
-            QTest::mouseClick(sheet.findChild<QPushButton *>(u"btnAddURL"_s), Qt::LeftButton);
-        else
+        if (closedBy == u"Esc")
             QTest::keyClick(&sheet, Qt::Key_Escape);
+        else
+            QTest::mouseClick(sheet.findChild<QPushButton *>(closedBy == u"Add" ? u"btnAddURL"_s : u"btnCancelAddURL"_s),
+                              Qt::LeftButton);
         QVERIFY(!sheet.isVisible());
-        QCOMPARE(links(), add ? (QStringList{a, b, c}) : QStringList());
+        const bool added = closedBy == u"Add";
+        QCOMPARE(links(), added ? (QStringList{b, a, c}) : QStringList{b});
+        QCOMPARE(ui.messageText->text(),
+                 added ? u"2 lines were left out: only web addresses (http:// or https://) and files are taken. "_s + listed
+                       : QString());
         QGuiApplication::clipboard()->setText(a);
         ui.miPaste->trigger();
         QVERIFY(links().contains(a));
@@ -565,6 +575,8 @@ private Q_SLOTS:
             << u"1 line was left out: only web addresses (http:// or https://) and files are taken."_s;
         QTest::newRow("text without links") << u"just words"_s << QList<QUrl>{} << false << QStringList{}
                                             << QString();
+        QTest::newRow("a link twice") << link + u"\n"_s + link << QList<QUrl>{} << false << QStringList{link}
+                                      << u"1 link is already in the list."_s;
     }
 
     void drops()
