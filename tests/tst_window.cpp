@@ -993,6 +993,8 @@ private Q_SLOTS:
         QTest::newRow("menu") << int(StatusReady) << QString() << -1 << u"More actions"_s;
         QTest::newRow("status cell") << int(StatusReady) << u"A note"_s << int(RowDelegate::NoButton)
                                      << u"Ready to download\nA note"_s;
+        QTest::newRow("title cell") << int(StatusReady) << QString() << int(RowDelegate::NoButton)
+                                    << SamplePages::title(u"tipAaaaaaaa"_s) + u"\n"_s + SiteFixture::watchLink(u"tipAaaaaaaa"_s);
     }
 
     void toolTips()
@@ -1004,11 +1006,12 @@ private Q_SLOTS:
         QVERIFY(waitForStatus(item, StatusReady));
         item->setYoutubeStatus(YoutubeStatus(status));
         item->setStatusNote(note);
-        const QPoint point = button == RowDelegate::NoButton
-            ? m_window->ui().tableView->visualRect(model().index(0, RowModel::StatusColumn)).center()
-            : buttonRect(0, button).center();
+        const bool title = QByteArrayView(QTest::currentDataTag()) == "title cell";
+        const QRect cell = m_window->ui().tableView->visualRect(
+            model().index(0, title ? RowModel::TitleColumn : RowModel::StatusColumn));
+        const QPoint point = button == RowDelegate::NoButton ? cell.topLeft() + QPoint(10, 10) : buttonRect(0, button).center();
         QTEST(toolTipAt(point), "tip");
-        if (button == RowDelegate::NoButton) {
+        if (button == RowDelegate::NoButton && !title) {
             // An open tooltip follows the status under it, and goes with its row.
             item->setStatusNote(u"Another note"_s);
             QTRY_COMPARE(QToolTip::text(), u"Ready to download\nAnother note"_s);
