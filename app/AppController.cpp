@@ -165,6 +165,10 @@ void AppController::connectCommands()
     for (QAction *downloadAll : {m_ui.miDownloadAllURL, m_ui.toolDownloadAll})
         connect(downloadAll, &QAction::triggered, this, &AppController::downloadAllURL);
     connect(m_ui.btnChooseFolder, &QPushButton::clicked, m_ui.pathFolderPath, &PathController::selectOutputFolder);
+    connect(m_ui.pathFolderPath, &PathController::refused, this, [this](const QString &reason) {
+        if (!reason.isEmpty())
+            tell(reason);
+    });
     connect(m_ui.miSelectAll, &QAction::triggered, m_ui.tableView, &QTableView::selectAll);
     connect(m_ui.miSupport, &QAction::triggered, this, [] { Workspace::openURL(QUrl(SUPPORT_URL.toString())); });
     connect(m_ui.miCopy, &QAction::triggered, this, [this] {

@@ -859,6 +859,37 @@ private Q_SLOTS:
         QCOMPARE(stored(u"values.LastSavedFolderPath"_s).toString(), folder);
     }
 
+    void typedFolder_data()
+    {
+        QTest::addColumn<QString>("typed"); // %1: a folder of the test's
+        QTest::addColumn<QString>("refused"); // empty: taken
+
+        QTest::newRow("a missing folder is made") << u" %1/made/deeper "_s << QString();
+        QTest::newRow("a file in the way") << u"%1/file/sub"_s << u"Cannot create the folder %1/file/sub."_s;
+        // Not even root makes a file there.
+        QTest::newRow("a folder that takes no files") << u"/proc/sys"_s << u"Cannot write into the folder /proc/sys."_s;
+        QTest::newRow("a relative path") << u"made"_s << u"Type the folder’s whole path, beginning with / or ~."_s;
+    }
+
+    void typedFolder()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, refused);
+        const QString root = m_fixture->outputDir.path();
+        QVERIFY(SiteFixture::writeFile(root + u"/file"_s, "x"));
+        m_window->ui().miPreferences->trigger();
+        Ui::Preferences &ui = controller().preferencesWindow()->ui();
+        ui.savedFolderPath->setText(typed.arg(root));
+        Q_EMIT ui.savedFolderPath->editingFinished();
+        const QString folder = refused.isEmpty() ? typed.arg(root).trimmed() : root;
+        QCOMPARE(ui.savedFolderPath->text(), folder);
+        QCOMPARE(ui.txtFolderRefused->text(), refused.arg(root));
+        QCOMPARE(ui.txtFolderRefused->isVisible(), !refused.isEmpty());
+        QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(m_window->ui().pathFolderPath->folderPath(), folder);
+        QCOMPARE(stored(u"values.LastSavedFolderPath"_s).toString(), refused.isEmpty() ? folder : QString());
+    }
+
     void folderControlsKeepInStep()
     {
         const Item item = added(u"folderAaaaa"_s);
