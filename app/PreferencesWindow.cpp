@@ -26,6 +26,7 @@ PreferencesWindow::PreferencesWindow(YoutubeProgramPreferences &preferences, QWi
                                         .comboSoundMode = m_ui->comboSoundMode,
                                         .comboFrequency = m_ui->comboFrequency,
                                         .comboBitrate = m_ui->comboBitrate,
+                                        .bitrateNote = m_ui->txtBitrateNote,
                                         .spinSimultaneousDownloads = m_ui->spinSimultaneousDownloads,
                                         .pageReaderPath = m_ui->pageReaderPath},
         preferences);

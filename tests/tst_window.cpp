@@ -784,13 +784,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("picked");    // sample rate
         QTest::addColumn<QString>("shown");     // bit rate
         QTest::addColumn<QString>("offered");   // bit rates
+        QTest::addColumn<QString>("note");
 
+        const QString note = u"At %1 Hz, MP3 files cannot have 320 kbit/s; 160 kbit/s is used instead."_s;
         QTest::newRow("320 at 22050 Hz is 160") << 320 << 44100 << u"22050"_s << u"160"_s
-                                                << u"32 40 48 56 64 80 96 112 128 160"_s;
+                                                << u"32 40 48 56 64 80 96 112 128 160"_s << note.arg(22050);
         QTest::newRow("stored 320 at 24000 Hz opens as 160") << 320 << 24000 << u"24000"_s << u"160"_s
-                                                             << u"32 40 48 56 64 80 96 112 128 160"_s;
+                                                             << u"32 40 48 56 64 80 96 112 128 160"_s << note.arg(24000);
         QTest::newRow("from 8000 to 48000 Hz all are back")
-            << 64 << 8000 << u"48000"_s << u"64"_s << u"32 40 48 56 64 80 96 112 128 160 192 224 256 320"_s;
+            << 64 << 8000 << u"48000"_s << u"64"_s << u"32 40 48 56 64 80 96 112 128 160 192 224 256 320"_s << QString();
     }
 
     // The bit-rate list offers what lame writes at the picked sample rate,
@@ -814,6 +816,7 @@ private Q_SLOTS:
                 enabled.append(ui.comboBitrate->itemText(row));
         }
         QCOMPARE(enabled.join(u' '), offered);
+        QTEST(ui.txtBitrateNote->text(), "note");
         ui.btnPreferencesSave->click();
         QCOMPARE(stored(u"values.Bitrate"_s).toString(), shown);
         QCOMPARE(stored(u"values.Frequency"_s).toString(), picked);
