@@ -3,6 +3,8 @@
 #include "OutputSettings.h"
 #include "ProgramPreferences.h"
 
+#include <QByteArray>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -76,6 +78,16 @@ public:
     // program's own.
     QStringList lastClipboardLinks() const;
     void keepLastClipboardLinks(const QStringList &links);
+    // The main window: its size when not maximized (empty: none kept),
+    // whether it was maximized, and its list's header state.
+    struct WindowShape
+    {
+        QSize size;
+        bool maximized = false;
+        QByteArray columns;
+    };
+    WindowShape windowShape() const;
+    void keepWindowShape(const WindowShape &shape);
 
 protected:
     QVariantMap doRegisterDefaults() override;

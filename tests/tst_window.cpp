@@ -6,6 +6,7 @@
 #include "LocalizedStrings.h"
 #include "MainWindow.h"
 #include "PathController.h"
+#include "PreferenceStore.h"
 #include "PreferencesWindow.h"
 #include "RecordingOwner.h"
 #include "RowDelegate.h"
@@ -37,6 +38,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
@@ -963,7 +965,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("width");
         for (const QLocale::Language language : {QLocale::English, QLocale::German}) {
             const QString caption = LocalizedStrings(QLocale(language)).text(46);
-            for (const int width : {940, 640})
+            for (const int width : {940, 0}) // 0: the window's least
                 QTest::addRow("%s at %d", qPrintable(QLocale::languageToCode(language)), width) << caption << width;
         }
     }
@@ -975,7 +977,7 @@ private Q_SLOTS:
         AnimatedHelpView *hint = m_window->ui().animatedHelpView;
         hint->setHintCaption(caption);
         m_window->resize(width, 600);
-        QTRY_COMPARE(hint->width(), width - 12);
+        QTRY_COMPARE(hint->width(), m_window->width() - 12);
         const QLabel *label = hint->findChild<QLabel *>();
         QVERIFY(hint->rect().contains(label->geometry()));
         QVERIFY(label->heightForWidth(label->width()) <= label->height());
@@ -1081,6 +1083,56 @@ private Q_SLOTS:
         QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, border - QPoint(100, 0));
         QCOMPARE(header->sectionSize(RowModel::StatusColumn), status + 100);
         QCOMPARE(header->sectionSize(RowModel::TitleColumn), title - 100);
+    }
+
+    // At its smallest the window shows every control whole, and a status
+    // column narrowed by hand keeps a download's lines whole.
+    void smallestWindowAndNarrowestStatus()
+    {
+        throttleStreams();
+        const Item item = added(u"narrowAaaaa"_s);
+        QVERIFY(startWhenReady(item));
+        m_window->resize(1, 1);
+        TableViewDragged *table = m_window->ui().tableView;
+        QTRY_VERIFY(m_window->width() > 1 && table->horizontalHeader()->length() <= table->viewport()->width());
+        QVERIFY(!table->horizontalScrollBar()->isVisible());
+        for (QAction *action : m_window->ui().toolBar->actions())
+            QVERIFY(m_window->ui().toolBar->widgetForAction(action)->isVisible());
+        table->horizontalHeader()->resizeSection(RowModel::StatusColumn, 10);
+        const QModelIndex cell = model().index(0, RowModel::StatusColumn);
+        const auto shown = [&] {
+            return RowDelegate::statusLines(table->font(), cell.data(RowModel::StyledTextRole).value<StyledText>(),
+                                            table->visualRect(cell));
+        };
+        QTRY_VERIFY2(shown().size() == 3 && shown().at(2).startsWith(u"Time left: "_s), qPrintable(shown().join(u'|')));
+    }
+
+    void windowShapeOutlivesTheProgram_data()
+    {
+        QTest::addColumn<bool>("maximized");
+        QTest::newRow("normal") << false;
+        QTest::newRow("maximized") << true;
+    }
+
+    void windowShapeOutlivesTheProgram()
+    {
+        QFETCH(bool, maximized);
+        m_window->resize(760, 540);
+        m_window->ui().tableView->horizontalHeader()->resizeSection(RowModel::StatusColumn, 340);
+        if (maximized)
+            m_window->showMaximized();
+        QTRY_COMPARE(m_window->isMaximized(), maximized);
+        m_window->close();
+        // The next start reads the file anew.
+        PreferenceStore store(m_fixture->settingsDir.filePath(u"Vantrel.conf"_s));
+        YoutubeProgramPreferences preferences(store);
+        const auto closeFirst = qScopeGuard([this] { m_window.reset(); });
+        m_window = std::make_unique<MainWindow>(preferences);
+        m_window->show();
+        QTRY_COMPARE(m_window->isMaximized(), maximized);
+        m_window->showNormal();
+        QTRY_COMPARE(m_window->size(), QSize(760, 540));
+        QCOMPARE(m_window->ui().tableView->horizontalHeader()->sectionSize(RowModel::StatusColumn), 340);
     }
 
     void keysWorkTheSelectedRows()
