@@ -44,6 +44,9 @@ public:
 
     // New items for the candidates that are links not yet in the list.
     void addYoutubesURL(const QStringList &candidates);
+    // The link lines of a text the user pasted or added with the sheet;
+    // says below the list what was left out.
+    void addPastedText(const QString &text);
     void paste();
     // The add-links sheet; while it is up, Paste belongs to its text.
     void startAddURLSheet();
@@ -95,8 +98,9 @@ private:
     // A row's button, or the first one for a key: through the list.
     void press(const std::shared_ptr<YoutubeDownloader> &item, int button);
     void showHideHintPanel();
-    // Says below the list that some lines of a paste or drop were no links.
-    void tellLinesLeftOut(int lines);
+    // Says below the list that some lines of a paste or drop were no links,
+    // or links listed already.
+    void tellLeftOut(qsizetype notLinks, qsizetype listed);
     void tell(const QString &message);
     void clearMessage();
     // Made first if need be; said below the list when it cannot be opened.
@@ -134,5 +138,7 @@ private:
     std::weak_ptr<YoutubeDownloader> m_menuItem;
     enum class AllAction { Download, Pause, Resume };
     std::optional<AllAction> m_allAction;
+    // Links of the drop under way that the list has already.
+    qsizetype m_droppedListed = 0;
     bool m_shutDown = false;
 };

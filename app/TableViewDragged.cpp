@@ -50,10 +50,20 @@ void TableViewDragged::setUpColumns()
     fitColumns(RowModel::TitleColumn);
 }
 
+int TableViewDragged::columnMinimum(int column) const
+{
+    return std::max(horizontalHeader()->minimumSectionSize(), m_columnMinimums.value(column));
+}
+
 void TableViewDragged::columnResized(int column)
 {
     if (m_fitting)
         return;
+    if (horizontalHeader()->sectionSize(column) < columnMinimum(column)) {
+        m_fitting = true;
+        horizontalHeader()->resizeSection(column, columnMinimum(column));
+        m_fitting = false;
+    }
     // The right border of the last column is the list's edge: the title
     // gives or takes there.
     const bool last = column + 1 >= horizontalHeader()->count();
@@ -68,12 +78,12 @@ void TableViewDragged::fitColumns(int absorbing, int dragged)
     int others = 0;
     for (int column = 0; column < header->count(); ++column)
         others += column == absorbing ? 0 : header->sectionSize(column);
-    const int minimum = header->minimumSectionSize();
+    const int minimum = columnMinimum(absorbing);
     const int width = viewport()->width() - others;
     m_fitting = true;
     // A border dragged further than the next column can give stops there.
     if (width < minimum && dragged >= 0 && dragged != absorbing)
-        header->resizeSection(dragged, std::max(minimum, header->sectionSize(dragged) - (minimum - width)));
+        header->resizeSection(dragged, std::max(columnMinimum(dragged), header->sectionSize(dragged) - (minimum - width)));
     header->resizeSection(absorbing, std::max(minimum, width));
     m_fitting = false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QTableView>
 
 class QMimeData;
@@ -25,6 +26,10 @@ public:
 
     // Column widths and resize modes, once a model is set.
     void setUpColumns();
+    // A column narrowed by hand, or by the list's width, stops at its least
+    // width (the header's least where none is set).
+    void setColumnMinimum(int column, int width) { m_columnMinimums.insert(column, width); }
+    int columnMinimum(int column) const;
 
     // The link lines a drag carries: of its text, else of its addresses (a
     // link dragged from a browser comes as both).
@@ -60,4 +65,5 @@ private:
     void fitColumns(int absorbing, int dragged = -1);
 
     bool m_fitting = false;
+    QHash<int, int> m_columnMinimums;
 };

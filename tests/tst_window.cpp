@@ -6,6 +6,7 @@
 #include "LocalizedStrings.h"
 #include "MainWindow.h"
 #include "PathController.h"
+#include "PreferenceStore.h"
 #include "PreferencesWindow.h"
 #include "RecordingOwner.h"
 #include "RowDelegate.h"
@@ -37,6 +38,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QScopeGuard>
 #include <QSet>
 #include <QSettings>
@@ -277,11 +279,12 @@ private Q_SLOTS:
                                               + u"\n"_s + prose + u"\n"_s + a.toUpper() + u"\n"_s);
         m_window->ui().miPaste->trigger();
         QCOMPARE(links(), (QStringList{b, a, prose, a.toUpper()}));
-        QCOMPARE(m_window->ui().messageText->text(),
-                 u"1 line was left out: only web addresses (http:// or https://) and files are taken."_s);
+        const QString leftOut = u"1 line was left out: only web addresses (http:// or https://) and files are taken. "_s;
+        QCOMPARE(m_window->ui().messageText->text(), leftOut + u"2 links are already in the list."_s);
         controller().list().remove({list().at(1)});
         m_window->ui().miPaste->trigger();
         QCOMPARE(links(), (QStringList{b, prose, a.toUpper(), a}));
+        QCOMPARE(m_window->ui().messageText->text(), leftOut + u"4 links are already in the list."_s);
     }
 
     void clickingRowButtons()
@@ -574,17 +577,19 @@ private Q_SLOTS:
 
     void addLinksSheet_data()
     {
-        QTest::addColumn<bool>("add");
-        QTest::newRow("Add puts the lines into the list") << true;
-        QTest::newRow("Esc leaves without adding") << false;
+        QTest::addColumn<QString>("closedBy");
+        QTest::newRow("Add puts the lines into the list") << u"Add"_s;
+        QTest::newRow("Cancel leaves without adding") << u"Cancel"_s;
+        QTest::newRow("Esc leaves without adding") << u"Esc"_s;
     }
 
     void addLinksSheet()
     {
-        QFETCH(bool, add);
+        QFETCH(QString, closedBy);
         const QString a = SiteFixture::watchLink(u"sheetAaaaaa"_s);
         const QString b = SiteFixture::watchLink(u"sheetBbbbbb"_s);
         const QString c = SiteFixture::watchLink(u"sheetCcccccc"_s);
+        controller().addYoutubesURL({b});
         QGuiApplication::clipboard()->setText(a + u"\nsome words\n"_s + b);
         Ui::MainWindow &ui = m_window->ui();
         ui.miAddYoutubesURL->trigger();
@@ -592,24 +597,31 @@ private Q_SLOTS:
         QTRY_VERIFY(sheet.isVisible());
         QCOMPARE(sheet.text(), a + u"\n"_s + b + u"\n"_s);
         auto *leftOut = sheet.findChild<QLabel *>(u"txtLinesLeftOut"_s);
-        QCOMPARE(leftOut->text(), QString());
+        const QString listed = u"1 link is already in the list."_s;
+        QCOMPARE(leftOut->text(), listed);
         auto *edit = sheet.findChild<QPlainTextEdit *>(u"newAddedURLS"_s);
+        QCOMPARE(edit->font(), m_window->font());
         QTest::keyClicks(edit, u"no link"_s);
-        QCOMPARE(leftOut->text(), u"1 line is not a web address or a file and will be left out."_s);
+        QCOMPARE(leftOut->text(), u"1 line is not a web address or a file and will be left out. "_s + listed);
         edit->appendPlainText(u"ftp://www.youtube.com/watch?v=ftpAaaaaaaa\n"_s);
-        QCOMPARE(leftOut->text(), u"2 lines are not web addresses or files and will be left out."_s);
+        QCOMPARE(leftOut->text(), u"2 lines are not web addresses or files and will be left out. "_s + listed);
         // Paste belongs to the sheet now.
         ui.miPaste->trigger();
-        QCOMPARE(links(), QStringList());
+        QCOMPARE(links(), QStringList{b});
         QGuiApplication::clipboard()->setText(c);
-        QTest::keyClick(sheet.findChild<QPlainTextEdit *>(u"newAddedURLS"_s), Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
         QVERIFY(sheet.text().endsWith(u"\n"_s + c));
-        if (add)
-            QTest::mouseClick(sheet.findChild<QPushButton *>(u"btnAddURL"_s), Qt::LeftButton);
-        else
+        if (closedBy == u"Esc")
             QTest::keyClick(&sheet, Qt::Key_Escape);
+        else
+            QTest::mouseClick(sheet.findChild<QPushButton *>(closedBy == u"Add" ? u"btnAddURL"_s : u"btnCancelAddURL"_s),
+                              Qt::LeftButton);
         QVERIFY(!sheet.isVisible());
-        QCOMPARE(links(), add ? (QStringList{a, b, c}) : QStringList());
+        const bool added = closedBy == u"Add";
+        QCOMPARE(links(), added ? (QStringList{b, a, c}) : QStringList{b});
+        QCOMPARE(ui.messageText->text(),
+                 added ? u"2 lines were left out: only web addresses (http:// or https://) and files are taken. "_s + listed
+                       : QString());
         QGuiApplication::clipboard()->setText(a);
         ui.miPaste->trigger();
         QVERIFY(links().contains(a));
@@ -639,6 +651,8 @@ private Q_SLOTS:
             << u"1 line was left out: only web addresses (http:// or https://) and files are taken."_s;
         QTest::newRow("text without links") << u"just words"_s << QList<QUrl>{} << false << QStringList{}
                                             << QString();
+        QTest::newRow("a link twice") << link + u"\n"_s + link << QList<QUrl>{} << false << QStringList{link}
+                                      << u"1 link is already in the list."_s;
     }
 
     void drops()
@@ -860,13 +874,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("picked");    // sample rate
         QTest::addColumn<QString>("shown");     // bit rate
         QTest::addColumn<QString>("offered");   // bit rates
+        QTest::addColumn<QString>("note");
 
+        const QString note = u"At %1 Hz, MP3 files cannot have 320 kbit/s; 160 kbit/s is used instead."_s;
         QTest::newRow("320 at 22050 Hz is 160") << 320 << 44100 << u"22050"_s << u"160"_s
-                                                << u"32 40 48 56 64 80 96 112 128 160"_s;
+                                                << u"32 40 48 56 64 80 96 112 128 160"_s << note.arg(22050);
         QTest::newRow("stored 320 at 24000 Hz opens as 160") << 320 << 24000 << u"24000"_s << u"160"_s
-                                                             << u"32 40 48 56 64 80 96 112 128 160"_s;
+                                                             << u"32 40 48 56 64 80 96 112 128 160"_s << note.arg(24000);
         QTest::newRow("from 8000 to 48000 Hz all are back")
-            << 64 << 8000 << u"48000"_s << u"64"_s << u"32 40 48 56 64 80 96 112 128 160 192 224 256 320"_s;
+            << 64 << 8000 << u"48000"_s << u"64"_s << u"32 40 48 56 64 80 96 112 128 160 192 224 256 320"_s << QString();
     }
 
     // The bit-rate list offers what lame writes at the picked sample rate,
@@ -890,6 +906,7 @@ private Q_SLOTS:
                 enabled.append(ui.comboBitrate->itemText(row));
         }
         QCOMPARE(enabled.join(u' '), offered);
+        QTEST(ui.txtBitrateNote->text(), "note");
         ui.btnPreferencesSave->click();
         QCOMPARE(stored(u"values.Bitrate"_s).toString(), shown);
         QCOMPARE(stored(u"values.Frequency"_s).toString(), picked);
@@ -933,6 +950,37 @@ private Q_SLOTS:
         QCOMPARE(title, u"Choose the output folder"_s);
         QCOMPARE(field->folderPath(), folder);
         QCOMPARE(stored(u"values.LastSavedFolderPath"_s).toString(), folder);
+    }
+
+    void typedFolder_data()
+    {
+        QTest::addColumn<QString>("typed"); // %1: a folder of the test's
+        QTest::addColumn<QString>("refused"); // empty: taken
+
+        QTest::newRow("a missing folder is made") << u" %1/made/deeper "_s << QString();
+        QTest::newRow("a file in the way") << u"%1/file/sub"_s << u"Cannot create the folder %1/file/sub."_s;
+        // Not even root makes a file there.
+        QTest::newRow("a folder that takes no files") << u"/proc/sys"_s << u"Cannot write into the folder /proc/sys."_s;
+        QTest::newRow("a relative path") << u"made"_s << u"Type the folder’s whole path, beginning with / or ~."_s;
+    }
+
+    void typedFolder()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, refused);
+        const QString root = m_fixture->outputDir.path();
+        QVERIFY(SiteFixture::writeFile(root + u"/file"_s, "x"));
+        m_window->ui().miPreferences->trigger();
+        Ui::Preferences &ui = controller().preferencesWindow()->ui();
+        ui.savedFolderPath->setText(typed.arg(root));
+        Q_EMIT ui.savedFolderPath->editingFinished();
+        const QString folder = refused.isEmpty() ? typed.arg(root).trimmed() : root;
+        QCOMPARE(ui.savedFolderPath->text(), folder);
+        QCOMPARE(ui.txtFolderRefused->text(), refused.arg(root));
+        QCOMPARE(ui.txtFolderRefused->isVisible(), !refused.isEmpty());
+        QVERIFY(QFileInfo(folder).isDir());
+        QCOMPARE(m_window->ui().pathFolderPath->folderPath(), folder);
+        QCOMPARE(stored(u"values.LastSavedFolderPath"_s).toString(), refused.isEmpty() ? folder : QString());
     }
 
     void folderControlsKeepInStep()
@@ -1005,7 +1053,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("width");
         for (const QLocale::Language language : {QLocale::English, QLocale::German}) {
             const QString caption = LocalizedStrings(QLocale(language)).text(46);
-            for (const int width : {940, 640})
+            for (const int width : {940, 0}) // 0: the window's least
                 QTest::addRow("%s at %d", qPrintable(QLocale::languageToCode(language)), width) << caption << width;
         }
     }
@@ -1017,7 +1065,7 @@ private Q_SLOTS:
         AnimatedHelpView *hint = m_window->ui().animatedHelpView;
         hint->setHintCaption(caption);
         m_window->resize(width, 600);
-        QTRY_COMPARE(hint->width(), width - 12);
+        QTRY_COMPARE(hint->width(), m_window->width() - 12);
         const QLabel *label = hint->findChild<QLabel *>();
         QVERIFY(hint->rect().contains(label->geometry()));
         QVERIFY(label->heightForWidth(label->width()) <= label->height());
@@ -1070,6 +1118,8 @@ private Q_SLOTS:
         QTest::newRow("menu") << int(StatusReady) << QString() << -1 << u"More actions"_s;
         QTest::newRow("status cell") << int(StatusReady) << u"A note"_s << int(RowDelegate::NoButton)
                                      << u"Ready to download\nA note"_s;
+        QTest::newRow("title cell") << int(StatusReady) << QString() << int(RowDelegate::NoButton)
+                                    << SamplePages::title(u"tipAaaaaaaa"_s) + u"\n"_s + SiteFixture::watchLink(u"tipAaaaaaaa"_s);
     }
 
     void toolTips()
@@ -1081,11 +1131,12 @@ private Q_SLOTS:
         QVERIFY(waitForStatus(item, StatusReady));
         item->setYoutubeStatus(YoutubeStatus(status));
         item->setStatusNote(note);
-        const QPoint point = button == RowDelegate::NoButton
-            ? m_window->ui().tableView->visualRect(model().index(0, RowModel::StatusColumn)).center()
-            : buttonRect(0, button).center();
+        const bool title = QByteArrayView(QTest::currentDataTag()) == "title cell";
+        const QRect cell = m_window->ui().tableView->visualRect(
+            model().index(0, title ? RowModel::TitleColumn : RowModel::StatusColumn));
+        const QPoint point = button == RowDelegate::NoButton ? cell.topLeft() + QPoint(10, 10) : buttonRect(0, button).center();
         QTEST(toolTipAt(point), "tip");
-        if (button == RowDelegate::NoButton) {
+        if (button == RowDelegate::NoButton && !title) {
             // An open tooltip follows the status under it, and goes with its row.
             item->setStatusNote(u"Another note"_s);
             QTRY_COMPARE(QToolTip::text(), u"Ready to download\nAnother note"_s);
@@ -1121,6 +1172,56 @@ private Q_SLOTS:
         QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, border - QPoint(100, 0));
         QCOMPARE(header->sectionSize(RowModel::StatusColumn), status + 100);
         QCOMPARE(header->sectionSize(RowModel::TitleColumn), title - 100);
+    }
+
+    // At its smallest the window shows every control whole, and a status
+    // column narrowed by hand keeps a download's lines whole.
+    void smallestWindowAndNarrowestStatus()
+    {
+        throttleStreams();
+        const Item item = added(u"narrowAaaaa"_s);
+        QVERIFY(startWhenReady(item));
+        m_window->resize(1, 1);
+        TableViewDragged *table = m_window->ui().tableView;
+        QTRY_VERIFY(m_window->width() > 1 && table->horizontalHeader()->length() <= table->viewport()->width());
+        QVERIFY(!table->horizontalScrollBar()->isVisible());
+        for (QAction *action : m_window->ui().toolBar->actions())
+            QVERIFY(m_window->ui().toolBar->widgetForAction(action)->isVisible());
+        table->horizontalHeader()->resizeSection(RowModel::StatusColumn, 10);
+        const QModelIndex cell = model().index(0, RowModel::StatusColumn);
+        const auto shown = [&] {
+            return RowDelegate::statusLines(table->font(), cell.data(RowModel::StyledTextRole).value<StyledText>(),
+                                            table->visualRect(cell));
+        };
+        QTRY_VERIFY2(shown().size() == 3 && shown().at(2).startsWith(u"Time left: "_s), qPrintable(shown().join(u'|')));
+    }
+
+    void windowShapeOutlivesTheProgram_data()
+    {
+        QTest::addColumn<bool>("maximized");
+        QTest::newRow("normal") << false;
+        QTest::newRow("maximized") << true;
+    }
+
+    void windowShapeOutlivesTheProgram()
+    {
+        QFETCH(bool, maximized);
+        m_window->resize(760, 540);
+        m_window->ui().tableView->horizontalHeader()->resizeSection(RowModel::StatusColumn, 340);
+        if (maximized)
+            m_window->showMaximized();
+        QTRY_COMPARE(m_window->isMaximized(), maximized);
+        m_window->close();
+        // The next start reads the file anew.
+        PreferenceStore store(m_fixture->settingsDir.filePath(u"Vantrel.conf"_s));
+        YoutubeProgramPreferences preferences(store);
+        const auto closeFirst = qScopeGuard([this] { m_window.reset(); });
+        m_window = std::make_unique<MainWindow>(preferences);
+        m_window->show();
+        QTRY_COMPARE(m_window->isMaximized(), maximized);
+        m_window->showNormal();
+        QTRY_COMPARE(m_window->size(), QSize(760, 540));
+        QCOMPARE(m_window->ui().tableView->horizontalHeader()->sectionSize(RowModel::StatusColumn), 340);
     }
 
     void keysWorkTheSelectedRows()

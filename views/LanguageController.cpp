@@ -59,6 +59,7 @@ void LanguageController::fillMainWindowLanguageStrings()
         {u"mnuHelp", 6},           {u"mnuEdit", 226},           {u"miSupport", 120},
         {u"miShowHintPanel", 14},  {u"miCopyLink", 245},       {u"miRemoveFinished", 246},
         {u"miOpenOutputFolder", 247}, {u"btnChooseFolder", 350},
+        {u"btnCancelAddURL", 446},
     };
     for (const auto &[name, number] : Texts)
         setText(QString::fromUtf16(name), lang(number));
