@@ -49,7 +49,8 @@ StyledText RowTexts::descriptionObjectYoutubeStatus() const
     if (!isDownloadStatus(status) || waitingText())
         return text;
     if (status == StatusDownloadPaused) {
-        text.append(u'\n' + bytesSoFarText(), StyledText::Colour::Plain, StyledText::Font::System);
+        if (m_item.downloadedBytes() > 0)
+            text.append(u'\n' + bytesSoFarText(), StyledText::Colour::Plain, StyledText::Font::System);
         return text;
     }
     if (calculateDownloadSpeed() > 0)
