@@ -2,15 +2,29 @@
 
 #include "AppController.h"
 #include "LanguageController.h"
+#include "RowsAccessible.h"
 #include "StringUtils.h"
+#include "TableViewDragged.h"
 #include "ui_MainWindow.h"
 
 #include <QCloseEvent>
 #include <QMessageBox>
 
+namespace {
+
+// The list's rows hold painted buttons that Qt's own table does not know.
+QAccessibleInterface *rowsAccessible(const QString &, QObject *object)
+{
+    auto *list = qobject_cast<TableViewDragged *>(object);
+    return list ? new RowsAccessible(*list) : nullptr;
+}
+
+} // namespace
+
 MainWindow::MainWindow(YoutubeProgramPreferences &preferences, QWidget *parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::MainWindow>())
 {
+    QAccessible::installFactory(rowsAccessible);
     m_ui->setupUi(this);
     m_controller = std::make_unique<AppController>(*m_ui, preferences);
     LanguageController(*this, &m_controller->model()).fillMainWindowLanguageStrings();
