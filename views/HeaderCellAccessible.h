@@ -12,6 +12,8 @@ class QAbstractItemView;
 class HeaderCellAccessible final : public AccessibleLeaf
 {
 public:
+    Q_DISABLE_COPY_MOVE(HeaderCellAccessible)
+
     HeaderCellAccessible(QAbstractItemView &view, Qt::Orientation orientation, int section);
 
     Qt::Orientation orientation() const { return m_orientation; }

@@ -12,6 +12,8 @@ class QAbstractItemView;
 class RowCellAccessible final : public QAccessibleInterface, public QAccessibleTableCellInterface
 {
 public:
+    Q_DISABLE_COPY_MOVE(RowCellAccessible)
+
     RowCellAccessible(QAbstractItemView &view, const QModelIndex &index);
     ~RowCellAccessible() override;
 

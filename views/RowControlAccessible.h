@@ -17,6 +17,8 @@ class RowControlAccessible final : public AccessibleLeaf,
                                    public QAccessibleValueInterface
 {
 public:
+    Q_DISABLE_COPY_MOVE(RowControlAccessible)
+
     // A row button of RowDelegate's, or this.
     static constexpr int ProgressBar = -3;
 

@@ -13,6 +13,8 @@ class QAbstractItemView;
 class RowsAccessible final : public QAccessibleWidget, public QAccessibleTableInterface
 {
 public:
+    Q_DISABLE_COPY_MOVE(RowsAccessible)
+
     explicit RowsAccessible(QAbstractItemView &view);
     ~RowsAccessible() override;
 
