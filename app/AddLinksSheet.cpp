@@ -1,32 +1,24 @@
 #include "AddLinksSheet.h"
 
-#include "StringUtils.h"
+#include "DownloadList.h"
+#include "SkippedLines.h"
 #include "SourceLinks.h"
+#include "StringUtils.h"
 #include "ui_AddLinksSheet.h"
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-constexpr int TextPointSize = 14;
-
-} // namespace
-
-AddLinksSheet::AddLinksSheet(QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::AddLinksSheet>())
+AddLinksSheet::AddLinksSheet(const DownloadList &list, QWidget *parent)
+    : QDialog(parent), m_list(list), m_ui(std::make_unique<Ui::AddLinksSheet>())
 {
     m_ui->setupUi(this);
     setWindowModality(Qt::WindowModal);
     // The help above the text area reads as part of the sheet, not as input.
     m_ui->textViewAddDescription->viewport()->setAutoFillBackground(false);
-    QFont font = m_ui->newAddedURLS->font();
-    font.setBold(true);
-    font.setPointSize(TextPointSize);
-    m_ui->newAddedURLS->setFont(font);
     connect(m_ui->newAddedURLS, &QPlainTextEdit::textChanged, this, &AddLinksSheet::tellLinesLeftOut);
     connect(m_ui->btnAddURL, &QPushButton::clicked, this, &QDialog::accept);
-    connect(this, &QDialog::accepted, this,
-            [this] { Q_EMIT linksAdded(StringUtils::parseStringList(text(), u"\n"_s)); });
+    connect(m_ui->btnCancelAddURL, &QPushButton::clicked, this, &QDialog::reject);
+    connect(this, &QDialog::accepted, this, [this] { Q_EMIT linksAdded(text()); });
 }
 
 AddLinksSheet::~AddLinksSheet() = default;
@@ -45,10 +37,8 @@ void AddLinksSheet::start(const QString &clipboardText)
 // Said while the user types, before Add: the lines that will not be taken.
 void AddLinksSheet::tellLinesLeftOut()
 {
-    const qsizetype lines = SourceLinks::countOfLinesNotLinks(text());
-    m_ui->txtLinesLeftOut->setText(lines == 0   ? QString()
-                                   : lines == 1 ? StringUtils::langStr(242)
-                                                : StringUtils::langStr(243).arg(lines));
+    const qsizetype listed = m_list.countListed(StringUtils::parseStringList(text(), u"\n"_s));
+    m_ui->txtLinesLeftOut->setText(SkippedLines::text(SourceLinks::countOfLinesNotLinks(text()), listed, false));
 }
 
 QString AddLinksSheet::text() const

@@ -7,6 +7,7 @@
 #include "PreferencesWindow.h"
 #include "RowButtons.h"
 #include "RowDelegate.h"
+#include "SkippedLines.h"
 #include "SourceLinks.h"
 #include "StateFolder.h"
 #include "StringUtils.h"
@@ -33,6 +34,8 @@
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QToolButton>
+
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -91,8 +94,8 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
     m_ui.toolAddURLs->setIcon(RowButtons::icon(RowButtons::Add));
     m_ui.toolRemoveURL->setIcon(RowButtons::icon(RowButtons::Remove));
     buildPopupMenu();
-    m_addLinksSheet = new AddLinksSheet(m_ui.tableView->window());
-    connect(m_addLinksSheet, &AddLinksSheet::linksAdded, this, &AppController::addYoutubesURL);
+    m_addLinksSheet = new AddLinksSheet(m_list, m_ui.tableView->window());
+    connect(m_addLinksSheet, &AddLinksSheet::linksAdded, this, &AppController::addPastedText);
     connect(m_addLinksSheet, &QDialog::finished, m_ui.miPaste, [this] { m_ui.miPaste->setEnabled(true); });
     m_addFilesDialog = new QFileDialog(m_ui.tableView->window(), StringUtils::langStr(412));
     m_addFilesDialog->setFileMode(QFileDialog::ExistingFiles);
@@ -109,7 +112,8 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
     m_messageTimer.setSingleShot(true);
     m_messageTimer.setInterval(MessageTimeoutMs);
     connect(&m_messageTimer, &QTimer::timeout, this, &AppController::clearMessage);
-    connect(m_ui.tableView, &TableViewDragged::linesLeftOut, this, &AppController::tellLinesLeftOut);
+    connect(m_ui.tableView, &TableViewDragged::linesLeftOut, this,
+            [this](int lines) { tellLeftOut(lines, std::exchange(m_droppedListed, 0)); });
     connect(&m_totalsBar, &TotalsBar::refreshed, &m_desktop, &DesktopIntegration::showTotals);
     m_totalsBar.refresh();
     m_ui.animatedHelpView->setHintCaption(StringUtils::langStr(46));
@@ -161,8 +165,12 @@ void AppController::connectCommands()
     for (QAction *downloadAll : {m_ui.miDownloadAllURL, m_ui.toolDownloadAll})
         connect(downloadAll, &QAction::triggered, this, &AppController::downloadAllURL);
     connect(m_ui.btnChooseFolder, &QPushButton::clicked, m_ui.pathFolderPath, &PathController::selectOutputFolder);
+    connect(m_ui.pathFolderPath, &PathController::refused, this, [this](const QString &reason) {
+        if (!reason.isEmpty())
+            tell(reason);
+    });
     connect(m_ui.miSelectAll, &QAction::triggered, m_ui.tableView, &QTableView::selectAll);
-    connect(m_ui.miSupport, &QAction::triggered, this, [] { Workspace::openURL(QUrl(SUPPORT_URL.toString())); });
+    connect(m_ui.miSupport, &QAction::triggered, this, [this] { openPage(QUrl(SUPPORT_URL.toString())); });
     connect(m_ui.miCopy, &QAction::triggered, this, [this] {
         QStringList links;
         for (const auto &item : selectedItems())
@@ -239,10 +247,11 @@ void AppController::press(const std::shared_ptr<YoutubeDownloader> &item, int bu
     switch (button) {
     case RowDelegate::MenuButton: showMenuForButton(item); break;
     case YoutubeOperationsView::RemoveButton: m_list.remove({item}); break;
-    case YoutubeOperationsView::DownloadButton: m_list.download({item}); break;
+    case YoutubeOperationsView::DownloadButton:
+    case YoutubeOperationsView::RetryButton: m_list.download({item}); break;
     case YoutubeOperationsView::PauseButton: m_list.pause({item}); break;
     case YoutubeOperationsView::ResumeButton: m_list.resume({item}); break;
-    case YoutubeOperationsView::PlayButton: item->play(); break;
+    case YoutubeOperationsView::PlayButton: play(*item); break;
     }
 }
 
@@ -289,8 +298,20 @@ void AppController::applicationDidFinishLaunching()
 
 void AppController::notificationTableViewDoubleClick()
 {
-    if (const auto item = m_model.itemAt(m_ui.tableView->currentIndex().row()))
-        item->play();
+    if (const auto item = m_model.itemAt(m_ui.tableView->highlightedRow()))
+        play(*item);
+}
+
+void AppController::play(YoutubeDownloader &item)
+{
+    if (!item.play())
+        tell(StringUtils::langStr(435).arg(QFileInfo(item.filePathForDownloading()).fileName()));
+}
+
+void AppController::openPage(const QUrl &page)
+{
+    if (!Workspace::openURL(page))
+        tell(StringUtils::langStr(436).arg(page.toString()));
 }
 
 void AppController::observeNotifications()
@@ -303,6 +324,12 @@ void AppController::observeNotifications()
                 for (const auto &item : youtubeList())
                     item->setSavedFolderPath(path);
             });
+    });
+    // A drop announces its links before it tells its lines left out; the
+    // links join the list later, through the clipboard's way.
+    center.addObserver(this, YOUTUBE_ADD_URLS_FROM_CLIPBOARD.toString(), m_ui.tableView, [this](const Notification &posted) {
+        const QVariant links = posted.userInfo.value(YOUTUBE_ADD_URLS_FROM_CLIPBOARD_KEY_NAME.toString());
+        m_droppedListed = m_list.countListed(links.toStringList());
     });
     center.addObserver(this, NOTIFICATION_YOUTUBE_TABLE_VIEW_DBL_CLICK.toString(), nullptr,
                        [this](const Notification &) { m_guiThread.post([this] { notificationTableViewDoubleClick(); }); });
@@ -334,21 +361,28 @@ void AppController::addYoutubesURL(const QStringList &candidates)
         m_ui.animatedHelpView->setIsActive(false);
 }
 
+void AppController::addPastedText(const QString &text)
+{
+    const QStringList lines = StringUtils::parseStringList(text, u"\n"_s);
+    const qsizetype listed = m_list.countListed(lines);
+    addYoutubesURL(lines);
+    tellLeftOut(SourceLinks::countOfLinesNotLinks(text), listed);
+}
+
 void AppController::paste()
 {
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
-    if (!data || !data->hasText())
-        return;
-    addYoutubesURL(StringUtils::parseStringList(data->text(), u"\n"_s));
-    tellLinesLeftOut(int(SourceLinks::countOfLinesNotLinks(data->text())));
+    if (data && data->hasText())
+        addPastedText(data->text());
 }
 
-void AppController::tellLinesLeftOut(int lines)
+void AppController::tellLeftOut(qsizetype notLinks, qsizetype listed)
 {
-    if (lines <= 0)
+    const QString told = SkippedLines::text(notLinks, listed, true);
+    if (told.isEmpty())
         clearMessage();
     else
-        tell(lines == 1 ? StringUtils::langStr(240) : StringUtils::langStr(241).arg(lines));
+        tell(told);
 }
 
 // A sentence below the list, for a while.
@@ -453,16 +487,29 @@ void AppController::downloadAllURL()
     updateDownloadAllButton();
 }
 
+// The button and the menu item say what a press will do, in the order the
+// press decides it.
 void AppController::updateDownloadAllButton()
 {
+    struct Face
+    {
+        RowButtons::Kind icon;
+        int text;
+        int toolTip;
+    };
+    static constexpr Face Faces[] = {{RowButtons::Refresh, 26, 27}, {RowButtons::Pause, 65, 431}, {RowButtons::Resume, 430, 432}};
+    const AllAction action = m_list.hasRunning() ? AllAction::Pause : m_list.hasPaused() ? AllAction::Resume : AllAction::Download;
     // Every status change of every item asks; the toolbar lays itself out
     // again only when the button really changes.
-    const bool busy = m_list.hasRunning();
-    if (m_downloadAllShowsPause == busy)
+    if (m_allAction == action)
         return;
-    m_downloadAllShowsPause = busy;
-    m_ui.toolDownloadAll->setIcon(RowButtons::icon(busy ? RowButtons::Pause : RowButtons::Refresh));
-    m_ui.toolDownloadAll->setText(StringUtils::langStr(busy ? 65 : 26));
+    m_allAction = action;
+    const Face &face = Faces[int(action)];
+    for (QAction *downloadAll : {m_ui.miDownloadAllURL, m_ui.toolDownloadAll}) {
+        downloadAll->setText(StringUtils::langStr(face.text));
+        downloadAll->setToolTip(StringUtils::langStr(face.toolTip));
+    }
+    m_ui.toolDownloadAll->setIcon(RowButtons::icon(face.icon));
 }
 
 // ---- the row menu
@@ -523,7 +570,7 @@ void AppController::menuQualityClick(int position)
 void AppController::exploreYoutubeURL()
 {
     if (const auto item = m_menuItem.lock())
-        Workspace::openURL(pageAddress(*item));
+        openPage(pageAddress(*item));
 }
 
 void AppController::openYoutubeURLInFinder()

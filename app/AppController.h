@@ -44,6 +44,9 @@ public:
 
     // New items for the candidates that are links not yet in the list.
     void addYoutubesURL(const QStringList &candidates);
+    // The link lines of a text the user pasted or added with the sheet;
+    // says below the list what was left out.
+    void addPastedText(const QString &text);
     void paste();
     // The add-links sheet; while it is up, Paste belongs to its text.
     void startAddURLSheet();
@@ -95,8 +98,9 @@ private:
     // A row's button, or the first one for a key: through the list.
     void press(const std::shared_ptr<YoutubeDownloader> &item, int button);
     void showHideHintPanel();
-    // Says below the list that some lines of a paste or drop were no links.
-    void tellLinesLeftOut(int lines);
+    // Says below the list that some lines of a paste or drop were no links,
+    // or links listed already.
+    void tellLeftOut(qsizetype notLinks, qsizetype listed);
     void tell(const QString &message);
     void clearMessage();
     // Made first if need be; said below the list when it cannot be opened.
@@ -104,6 +108,9 @@ private:
     void observeNotifications();
     void observeList();
     void notificationTableViewDoubleClick();
+    // Open with the desktop's programs, and say so in the window when none can.
+    void play(YoutubeDownloader &item);
+    void openPage(const QUrl &page);
     void menuWillOpen();
     void menuQualityClick(int position);
     // Follows the work that runs.
@@ -129,6 +136,9 @@ private:
     QMenu *m_popupMenu = nullptr;
     QMenu *m_menuQuality = nullptr;
     std::weak_ptr<YoutubeDownloader> m_menuItem;
-    std::optional<bool> m_downloadAllShowsPause;
+    enum class AllAction { Download, Pause, Resume };
+    std::optional<AllAction> m_allAction;
+    // Links of the drop under way that the list has already.
+    qsizetype m_droppedListed = 0;
     bool m_shutDown = false;
 };

@@ -7,7 +7,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
-ClipboardIntake::ClipboardIntake(const YoutubeProgramPreferences &preferences, QObject *parent)
+ClipboardIntake::ClipboardIntake(YoutubeProgramPreferences &preferences, QObject *parent)
     : QObject(parent), m_observer(m_clipboard, preferences)
 {
 }

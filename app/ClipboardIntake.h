@@ -20,7 +20,7 @@ class ClipboardIntake final : public QObject
     Q_OBJECT
 
 public:
-    explicit ClipboardIntake(const YoutubeProgramPreferences &preferences, QObject *parent = nullptr);
+    explicit ClipboardIntake(YoutubeProgramPreferences &preferences, QObject *parent = nullptr);
     ~ClipboardIntake() override;
 
     // From now on copied links are announced with linksCopied(), those on

@@ -49,7 +49,7 @@ void DesktopIntegration::showProgressInTitle(const DownloadTotals &totals)
         const QString progress = StringUtils::langStr(237)
                                      .arg(totals.downloadedObjects())
                                      .arg(totals.needDownloadObjects())
-                                     .arg(totals.progressValue() * 100 / DownloadTotals::ProgressScale);
+                                     .arg(totals.workPercent());
         title = progress + u" \u2014 "_s + title;
     }
     m_window.setWindowTitle(title);

@@ -174,8 +174,11 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const
         text = RowTexts(*item).descriptionObjectYoutubeStatus();
     if (role == RowModel::StyledTextRole)
         return QVariant::fromValue(text);
-    if (role == Qt::ToolTipRole && index.column() == RowModel::TitleColumn)
-        return item->youtubeURL();
+    // The cell may have cut the title short: the whole of it, and the link.
+    if (role == Qt::ToolTipRole && index.column() == RowModel::TitleColumn) {
+        const QString title = item->youtubeTitle();
+        return title.isEmpty() || title == item->youtubeURL() ? item->youtubeURL() : title + u'\n' + item->youtubeURL();
+    }
     return text.plainText();
 }
 

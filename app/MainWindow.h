@@ -11,7 +11,8 @@ class MainWindow;
 }
 
 // The main window from its Designer layout, with its controller. Closing it
-// stops every item before the program ends.
+// keeps its size and its list's columns for the next start, and stops every
+// item before the program ends.
 class MainWindow final : public QMainWindow
 {
 public:
@@ -26,7 +27,11 @@ protected:
 
 private:
     void connectWindowCommands();
+    void setSmallestSize();
+    void restoreShape();
+    void keepShape();
 
+    YoutubeProgramPreferences &m_preferences;
     std::unique_ptr<Ui::MainWindow> m_ui;
     std::unique_ptr<AppController> m_controller;
 };

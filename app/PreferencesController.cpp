@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -139,8 +140,15 @@ void PreferencesController::matchBitrateToFrequency()
     auto *entries = qobject_cast<QStandardItemModel *>(bitrates->model());
     for (int row = 0; row < bitrates->count(); ++row)
         entries->item(row)->setEnabled(allowed.contains(bitrates->itemText(row).toInt()));
-    if (const std::optional<qint32> bitrate = pickedNumber(bitrates); bitrate && !allowed.contains(*bitrate))
-        selectText(bitrates, Mp3Rates::bitrateUsed(*bitrate, frequency));
+    QString note;
+    if (const std::optional<qint32> bitrate = pickedNumber(bitrates); bitrate && !allowed.contains(*bitrate)) {
+        const int used = Mp3Rates::bitrateUsed(*bitrate, frequency);
+        selectText(bitrates, used);
+        note = StringUtils::langStr(445).arg(frequency).arg(*bitrate).arg(used);
+    }
+    // After the selection above, which comes back here and clears the note.
+    if (QLabel *label = m_controls.bitrateNote)
+        label->setText(note);
 }
 
 void PreferencesController::comboBoxSelectionDidChange(QComboBox *list)

@@ -5,6 +5,7 @@
 class PathController;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QSpinBox;
 class YoutubeProgramPreferences;
@@ -15,7 +16,7 @@ class YoutubeProgramPreferences;
 // only its two lists, the main window's quick options: an absent control is
 // left alone. Filling the lists stores nothing: only the user's picks count.
 // The bit-rate list offers only the rates lame writes at the chosen sample
-// rate.
+// rate, and a note says when the sample rate changed the bit rate.
 class PreferencesController final : public QObject
 {
 public:
@@ -32,6 +33,7 @@ public:
         QComboBox *comboSoundMode = nullptr;
         QComboBox *comboFrequency = nullptr;
         QComboBox *comboBitrate = nullptr;
+        QLabel *bitrateNote = nullptr;
         QSpinBox *spinSimultaneousDownloads = nullptr;
         QLineEdit *pageReaderPath = nullptr;
     };

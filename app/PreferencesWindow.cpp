@@ -26,6 +26,7 @@ PreferencesWindow::PreferencesWindow(YoutubeProgramPreferences &preferences, QWi
                                         .comboSoundMode = m_ui->comboSoundMode,
                                         .comboFrequency = m_ui->comboFrequency,
                                         .comboBitrate = m_ui->comboBitrate,
+                                        .bitrateNote = m_ui->txtBitrateNote,
                                         .spinSimultaneousDownloads = m_ui->spinSimultaneousDownloads,
                                         .pageReaderPath = m_ui->pageReaderPath},
         preferences);
@@ -35,6 +36,11 @@ PreferencesWindow::PreferencesWindow(YoutubeProgramPreferences &preferences, QWi
             [this] { changeCurrentTabPageByButtonTag(2); });
     connect(m_ui->btnPreferencesChooseFolder, &QPushButton::clicked, m_ui->savedFolderPath,
             &PathController::selectOutputFolder);
+    m_ui->txtFolderRefused->hide();
+    connect(m_ui->savedFolderPath, &PathController::refused, m_ui->txtFolderRefused, [this](const QString &reason) {
+        m_ui->txtFolderRefused->setText(reason);
+        m_ui->txtFolderRefused->setVisible(!reason.isEmpty());
+    });
     m_pageReaderStatus = new PageReaderStatus(this);
     connect(m_pageReaderStatus, &PageReaderStatus::told, m_ui->txtPageReaderFound, &QLabel::setText);
     connect(m_ui->pageReaderPath, &QLineEdit::editingFinished, this,

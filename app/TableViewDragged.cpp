@@ -9,6 +9,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -29,6 +30,8 @@ TableViewDragged::TableViewDragged(QWidget *parent)
     viewport()->setAcceptDrops(true);
     // Rows dragged within the list move there.
     setDragEnabled(true);
+    // Tab goes on to the next control; the arrows move within the list.
+    setTabKeyNavigation(false);
 }
 
 void TableViewDragged::setUpColumns()
@@ -47,10 +50,20 @@ void TableViewDragged::setUpColumns()
     fitColumns(RowModel::TitleColumn);
 }
 
+int TableViewDragged::columnMinimum(int column) const
+{
+    return std::max(horizontalHeader()->minimumSectionSize(), m_columnMinimums.value(column));
+}
+
 void TableViewDragged::columnResized(int column)
 {
     if (m_fitting)
         return;
+    if (horizontalHeader()->sectionSize(column) < columnMinimum(column)) {
+        m_fitting = true;
+        horizontalHeader()->resizeSection(column, columnMinimum(column));
+        m_fitting = false;
+    }
     // The right border of the last column is the list's edge: the title
     // gives or takes there.
     const bool last = column + 1 >= horizontalHeader()->count();
@@ -65,12 +78,12 @@ void TableViewDragged::fitColumns(int absorbing, int dragged)
     int others = 0;
     for (int column = 0; column < header->count(); ++column)
         others += column == absorbing ? 0 : header->sectionSize(column);
-    const int minimum = header->minimumSectionSize();
+    const int minimum = columnMinimum(absorbing);
     const int width = viewport()->width() - others;
     m_fitting = true;
     // A border dragged further than the next column can give stops there.
     if (width < minimum && dragged >= 0 && dragged != absorbing)
-        header->resizeSection(dragged, std::max(minimum, header->sectionSize(dragged) - (minimum - width)));
+        header->resizeSection(dragged, std::max(columnMinimum(dragged), header->sectionSize(dragged) - (minimum - width)));
     header->resizeSection(absorbing, std::max(minimum, width));
     m_fitting = false;
 }
@@ -93,11 +106,41 @@ bool TableViewDragged::viewportEvent(QEvent *event)
     return QTableView::viewportEvent(event);
 }
 
+// A key that moves the current row selects where it lands, Ctrl held or
+// not: what Return, Space and the menu key act on is what shows highlighted.
+// Shift still extends.
+QItemSelectionModel::SelectionFlags TableViewDragged::selectionCommand(const QModelIndex &index,
+                                                                       const QEvent *event) const
+{
+    const QItemSelectionModel::SelectionFlags flags = QTableView::selectionCommand(index, event);
+    if (!event || event->type() != QEvent::KeyPress || flags != QItemSelectionModel::NoUpdate)
+        return flags;
+    const auto *press = static_cast<const QKeyEvent *>(event);
+    static constexpr Qt::Key Moves[] = {Qt::Key_Up,   Qt::Key_Down,   Qt::Key_Home,
+                                        Qt::Key_End,  Qt::Key_PageUp, Qt::Key_PageDown};
+    if (std::find(std::begin(Moves), std::end(Moves), press->key()) == std::end(Moves))
+        return flags;
+    return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+}
+
+int TableViewDragged::highlightedRow() const
+{
+    const int current = currentIndex().row();
+    if (current >= 0 && selectionModel()->isRowSelected(current, QModelIndex()))
+        return current;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return -1;
+    return std::min_element(rows.cbegin(), rows.cend(), [](const QModelIndex &a, const QModelIndex &b) {
+               return a.row() < b.row();
+           })->row();
+}
+
 void TableViewDragged::contextMenuEvent(QContextMenuEvent *event)
 {
-    // From the keyboard the menu is the current row's, shown on that row.
+    // From the keyboard the menu is the highlighted row's, shown on that row.
     const bool keyboard = event->reason() == QContextMenuEvent::Keyboard;
-    const QModelIndex index = keyboard ? currentIndex() : indexAt(event->pos());
+    const QModelIndex index = keyboard ? model()->index(highlightedRow(), RowModel::TitleColumn) : indexAt(event->pos());
     if (!index.isValid())
         return;
     scrollTo(index);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QTableView>
 
 class QMimeData;
@@ -25,10 +26,18 @@ public:
 
     // Column widths and resize modes, once a model is set.
     void setUpColumns();
+    // A column narrowed by hand, or by the list's width, stops at its least
+    // width (the header's least where none is set).
+    void setColumnMinimum(int column, int width) { m_columnMinimums.insert(column, width); }
+    int columnMinimum(int column) const;
 
     // The link lines a drag carries: of its text, else of its addresses (a
     // link dragged from a browser comes as both).
     static QStringList linksOf(const QMimeData &data);
+
+    // The row that keys act on: the current one when it is highlighted,
+    // else the first highlighted; -1 when none is.
+    int highlightedRow() const;
 
 Q_SIGNALS:
     void rowMenuRequested(int row, QPoint globalPosition);
@@ -46,6 +55,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     bool viewportEvent(QEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event = nullptr) const override;
 
 private:
     void judgeDrag(QDragMoveEvent &event);
@@ -54,4 +65,5 @@ private:
     void fitColumns(int absorbing, int dragged = -1);
 
     bool m_fitting = false;
+    QHash<int, int> m_columnMinimums;
 };

@@ -31,6 +31,13 @@ TotalsBar::TotalsBar(DownloadList &list, Ui::MainWindow &ui, QObject *parent)
     connect(&m_list, &DownloadList::changed, this, &TotalsBar::refreshSoon);
     connect(&m_list, &DownloadList::statusChanged, this, &TotalsBar::refreshSoon);
     m_ui.totalProgress->setMaximum(DownloadTotals::ProgressScale);
+    // Hidden, the bar keeps its room: the list above must not jump as work
+    // comes and goes.
+    for (QWidget *part : {static_cast<QWidget *>(m_ui.totalProgress), static_cast<QWidget *>(m_ui.totalProgressLabel)}) {
+        QSizePolicy policy = part->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        part->setSizePolicy(policy);
+    }
 }
 
 // Download All on a thousand items says a thousand times that one started:
@@ -46,7 +53,7 @@ void TotalsBar::refreshSoon()
 void TotalsBar::refresh()
 {
     m_refreshDue = false;
-    const DownloadTotals totals = DownloadTotals::of(m_list.items());
+    const DownloadTotals totals = DownloadTotals::of(m_list);
     m_ui.averageSpeed->setText(totals.averageSpeed() > 0 ? StringUtils::speedText(totals.averageSpeed()) : QString());
     const bool hidden = totals.isProgressHidden();
     if (m_ui.totalProgress->isHidden() != hidden) {

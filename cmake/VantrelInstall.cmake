@@ -77,6 +77,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE http://www.vantrel.example)
 # program they start, which no linker sees.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS lame)
-# Pages of today's sites are read through yt-dlp; without it the rest works.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS yt-dlp)
+# Pages of today's sites are read through yt-dlp, and Qt's own words
+# (shortcuts, dialogs, network reasons) come in the user's language from Qt's
+# translations; without either the rest works.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "yt-dlp, qt6-translations-l10n")
 include(CPack)

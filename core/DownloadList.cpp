@@ -82,6 +82,22 @@ DownloadList::Items DownloadList::add(const QStringList &candidates, const QStri
     return added;
 }
 
+qsizetype DownloadList::countListed(const QStringList &candidates) const
+{
+    qsizetype listed = 0;
+    QSet<QString> brought;
+    for (const QString &candidate : candidates) {
+        const std::optional<QString> link = SourceLinks::link(candidate);
+        if (!link)
+            continue;
+        if (m_links.contains(*link) || brought.contains(*link))
+            ++listed;
+        else
+            brought.insert(*link);
+    }
+    return listed;
+}
+
 void DownloadList::restore(const QList<KeptListFile::Item> &saved)
 {
     Items restored;
@@ -151,8 +167,13 @@ void DownloadList::close()
 
 void DownloadList::download(const Items &items)
 {
-    for (const auto &item : items)
+    for (const auto &item : items) {
+        // A page read again takes a new turn: the line may not have heard
+        // yet that its last reading ended.
+        if (isStatus(item, {StatusInfoFailed, StatusNoStream}))
+            leaveLines(*item);
         item->downloadVideo();
+    }
 }
 
 void DownloadList::pause(const Items &items)

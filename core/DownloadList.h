@@ -45,6 +45,9 @@ public:
     // New items for the candidates that are links not in the list yet, saving
     // into `folder`; their pages start loading.
     Items add(const QStringList &candidates, const QString &folder);
+    // How many of the candidates add() would leave out as listed: already in
+    // the list, or brought by an earlier candidate.
+    qsizetype countListed(const QStringList &candidates) const;
     // Takes the items out at once; their work stops by itself soon after,
     // and their partial files go with it.
     void remove(const Items &items);

@@ -2,11 +2,7 @@
 
 #include "YoutubeStatus.h"
 
-#include <QList>
-
-#include <memory>
-
-class YoutubeDownloader;
+class DownloadList;
 
 // What the window's bottom bar shows of the whole list: the speed of the
 // running downloads, the bytes done out of the bytes in work, and how many
@@ -19,11 +15,12 @@ public:
     // The bar's range: byte counts do not fit an int.
     static constexpr int ProgressScale = 10'000;
 
-    static DownloadTotals of(const QList<std::shared_ptr<YoutubeDownloader>> &items);
+    static DownloadTotals of(const DownloadList &list);
 
     // One item's share. A stream of unknown size counts with the bytes
-    // received, in both sums.
-    void add(YoutubeStatus status, double speed, qint64 streamBytes, qint64 doneBytes);
+    // received, in both sums. `convertedShare` (0..1) is how far its
+    // conversion has come.
+    void add(YoutubeStatus status, double speed, qint64 streamBytes, qint64 doneBytes, double convertedShare);
 
     double averageSpeed() const { return m_averageSpeed; }
     double maxDownloadBytes() const { return m_maxBytes; }
@@ -35,6 +32,9 @@ public:
     bool isProgressHidden() const;
     // The done share on 0..ProgressScale.
     int progressValue() const;
+    // How much of the work in hand is done, 0..100: the download and the
+    // conversion of each item weigh alike, in proportion to its size.
+    int workPercent() const;
 
     static bool isInWork(YoutubeStatus status);
 
@@ -42,6 +42,8 @@ private:
     double m_averageSpeed = 0;
     double m_maxBytes = 0;
     double m_totalBytes = 0;
+    double m_work = 0;
+    double m_workDone = 0;
     int m_downloaded = 0;
     int m_needDownload = 0;
 };

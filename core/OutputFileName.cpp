@@ -25,16 +25,27 @@ bool reordersText(QChar c)
     return (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
 }
 
+// "_" rather than a look-alike such as "：": the players and car radios
+// that read USB sticks often lack the fonts for those.
+bool isReplaced(QChar c, bool reservedRefused)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x20 || u == 0x7F || u == u'/')
+        return true;
+    return reservedRefused && QStringView(u"\"*:<>?\\|").contains(c);
+}
+
 } // namespace
 
-QString OutputFileName::baseName(const QString &title, int number)
+QString OutputFileName::baseName(const QString &title, int number, FileSystemType fileSystem)
 {
     const QString numbered = number > 1 ? u" (%1)"_s.arg(number) : QString();
+    const bool reservedRefused = fileSystem.refusesReservedCharacters();
     QString name;
     name.reserve(title.size());
     for (QChar c : title) {
         if (!reordersText(c))
-            name.append(c.unicode() < 0x20 || c.unicode() == 0x7F || c == u'/' ? QChar(u'_') : c);
+            name.append(isReplaced(c, reservedRefused) ? QChar(u'_') : c);
     }
 
     const qsizetype budget = MaxNameBytes - TemporarySuffixBytes - ExtensionBytes - numbered.size();

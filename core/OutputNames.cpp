@@ -32,9 +32,10 @@ bool standsOnDisk(const QString &folder, const QString &baseName)
 // other threads, nor the list's thread letting a name go.
 QString OutputNames::claim(const void *owner, const QString &folder, const QString &title)
 {
+    const FileSystemType fileSystem = FileSystemType::ofFolder(folder);
     QString name;
     for (int number = 1; number <= MaxNumber; ++number) {
-        name = OutputFileName::baseName(title, number);
+        name = OutputFileName::baseName(title, number, fileSystem);
         const QString wanted = key(folder, name);
         {
             std::lock_guard lock(m_mutex);
@@ -77,9 +78,10 @@ void OutputNames::release(const void *owner)
 
 QString OutputNames::firstFreeOnDisk(const QString &folder, const QString &title)
 {
+    const FileSystemType fileSystem = FileSystemType::ofFolder(folder);
     QString name;
     for (int number = 1; number <= MaxNumber; ++number) {
-        name = OutputFileName::baseName(title, number);
+        name = OutputFileName::baseName(title, number, fileSystem);
         if (!standsOnDisk(folder, name))
             break;
     }

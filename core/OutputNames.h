@@ -8,7 +8,9 @@
 // The names the list's items write their files under, folder by folder: no
 // two items share one, and none is given while a file of it (of any kind an
 // item writes) stands on disk, so that an item never writes over a file it
-// did not make. Names are the items' own until they leave. Any thread.
+// did not make. Names are the items' own until they leave, and suit the
+// folder's file system. Any thread; a claim looks at the disk, so it is
+// made off the GUI thread.
 class OutputNames final
 {
 public:

@@ -3,6 +3,8 @@
 #include "StringUtils.h"
 #include "YoutubeDownloader.h"
 
+#include <QLocale>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -17,9 +19,13 @@ bool isDownloadStatus(YoutubeStatus status)
 StyledText RowTexts::descriptionObject() const
 {
     StyledText text;
+    // A row without a title (its page not read yet, or never) shows what it
+    // was made from.
     const QString title = m_item.youtubeTitle();
     if (!title.isEmpty())
         text.append(title, {}, StyledText::Font::Bold);
+    else
+        text.append(m_item.youtubeURL(), {}, StyledText::Font::System);
     if (m_item.durationInSeconds() > 0)
         text.append(u"\n%1: %2"_s.arg(StringUtils::langStr(188), descriptionYoutubeDuration()), StyledText::Colour::Blue);
     if (const YoutubeQualityPtr stream = m_item.currentQuality())
@@ -38,9 +44,14 @@ StyledText RowTexts::descriptionObjectYoutubeStatus() const
     // apart from one the user paused.
     if (const QString note = m_item.statusNote(); !note.isEmpty())
         text.append(u'\n' + note, colourByYoutubeStatus(StatusInfoFailed), StyledText::Font::System);
-    // Speed and time left would be of a download that has not begun.
+    // Speed and time left would be of a download that has not begun, or
+    // stale in a paused one: that shows how far it got.
     if (!isDownloadStatus(status) || waitingText())
         return text;
+    if (status == StatusDownloadPaused) {
+        text.append(u'\n' + bytesSoFarText(), StyledText::Colour::Plain, StyledText::Font::System);
+        return text;
+    }
     if (calculateDownloadSpeed() > 0)
         text.append(u'\n' + StringUtils::speedText(calculateDownloadSpeed()), StyledText::Colour::Plain,
                     StyledText::Font::System);
@@ -48,6 +59,16 @@ StyledText RowTexts::descriptionObjectYoutubeStatus() const
         text.append(u"\n%1 %2"_s.arg(StringUtils::langStr(54), StringUtils::timeText(remaining)), StyledText::Colour::Brown,
                     StyledText::Font::System);
     return text;
+}
+
+QString RowTexts::bytesSoFarText() const
+{
+    const QLocale locale;
+    const auto megabytes = [&locale](qint64 bytes) { return locale.toString(double(bytes) / 1024 / 1024, 'f', 1); };
+    const YoutubeQualityPtr stream = m_item.currentQuality();
+    const qint64 size = stream ? stream->fileContentSize() : 0;
+    const QString held = megabytes(m_item.downloadedBytes());
+    return size > 0 ? StringUtils::langStr(433).arg(held, megabytes(size)) : StringUtils::langStr(434).arg(held);
 }
 
 QString RowTexts::descriptionYoutubeDuration() const

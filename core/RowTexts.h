@@ -44,6 +44,8 @@ public:
 
 private:
     std::optional<QString> waitingText() const;
+    // "12.3 of 19.4 MB", or "12.3 MB" while the size is not known.
+    QString bytesSoFarText() const;
 
     const YoutubeDownloader &m_item;
 };

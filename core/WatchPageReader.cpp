@@ -1,6 +1,7 @@
 #include "WatchPageReader.h"
 
 #include "HttpClient.h"
+#include "StringUtils.h"
 #include "WatchLink.h"
 #include "WatchPage.h"
 #include "YoutubeProgramPreferences.h"
@@ -38,8 +39,11 @@ SourceReader::Reading WatchPageReader::read(HttpClient &client, const QString &l
     reading.description = WatchPage::parseYoutubeDescriptionFromObjectContent(content);
     reading.qualities = YoutubeQuality::youtubeQualityListFromObjectContent(
         configuration, [&client](const QString &streamURL) { return client.probeSize(QUrl(streamURL)); });
-    if (content.isEmpty() || reading.code.isEmpty() || reading.title.isEmpty())
+    if (content.isEmpty() || reading.code.isEmpty() || reading.title.isEmpty()) {
         reading.outcome = Reading::Outcome::Failed;
+        if (const QString why = client.lastFailure(); !why.isEmpty())
+            reading.note = StringUtils::langStr(437).arg(why);
+    }
     // Pages of today carry no configuration of the old form.
     else if (configuration.isEmpty())
         reading.outcome = Reading::Outcome::HandedOn;

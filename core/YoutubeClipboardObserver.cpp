@@ -11,7 +11,7 @@
 using namespace Qt::Literals::StringLiterals;
 
 YoutubeClipboardObserver::YoutubeClipboardObserver(const ClipboardSnapshot &clipboard,
-                                                   const YoutubeProgramPreferences &preferences)
+                                                   YoutubeProgramPreferences &preferences)
     : m_clipboard(clipboard), m_preferences(preferences)
 {
 }
@@ -29,6 +29,7 @@ void YoutubeClipboardObserver::startObserver()
         std::lock_guard lock(m_wakeMutex);
         m_stopping = false;
     }
+    m_lastAddedURLs = m_preferences.lastClipboardLinks();
     // Observed before the thread's first look, so that no change falls
     // between the two.
     NotificationCenter &center = NotificationCenter::defaultCenter();
@@ -96,11 +97,14 @@ void YoutubeClipboardObserver::lookAtClipboard()
     // Links the program copied or cut itself are not news: announced, they
     // would bring back the rows a Cut just took away. They count as the
     // last announced, so copying them again from elsewhere adds nothing.
-    if (content.ours) {
-        m_lastAddedURLs = links;
-        return;
-    }
-    NotificationCenter::defaultCenter().post(YOUTUBE_ADD_URLS_FROM_CLIPBOARD.toString(), this,
-                                             {{YOUTUBE_ADD_URLS_FROM_CLIPBOARD_KEY_NAME.toString(), links}});
+    if (!content.ours)
+        NotificationCenter::defaultCenter().post(YOUTUBE_ADD_URLS_FROM_CLIPBOARD.toString(), this,
+                                                 {{YOUTUBE_ADD_URLS_FROM_CLIPBOARD_KEY_NAME.toString(), links}});
+    remember(links);
+}
+
+void YoutubeClipboardObserver::remember(const QStringList &links)
+{
     m_lastAddedURLs = links;
+    m_preferences.keepLastClipboardLinks(links);
 }

@@ -16,11 +16,13 @@ class YoutubeProgramPreferences;
 // and announces its video-link lines with "YoutubeAddURLFromPasteboard" (on
 // that thread) whenever they differ from the last lines announced, unless the
 // program put them there itself. Between looks it sleeps without waking. The
-// setting is read at every look.
+// setting is read at every look. The last lines are kept with the
+// preferences: links still on the clipboard at the next start are no news,
+// and a row the user removed meanwhile does not come back.
 class YoutubeClipboardObserver final
 {
 public:
-    YoutubeClipboardObserver(const ClipboardSnapshot &clipboard, const YoutubeProgramPreferences &preferences);
+    YoutubeClipboardObserver(const ClipboardSnapshot &clipboard, YoutubeProgramPreferences &preferences);
     ~YoutubeClipboardObserver();
     YoutubeClipboardObserver(const YoutubeClipboardObserver &) = delete;
     YoutubeClipboardObserver &operator=(const YoutubeClipboardObserver &) = delete;
@@ -32,10 +34,11 @@ public:
 private:
     void observerLoop();
     void lookAtClipboard();
+    void remember(const QStringList &links);
     void wake();
 
     const ClipboardSnapshot &m_clipboard;
-    const YoutubeProgramPreferences &m_preferences;
+    YoutubeProgramPreferences &m_preferences;
     std::unique_ptr<WorkerThread> m_observerThread;
 
     std::mutex m_wakeMutex;

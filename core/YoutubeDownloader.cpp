@@ -29,6 +29,7 @@ namespace {
 // Removal waits this long for the item's threads, which look at their
 // cancellation ten times a second.
 constexpr auto RemovalTimeLimit = 1s;
+constexpr auto PageThreadEndLimit = 100ms;
 
 } // namespace
 
@@ -316,8 +317,25 @@ bool YoutubeDownloader::takeUpDownload()
 
 void YoutubeDownloader::downloadVideo()
 {
-    if (youtubeStatus() == StatusReady)
+    const YoutubeStatus status = youtubeStatus();
+    if (status == StatusReady)
         downloadButtonSelector();
+    else if (status == StatusInfoFailed || status == StatusNoStream)
+        readPageAgain();
+}
+
+// A page that failed (a server's bad moment, a network gone) is read again
+// from the start, in its turn among the page loads. The thread that read it
+// last may still be in its last steps, which take no network.
+void YoutubeDownloader::readPageAgain()
+{
+    if (m_pageThread && !m_pageThread->wait(PageThreadEndLimit))
+        return;
+    const YoutubeStatus failed = youtubeStatus();
+    setStatusNote({});
+    m_wasContentDownloaded = false;
+    if (changeYoutubeStatus(failed, StatusLoadingInfo) && !m_queued)
+        loadYoutubeContent();
 }
 
 void YoutubeDownloader::pause()
@@ -351,10 +369,9 @@ void YoutubeDownloader::resume()
     startConversion(paused->job(), StatusConvertPaused);
 }
 
-void YoutubeDownloader::play()
+bool YoutubeDownloader::play()
 {
-    if (youtubeStatus() == StatusFinished)
-        Workspace::openFile(filePathForDownloading());
+    return youtubeStatus() != StatusFinished || Workspace::openFile(filePathForDownloading());
 }
 
 // A file the user has needs no download: it converts from where it is, and

@@ -138,10 +138,12 @@ public:
     // User operations, on the GUI thread.
     void loadYoutubeContent();
     void downloadButtonSelector();
+    // Downloads a ready item, and reads again a page that could not be read.
     void downloadVideo();
     void pause();
     void resume();
-    void play();
+    // False when a finished item's file found no program to open it.
+    bool play();
     // How a broken download retries before it pauses (GUI thread).
     void setDownloadPolicy(DownloadRetries::Policy policy) { m_downloadPolicy = policy; }
     // Stops the item's work without waiting for it: the item is
@@ -264,6 +266,7 @@ private:
     void wakeDownload();
     void startDownloadThread();
     void doLoadYoutubeContent(WorkerThread &thread);
+    void readPageAgain();
     // True when a download thread runs that will see the removal and take
     // its partial file with it.
     bool stopThreads();

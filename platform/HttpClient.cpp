@@ -43,6 +43,7 @@ std::optional<QByteArray> HttpClient::fetch(const QUrl &url, qint64 maxBytes)
     QByteArray body;
     bool done = false;
     bool ok = false;
+    m_lastFailure.clear();
     std::unique_ptr<HttpConnection> connection;
     connection = open(url, HttpConnection::NoRange, {
         .response = {},
@@ -55,7 +56,10 @@ std::optional<QByteArray> HttpClient::fetch(const QUrl &url, qint64 maxBytes)
             body.append(device.readAll());
         },
         .finished = [&] { done = ok = true; },
-        .failed = [&](const QString &) { done = true; },
+        .failed = [&](const QString &reason) {
+            m_lastFailure = reason;
+            done = true;
+        },
     });
     if (!connection)
         return std::nullopt;

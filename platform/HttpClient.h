@@ -35,6 +35,9 @@ public:
     // The whole body, or nothing on any failure, on cancellation, or when
     // the body grows beyond `maxBytes`.
     std::optional<QByteArray> fetch(const QUrl &url, qint64 maxBytes);
+    // Why the last fetch failed ("HTTP 503", the network's reason); empty
+    // after one that worked or was cancelled or too large.
+    QString lastFailure() const { return m_lastFailure; }
 
     // The stream's whole length, asked for with a range of its first byte: a
     // probe costs the server a head and at most that byte, as a server that
@@ -55,4 +58,5 @@ private:
     CancelCheck m_cancelled;
     std::chrono::milliseconds m_transferTimeout;
     std::unique_ptr<QNetworkAccessManager> m_manager;
+    QString m_lastFailure;
 };

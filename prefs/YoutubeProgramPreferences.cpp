@@ -27,6 +27,11 @@ const QString FirstLaunchKey = u"values.IsFirstLaunch"_s;
 const QString ShowHintPanelKey = u"values.isShowHintPanel"_s;
 const QString RestoreListKey = u"values.RestoreListAtStart"_s;
 const QString SimultaneousDownloadsKey = u"values.SimultaneousDownloads"_s;
+const QString LastClipboardLinksKey = u"values.LastClipboardLinks"_s;
+const QString WindowWidthKey = u"values.WindowWidth"_s;
+const QString WindowHeightKey = u"values.WindowHeight"_s;
+const QString WindowMaximizedKey = u"values.WindowMaximized"_s;
+const QString ListColumnsKey = u"values.ListColumns"_s;
 
 // The picture qualities 240p to 4K.
 bool isQuality(qint32 value)
@@ -54,6 +59,12 @@ bool isSimultaneousDownloads(qint32 value)
 {
     return value >= YoutubeProgramPreferences::MinSimultaneousDownloads
         && value <= YoutubeProgramPreferences::MaxSimultaneousDownloads;
+}
+
+// Pixels: a damaged value must not ask for a window no screen holds.
+bool isWindowLength(qint32 value)
+{
+    return value >= 0 && value <= 20'000;
 }
 
 } // namespace
@@ -158,6 +169,11 @@ QVariantMap YoutubeProgramPreferences::doRegisterDefaults()
     addBoolValueToDictionary(defaults, true, ShowHintPanelKey);
     addBoolValueToDictionary(defaults, true, RestoreListKey);
     addIntegerValueToDictionary(defaults, 4, SimultaneousDownloadsKey);
+    defaults.insert(LastClipboardLinksKey, QString());
+    addIntegerValueToDictionary(defaults, 0, WindowWidthKey);
+    addIntegerValueToDictionary(defaults, 0, WindowHeightKey);
+    addBoolValueToDictionary(defaults, false, WindowMaximizedKey);
+    defaults.insert(ListColumnsKey, QString());
     return defaults;
 }
 
@@ -183,5 +199,37 @@ void YoutubeProgramPreferences::saveValues()
     store.setString(PageReaderKey, pageReaderPath());
     // Flushed at once: the shared instance lives until the process ends, and
     // a program that quits right after saving must not lose the values.
+    store.sync();
+}
+
+QStringList YoutubeProgramPreferences::lastClipboardLinks() const
+{
+    const QString kept = defaultPreferences().stringForKey(LastClipboardLinksKey);
+    return kept.isEmpty() ? QStringList() : kept.split(u'\n');
+}
+
+void YoutubeProgramPreferences::keepLastClipboardLinks(const QStringList &links)
+{
+    PreferenceStore &store = defaultPreferences();
+    store.setString(LastClipboardLinksKey, links.join(u'\n'));
+    store.sync();
+}
+
+YoutubeProgramPreferences::WindowShape YoutubeProgramPreferences::windowShape() const
+{
+    const PreferenceStore &store = defaultPreferences();
+    return {.size = QSize(store.integerForKey(WindowWidthKey, isWindowLength),
+                          store.integerForKey(WindowHeightKey, isWindowLength)),
+            .maximized = store.boolForKey(WindowMaximizedKey),
+            .columns = QByteArray::fromBase64(store.stringForKey(ListColumnsKey).toLatin1())};
+}
+
+void YoutubeProgramPreferences::keepWindowShape(const WindowShape &shape)
+{
+    PreferenceStore &store = defaultPreferences();
+    store.setInteger(WindowWidthKey, shape.size.width());
+    store.setInteger(WindowHeightKey, shape.size.height());
+    store.setBool(WindowMaximizedKey, shape.maximized);
+    store.setString(ListColumnsKey, QString::fromLatin1(shape.columns.toBase64()));
     store.sync();
 }

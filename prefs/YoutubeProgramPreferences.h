@@ -3,7 +3,10 @@
 #include "OutputSettings.h"
 #include "ProgramPreferences.h"
 
+#include <QByteArray>
+#include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <mutex>
@@ -68,6 +71,23 @@ public:
     static constexpr qint32 MaxSimultaneousDownloads = 10;
     qint32 simultaneousDownloads() const { return m_simultaneousDownloads; }
     void setSimultaneousDownloads(qint32 value);
+
+    // What the program keeps between runs besides the settings: read from
+    // the store when asked and written to it at once, from any thread.
+    // The video-site links the clipboard observer last took, or knew as the
+    // program's own.
+    QStringList lastClipboardLinks() const;
+    void keepLastClipboardLinks(const QStringList &links);
+    // The main window: its size when not maximized (empty: none kept),
+    // whether it was maximized, and its list's header state.
+    struct WindowShape
+    {
+        QSize size;
+        bool maximized = false;
+        QByteArray columns;
+    };
+    WindowShape windowShape() const;
+    void keepWindowShape(const WindowShape &shape);
 
 protected:
     QVariantMap doRegisterDefaults() override;

@@ -24,7 +24,10 @@ QByteArray ID3V1Tag::createDataForWriteToFile() const
     writeStringWithFixedLengthToData(m_artist, 30, data);
     writeStringWithFixedLengthToData(m_album, 30, data);
     writeStringWithFixedLengthToData(m_year, 4, data);
-    writeStringWithFixedLengthToData(m_comment, 30, data);
+    // A zero, then the track left at zero ("none"): readers take the 30th
+    // byte of a comment that fills the field for a track number.
+    writeStringWithFixedLengthToData(m_comment, CommentLength, data);
+    data.append(QByteArray(2, '\0'));
     StringUtils::writeIntToMutableData(genreIndexForGenre(m_genre), data, 1);
     return data;
 }

@@ -14,7 +14,7 @@ public:
     void setArtist(const QString &artist) { m_artist = limitStringByLength(artist, 30); }
     void setAlbum(const QString &album) { m_album = limitStringByLength(album, 30); }
     void setYear(const QString &year) { m_year = limitStringByLength(year, 4); }
-    void setComment(const QString &comment) { m_comment = limitStringByLength(comment, 30); }
+    void setComment(const QString &comment) { m_comment = limitStringByLength(comment, CommentLength); }
     void setGenre(const QString &genre) { m_genre = genre; }
 
     static QString limitStringByLength(const QString &text, int length);
@@ -26,6 +26,9 @@ public:
     static int genreIndexForGenre(const QString &genre);
 
 private:
+    // ID3v1.1: the comment's last two bytes are a zero and the track.
+    static constexpr int CommentLength = 28;
+
     QString m_title;
     QString m_artist;
     QString m_album;

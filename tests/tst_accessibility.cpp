@@ -94,7 +94,7 @@ private Q_SLOTS:
         const QList<QStringList> operations{{text(u"Play"_s, u"Abspielen"_s), remove},
                                             {text(u"Download"_s, u"Herunterladen"_s), remove},
                                             {text(u"Resume"_s, u"Fortsetzen"_s), remove, QString()},
-                                            {remove}};
+                                            {text(u"Try again"_s, u"Erneut versuchen"_s), remove}};
         const QStringList codes{u"a11yFinishd"_s, u"a11yReadyyy"_s, u"a11yPausedd"_s, u"a11yBrokenn"_s};
         for (int row = 0; row < 4; ++row) {
             const QJsonArray cells = rows.at(row).toArray();

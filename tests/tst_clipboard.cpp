@@ -48,7 +48,8 @@ class TestClipboard : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_store = std::make_unique<PreferenceStore>(QDir(m_settings.path()).filePath(u"Vantrel.conf"_s));
+        m_settings = std::make_unique<QTemporaryDir>();
+        m_store = std::make_unique<PreferenceStore>(settingsFile());
         m_preferences = std::make_unique<YoutubeProgramPreferences>(*m_store);
         m_clipboard = std::make_unique<ClipboardSnapshot>();
         m_announced.clear();
@@ -118,11 +119,44 @@ private Q_SLOTS:
         m_clipboard->setText(A);
         YoutubeClipboardObserver observer(*m_clipboard, *m_preferences);
         observer.startObserver();
-        const auto announced = [this] {
-            std::lock_guard lock(m_mutex);
-            return m_announced;
-        };
         QTRY_COMPARE(announced(), (QList<QStringList>{{A}, {B}}));
+    }
+
+    void lastLinksOutliveTheProgram_data()
+    {
+        QTest::addColumn<QString>("atNextStart");
+        QTest::addColumn<QList<QStringList>>("announced");
+
+        QTest::newRow("the same link") << A << QList<QStringList>{};
+        QTest::newRow("the same link among words") << u"see\n"_s + A << QList<QStringList>{};
+        QTest::newRow("another link") << B << QList<QStringList>{{B}};
+    }
+
+    // A link still on the clipboard at the next start was taken already:
+    // the user may have removed its row since.
+    void lastLinksOutliveTheProgram()
+    {
+        QFETCH(QString, atNextStart);
+        m_clipboard->setText(A);
+        {
+            YoutubeClipboardObserver observer(*m_clipboard, *m_preferences);
+            observer.startObserver();
+            QTRY_COMPARE(announced(), QList<QStringList>{{A}});
+        }
+        {
+            std::lock_guard lock(m_mutex);
+            m_announced.clear();
+        }
+        // The next run reads the file anew.
+        PreferenceStore store(settingsFile());
+        YoutubeProgramPreferences preferences(store);
+        ClipboardSnapshot clipboard;
+        clipboard.setText(atNextStart);
+        YoutubeClipboardObserver observer(clipboard, preferences);
+        observer.startObserver();
+        QTest::qWait(100);
+        observer.stopObserver();
+        QTEST(announced(), "announced");
     }
 
     void startedAndStoppedManyTimes()
@@ -144,7 +178,15 @@ private Q_SLOTS:
     }
 
 private:
-    QTemporaryDir m_settings;
+    QString settingsFile() const { return QDir(m_settings->path()).filePath(u"Vantrel.conf"_s); }
+
+    QList<QStringList> announced()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_announced;
+    }
+
+    std::unique_ptr<QTemporaryDir> m_settings;
     std::unique_ptr<PreferenceStore> m_store;
     std::unique_ptr<YoutubeProgramPreferences> m_preferences;
     std::unique_ptr<ClipboardSnapshot> m_clipboard;

@@ -88,6 +88,11 @@ private Q_SLOTS:
         // The site's clip has its index in front, so that only the sound ends early.
         const QByteArray whole = m_fixture->streamBytes(18);
         QVERIFY(SiteFixture::writeFile(media(u"truncated.mp4"_s), whole.left(whole.size() / 2)));
+        // Whole but for the packet of sound in its middle, whose start is zeroed.
+        const QStringList packets = TestMedia::probe(media(u"long.mp4"_s), u"packet=pos"_s).split(u'\n');
+        QByteArray damaged = SiteFixture::fileBytes(media(u"long.mp4"_s));
+        damaged.replace(packets.at(packets.size() / 2).toLongLong(), 16, QByteArray(16, '\0'));
+        QVERIFY(SiteFixture::writeFile(media(u"damaged.mp4"_s), damaged));
     }
 
     void init()
@@ -211,7 +216,7 @@ private Q_SLOTS:
                                    u"url "_s + Link,
                                    u"picture image/jpeg 480x360 type 3"_s,
                                    u"v1 title "_s + v1Title,
-                                   u"v1 comment "_s + (description ? u"Line one\nZoë & more from the h"_s : comment)};
+                                   u"v1 comment "_s + (description ? u"Line one\nZoë & more from the"_s : comment)};
         QCOMPARE(readTags(mp3), tags ? expected : QStringList());
         // The tags in front and behind leave every frame in place: 117 of
         // 1152 samples at 44.1 kHz, three seconds with the encoder's padding.
@@ -410,6 +415,7 @@ private Q_SLOTS:
 
         QTest::newRow("video cut short") << u"truncated.mp4"_s << QByteArray() << u"ends early"_s;
         QTest::newRow("not a video") << u"garbage.mp4"_s << QByteArray() << u"cannot open the file"_s;
+        QTest::newRow("sound damaged in the middle") << u"damaged.mp4"_s << QByteArray() << u"the sound track is damaged"_s;
         QTest::newRow("no sound track") << u"silent.mp4"_s << QByteArray() << u"no sound track"_s;
         QTest::newRow("encoder writes nothing") << u"mono.mp4"_s << QByteArray("cat >/dev/null") << u"no file"_s;
         QTest::newRow("encoder leaves an empty file")

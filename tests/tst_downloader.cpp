@@ -168,7 +168,8 @@ private Q_SLOTS:
             << u"Download stopped: Connection closed. Press Resume to try again."_s;
         QTest::newRow("stream missing") << QString() << u"path=/videoplayback,status=404"_s << int(StatusDownloadPaused)
                                         << u"Download stopped: HTTP 404. Press Resume to try again."_s;
-        QTest::newRow("page server error") << u"path=/watch,status=500"_s << QString() << int(StatusInfoFailed) << QString();
+        QTest::newRow("page server error") << u"path=/watch,status=500"_s << QString() << int(StatusInfoFailed)
+                                           << u"The page could not be fetched: HTTP 500"_s;
         QTest::newRow("page without length") << u"path=/watch,no-length"_s << QString() << finished << QString();
     }
 

@@ -1,5 +1,6 @@
 #include "DownloadTotals.h"
 #include "OutputFileName.h"
+#include "OutputNames.h"
 #include "PreferenceStore.h"
 #include "RecordingOwner.h"
 #include "RowTexts.h"
@@ -11,10 +12,12 @@
 #include "YoutubeProgramPreferences.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
+#include <optional>
 #include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
@@ -38,6 +41,27 @@ QString stream(const QString &quality, const QString &type, const QString &url)
 QString configuration(const QStringList &entries)
 {
     return u"\"url_encoded_fmt_stream_map\": \""_s + entries.join(QString()) + u"\", \"fmt_list\": \"x\""_s;
+}
+
+// What a program prints, if it succeeds.
+std::optional<QString> run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60'000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// A FAT file system in a file, as on a USB stick.
+bool makeFatImage(const QString &path)
+{
+    QFile image(path);
+    return image.open(QIODevice::WriteOnly) && image.resize(8 << 20) && run(u"/usr/sbin/mkfs.vfat"_s, {path});
 }
 
 } // namespace
@@ -202,7 +226,7 @@ private Q_SLOTS:
         QTest::newRow("download with its turn") << int(StatusDownloading) << -1 << false
                                                 << u"Downloading\nSpeed:  1.50 MB/s"_s;
         QTest::newRow("paused in line stays paused") << int(StatusDownloadPaused) << 2 << false
-                                                     << u"Paused\nSpeed:  1.50 MB/s"_s;
+                                                     << u"Paused\n1.5 MB"_s;
     }
 
     void waitingTexts()
@@ -277,54 +301,63 @@ private Q_SLOTS:
     void totals_data()
     {
         // Each item: status, speed, stream bytes, bytes done.
-        using Item = std::tuple<YoutubeStatus, double, qint64, qint64>;
+        using Item = std::tuple<YoutubeStatus, double, qint64, qint64, double>;
         QTest::addColumn<QList<Item>>("items");
         QTest::addColumn<double>("speed");
         QTest::addColumn<int>("finished");
         QTest::addColumn<int>("inWork");
         QTest::addColumn<bool>("barHidden");
         QTest::addColumn<int>("barValue");
+        QTest::addColumn<int>("workPercent");
 
-        QTest::newRow("empty list") << QList<Item>{} << 0.0 << 0 << 0 << true << 0;
+        QTest::newRow("empty list") << QList<Item>{} << 0.0 << 0 << 0 << true << 0 << 0;
         QTest::newRow("nothing received yet")
-            << QList<Item>{{StatusDownloading, 0.0, 1000, 0}} << 0.0 << 0 << 1 << true << 0;
+            << QList<Item>{{StatusDownloading, 0.0, 1000, 0, 0.0}} << 0.0 << 0 << 1 << true << 0 << 0;
         QTest::newRow("two running downloads")
-            << QList<Item>{{StatusDownloading, 1'048'576.0, 4000, 1000}, {StatusDownloading, 524'288.0, 4000, 1000}}
-            << 1'572'864.0 << 0 << 2 << false << 2500;
+            << QList<Item>{{StatusDownloading, 1'048'576.0, 4000, 1000, 0.0}, {StatusDownloading, 524'288.0, 4000, 1000, 0.0}}
+            << 1'572'864.0 << 0 << 2 << false << 2500 << 12;
         QTest::newRow("paused keeps its bytes, adds no speed")
-            << QList<Item>{{StatusDownloadPaused, 9999.0, 1000, 500}} << 0.0 << 0 << 1 << false << 5000;
-        QTest::newRow("all downloaded, some converting")
-            << QList<Item>{{StatusConverting, 0.0, 1000, 1000}, {StatusFinished, 0.0, 3000, 3000}}
-            << 0.0 << 1 << 2 << true << 10'000;
+            << QList<Item>{{StatusDownloadPaused, 9999.0, 1000, 500, 0.0}} << 0.0 << 0 << 1 << false << 5000 << 25;
+        QTest::newRow("all downloaded, one converting")
+            << QList<Item>{{StatusConverting, 0.0, 1000, 1000, 0.5}, {StatusFinished, 0.0, 3000, 3000, 1.0}}
+            << 0.0 << 1 << 2 << true << 10'000 << 93;
+        QTest::newRow("conversions are half the work")
+            << QList<Item>{{StatusConverting, 0.0, 1000, 1000, 0.0}, {StatusConverting, 0.0, 1000, 1000, 0.0}}
+            << 0.0 << 0 << 2 << true << 10'000 << 50;
+        QTest::newRow("a paused conversion keeps its share")
+            << QList<Item>{{StatusConvertPaused, 0.0, 1000, 1000, 0.25}} << 0.0 << 0 << 1 << true << 10'000 << 62;
         QTest::newRow("one of three finished")
-            << QList<Item>{{StatusFinished, 0.0, 1000, 1000}, {StatusDownloading, 0.0, 1000, 10},
-                           {StatusDownloadPaused, 0.0, 1000, 90}}
-            << 0.0 << 1 << 3 << false << 3667;
+            << QList<Item>{{StatusFinished, 0.0, 1000, 1000, 1.0}, {StatusDownloading, 0.0, 1000, 10, 0.0},
+                           {StatusDownloadPaused, 0.0, 1000, 90, 0.0}}
+            << 0.0 << 1 << 3 << false << 3667 << 35;
         QTest::newRow("not in work counts nowhere")
-            << QList<Item>{{StatusReady, 5.0, 1000, 0}, {StatusInfoFailed, 0.0, 0, 0}, {StatusDownloading, 0.0, 1000, 250}}
-            << 0.0 << 0 << 1 << false << 2500;
+            << QList<Item>{{StatusReady, 5.0, 1000, 0, 0.0}, {StatusInfoFailed, 0.0, 0, 0, 0.0},
+                           {StatusDownloading, 0.0, 1000, 250, 0.0}}
+            << 0.0 << 0 << 1 << false << 2500 << 12;
         QTest::newRow("unknown size counts the bytes received in both sums")
-            << QList<Item>{{StatusDownloading, 0.0, -1, 600}, {StatusDownloading, 0.0, 1000, 200}}
-            << 0.0 << 0 << 2 << false << 5000;
+            << QList<Item>{{StatusDownloading, 0.0, -1, 600, 0.0}, {StatusDownloading, 0.0, 1000, 200, 0.0}}
+            << 0.0 << 0 << 2 << false << 5000 << 25;
         QTest::newRow("beyond 2 GiB")
-            << QList<Item>{{StatusDownloading, 0.0, 3'000'000'000, 1'500'000'000}, {StatusFinished, 0.0, 1'000'000'000, 1'000'000'000}}
-            << 0.0 << 1 << 2 << false << 6250;
+            << QList<Item>{{StatusDownloading, 0.0, 3'000'000'000, 1'500'000'000, 0.0},
+                           {StatusFinished, 0.0, 1'000'000'000, 1'000'000'000, 1.0}}
+            << 0.0 << 1 << 2 << false << 6250 << 43;
         QTest::newRow("more done than announced is clamped")
-            << QList<Item>{{StatusDownloading, 0.0, 100, 150}} << 0.0 << 0 << 1 << true << 10'000;
+            << QList<Item>{{StatusDownloading, 0.0, 100, 150, 0.0}} << 0.0 << 0 << 1 << true << 10'000 << 50;
     }
 
     void totals()
     {
-        using Item = std::tuple<YoutubeStatus, double, qint64, qint64>;
+        using Item = std::tuple<YoutubeStatus, double, qint64, qint64, double>;
         QFETCH(QList<Item>, items);
         DownloadTotals totals;
-        for (const auto &[status, speed, streamBytes, doneBytes] : items)
-            totals.add(status, speed, streamBytes, doneBytes);
+        for (const auto &[status, speed, streamBytes, doneBytes, converted] : items)
+            totals.add(status, speed, streamBytes, doneBytes, converted);
         QTEST(totals.averageSpeed(), "speed");
         QTEST(totals.downloadedObjects(), "finished");
         QTEST(totals.needDownloadObjects(), "inWork");
         QTEST(totals.isProgressHidden(), "barHidden");
         QTEST(totals.progressValue(), "barValue");
+        QTEST(totals.workPercent(), "workPercent");
     }
 
     void statusMoves()
@@ -481,6 +514,63 @@ private Q_SLOTS:
         QCOMPARE(OutputFileName::baseName(title, number) + u".mp4"_s, video);
         QCOMPARE(OutputFileName::replaceExtension(u"/a.b/"_s + video, u".mp3"_s), u"/a.b/"_s + mp3);
         QCOMPARE(OutputFileName::replaceExtension(u"/a.b/noext"_s, u".wav"_s), u"/a.b/noext.wav"_s);
+    }
+
+    void namesOnFat_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("onFat");
+
+        QTest::newRow("reserved characters") << u"Q&A: \"Why?\" <Live> *|\\ ab"_s << u"Q&A_ _Why__ _Live_ ___ ab"_s;
+        // The extension follows them.
+        QTest::newRow("dots and spaces at the end") << u"Vol. 2. "_s << u"Vol. 2. "_s;
+        QTest::newRow("nothing reserved") << u"Schön – Live (2012) #1"_s << u"Schön – Live (2012) #1"_s;
+    }
+
+    // FAT, exFAT and NTFS refuse what Windows reserves: it becomes "_", and
+    // mtools, a FAT writer of its own, takes the name. Elsewhere the title
+    // stays as it is.
+    void namesOnFat()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, onFat);
+        // statfs's FAT, exFAT, NTFS and FUSE (ntfs-3g); ext4 and tmpfs.
+        for (const qint64 refusing : {0x4d44, 0x2011BAB0, 0x5346544e, 0x65735546})
+            QCOMPARE(OutputFileName::baseName(title, 1, FileSystemType(refusing)), onFat);
+        for (const qint64 taking : {0xEF53, 0x01021994})
+            QCOMPARE(OutputFileName::baseName(title, 1, FileSystemType(taking)), title);
+        QTemporaryDir folder;
+        QCOMPARE(OutputNames::firstFreeOnDisk(folder.filePath(u"not made yet"_s), title), title);
+
+        const QString image = folder.filePath(u"stick.img"_s);
+        const QString name = OutputFileName::baseName(title, 1, FileSystemType(0x4d44)) + u".mp3"_s;
+        QVERIFY(makeFatImage(image) && QFile(folder.filePath(u"empty"_s)).open(QIODevice::WriteOnly));
+        QVERIFY(run(u"mcopy"_s, {u"-i"_s, image, folder.filePath(u"empty"_s), u"::/"_s + name}));
+        QCOMPARE(run(u"mdir"_s, {u"-i"_s, image, u"-b"_s, u"::/"_s}), u"::/"_s + onFat + u".mp3\n"_s);
+    }
+
+    void namesOnMountedFat_data() { namesOnFat_data(); }
+
+    // The same through statfs, where the machine lets the test mount a FAT
+    // image (as root, with FAT in its kernel).
+    void namesOnMountedFat()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, onFat);
+        QTemporaryDir folder;
+        const QString image = folder.filePath(u"stick.img"_s);
+        const QString stick = folder.filePath(u"stick"_s);
+        QVERIFY(makeFatImage(image) && QDir().mkdir(stick));
+        // As a desktop mounts a stick: names in UTF-8.
+        if (!run(u"mount"_s, {u"-o"_s, u"loop,utf8"_s, image, stick}))
+            QSKIP("No FAT image can be mounted here");
+        const QString name = OutputNames::firstFreeOnDisk(stick, title);
+        QFile file(stick + u'/' + name + u".mp3"_s);
+        const bool written = file.open(QIODevice::WriteOnly);
+        file.close();
+        run(u"umount"_s, {stick});
+        QCOMPARE(name, onFat);
+        QVERIFY(written);
     }
 
     void streamList_data()

@@ -1,8 +1,12 @@
 #include "LocalizedStrings.h"
+#include "MainWindow.h"
 #include "RecordingOwner.h"
 #include "SiteFixture.h"
 #include "StandInProgram.h"
+#include "YoutubeOperationsView.h"
+#include "ui_MainWindow.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -41,6 +45,27 @@ class TestLocalizedStrings : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The program's window, as the user starts it: it brings Qt's own
+    // texts in the user's language, which the notes below quote too.
+    void initTestCase()
+    {
+        m_fixture = std::make_unique<SiteFixture>();
+        QVERIFY(m_fixture->isReady());
+        m_window = std::make_unique<MainWindow>(m_fixture->preferences);
+    }
+
+    // Key names as a German keyboard has them, desktop words in the menus,
+    // and the Resume button named as the notes name it.
+    void germanWindow()
+    {
+        const Ui::MainWindow &ui = m_window->ui();
+        QCOMPARE(ui.miAddYoutubesURL->shortcut().toString(QKeySequence::NativeText), u"Strg+N"_s);
+        QCOMPARE(ui.miRemoveSelectedURL->shortcut().toString(QKeySequence::NativeText), u"Entf"_s);
+        QCOMPARE(ui.mnuFile->title(), u"Datei"_s);
+        QCOMPARE(ui.miZoom->text(), u"Maximieren"_s);
+        QCOMPARE(YoutubeOperationsView::toolTip(YoutubeOperationsView::ResumeButton), u"Fortsetzen"_s);
+    }
+
     // Both tables hold the same numbers, each once and in order, and load
     // whole; every German text is its own, with the same placeholders as
     // the English one.
@@ -106,6 +131,9 @@ private Q_SLOTS:
 
         const int download = StatusDownloadPaused;
         const int conversion = StatusConvertPaused;
+        QTest::newRow("connection closed")
+            << u"path=/videoplayback,reset-after=0"_s << QByteArray() << QByteArray() << download
+            << u"Download angehalten: Verbindung beendet. Mit „Fortsetzen“ erneut versuchen."_s;
         QTest::newRow("connection ended early")
             << u"path=/videoplayback,no-length,reset-after=0"_s << QByteArray() << QByteArray() << download
             << u"Download angehalten: die Verbindung endete vorzeitig. Mit „Fortsetzen“ erneut versuchen."_s;
@@ -120,8 +148,8 @@ private Q_SLOTS:
                "Mit „Fortsetzen“ erneut versuchen."_s;
     }
 
-    // The reasons the program gives itself are in the user's language; this
-    // suite runs in German (see main()).
+    // The reasons a note gives, the program's own and the network layer's,
+    // are in the user's language; this suite runs in German (see main()).
     void germanRowNotes()
     {
         QFETCH(QString, fault);
@@ -129,8 +157,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, encoder);
         QFETCH(int, pausedAs);
         QFETCH(QString, note);
-        SiteFixture fixture;
-        QVERIFY(fixture.isReady());
+        SiteFixture &fixture = *m_fixture;
         if (!stream.isEmpty()) {
             const QString file = fixture.outputPath(u"stream.mp4"_s);
             QVERIFY(SiteFixture::writeFile(file, stream));
@@ -155,6 +182,17 @@ private Q_SLOTS:
         QVERIFY(paused);
         QCOMPARE(item->statusNote(), note);
     }
+
+    void cleanup()
+    {
+        m_fixture->site.clearFaults();
+        m_fixture->site.media().setStreamFile(18, {});
+        m_fixture->clearOutput();
+    }
+
+private:
+    std::unique_ptr<SiteFixture> m_fixture;
+    std::unique_ptr<MainWindow> m_window;
 };
 
 // The program takes its language from the locale it starts in, once: this
@@ -162,7 +200,7 @@ private Q_SLOTS:
 int main(int argc, char *argv[])
 {
     qputenv("LC_ALL", "de_DE.UTF-8");
-    QCoreApplication application(argc, argv);
+    QApplication application(argc, argv);
     TestLocalizedStrings test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

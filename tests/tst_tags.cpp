@@ -5,7 +5,12 @@
 #include "ID3V2URLFrame.h"
 #include "SiteFixture.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <taglib/id3v1tag.h>
+#include <taglib/mpegfile.h>
 
 using namespace Qt::Literals::StringLiterals;
 using namespace std::chrono_literals;
@@ -96,17 +101,54 @@ private Q_SLOTS:
         QCOMPARE(data.mid(6, 4), QByteArray::fromHex("0106234f"));
     }
 
-    // Title and comment cut to 30 bytes of one byte per unit, "?" beyond
-    // Latin-1; the genre "Other" when none is set.
+    void id3v1_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("comment");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("read"); // by TagLib and by mutagen
+
+        // The title cut to 30 bytes of one byte per unit, "?" beyond Latin-1;
+        // the genre "Other" when none is set.
+        QTest::newRow("title cut") << u"Ünïcödé Жук "_s + QString(40, u't') << u"World"_s
+                                   << "TAG" + QByteArray::fromHex("dc6eef63f664e9203f3f3f20") + QByteArray(18, 't')
+                                          + QByteArray(60, '\0') + "2012" + QByteArray("World").leftJustified(30, '\0') + '\x0c'
+                                   << u"World track 0"_s;
+        // Filling all 30 bytes, "(" would read as track 40.
+        QTest::newRow("comment cut before the track")
+            << u"Song"_s << QString(29, u'c') + u'('
+            << "TAGSong" + QByteArray(86, '\0') + "2012" + QByteArray(28, 'c') + QByteArray(2, '\0') + '\x0c'
+            << QString(28, u'c') + u" track 0"_s;
+    }
+
     void id3v1()
     {
+        QFETCH(QString, title);
+        QFETCH(QString, comment);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, read);
         ID3V1Tag tag;
-        tag.setTitle(u"Ünïcödé Жук "_s + QString(40, u't'));
+        tag.setTitle(title);
         tag.setYear(u"20120"_s);
-        tag.setComment(u"World"_s);
-        QCOMPARE(tag.createDataForWriteToFile(), "TAG" + QByteArray::fromHex("dc6eef63f664e9203f3f3f20") + QByteArray(18, 't')
-                                                   + QByteArray(60, '\0') + "2012" + QByteArray("World").leftJustified(30, '\0')
-                                                   + '\x0c');
+        tag.setComment(comment);
+        const QByteArray written = tag.createDataForWriteToFile();
+        QCOMPARE(written, bytes);
+
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"tagged.mp3"_s);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(written) == written.size());
+        file.close();
+        TagLib::MPEG::File tagLib(QFile::encodeName(path).constData());
+        QVERIFY(tagLib.hasID3v1Tag());
+        const TagLib::Tag *v1 = tagLib.ID3v1Tag();
+        QCOMPARE(u"%1 track %2"_s.arg(QString::fromStdString(v1->comment().to8Bit(true))).arg(v1->track()), read);
+        QProcess mutagen;
+        const QString script = u"import mutagen.id3, sys; t = mutagen.id3.ID3(sys.argv[1]); "
+                               "print(t.getall('COMM')[0], 'track', t.get('TRCK', 0))"_s;
+        mutagen.start(u"/usr/bin/python3"_s, {u"-c"_s, script, path});
+        QVERIFY(mutagen.waitForFinished(30'000));
+        QCOMPARE(QString::fromUtf8(mutagen.readAllStandardOutput()).trimmed(), read);
     }
 
     void coverFetchGivesUp()

@@ -48,17 +48,18 @@ void LanguageController::fillMainWindowLanguageStrings()
         {u"boxOutputFormat", 34},  {u"btnAddYoutubesURL", 112}, {u"miOpenInFinder", 77},
         {u"miOpenInBrowser", 75},  {u"miRemoveClip", 70},       {u"miDownloadQuality", 82},
         {u"txtAddDescription", 111}, {u"toolAddURLs", 22},      {u"toolRemoveURL", 24},
-        {u"toolDownloadAll", 26},  {u"miShowQuickOptions", 12}, {u"miPreferences", 16},
+        {u"miShowQuickOptions", 12}, {u"miPreferences", 16},
         {u"miShowToolBar", 211},   {u"miCustomizeToolBar", 212}, {u"miMinimize", 213},
         {u"miZoom", 214},          {u"miBringAllToFront", 215}, {u"miWindow", 216},
         {u"miView", 217},          {u"miServices", 219},        {u"miHide", 220},
         {u"miHideOthers", 221},    {u"miShowAll", 222},         {u"miQuit", 223},
-        {u"miFileClose", 218},     {u"miRemoveSelectedURL", 25}, {u"miDownloadAllURL", 26},
+        {u"miFileClose", 218},     {u"miRemoveSelectedURL", 25},
         {u"miHelp", 6},            {u"miCut", 227},             {u"miCopy", 228},
         {u"miPaste", 229},         {u"miSelectAll", 224},       {u"mnuFile", 5},
         {u"mnuHelp", 6},           {u"mnuEdit", 226},           {u"miSupport", 120},
         {u"miShowHintPanel", 14},  {u"miCopyLink", 245},       {u"miRemoveFinished", 246},
         {u"miOpenOutputFolder", 247}, {u"btnChooseFolder", 350},
+        {u"btnCancelAddURL", 446},
     };
     for (const auto &[name, number] : Texts)
         setText(QString::fromUtf16(name), lang(number));
@@ -69,7 +70,6 @@ void LanguageController::fillMainWindowLanguageStrings()
             u"%1\n\n%2\n\n%3\n%4\n%5\n"_s.arg(lang(104), lang(105), lang(106), lang(107), lang(110)));
     setToolTip(u"toolAddURLs"_s, lang(23));
     setToolTip(u"toolRemoveURL"_s, lang(25));
-    setToolTip(u"toolDownloadAll"_s, lang(27));
     if (m_table) {
         for (const auto &[section, number] : {std::pair{0, 28}, std::pair{1, 29}, std::pair{2, 30}})
             m_table->setHeaderData(section, Qt::Horizontal, lang(number));

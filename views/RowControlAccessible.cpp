@@ -3,7 +3,6 @@
 #include "RowCellAccessible.h"
 #include "RowDelegate.h"
 #include "RowModel.h"
-#include "YoutubeDownloader.h"
 #include "YoutubeMenuView.h"
 
 #include <QAbstractItemView>
@@ -32,8 +31,7 @@ QAccessibleInterface *RowControlAccessible::parent() const
 
 QString RowControlAccessible::text(QAccessible::Text t) const
 {
-    const auto item = m_cell.data(RowModel::ItemRole).value<std::shared_ptr<YoutubeDownloader>>();
-    if (!item || !isValid())
+    if (!isValid())
         return {};
     if (m_control == ProgressBar)
         return t == QAccessible::Value ? u"%1 %"_s.arg(currentValue().toInt()) : QString();
@@ -41,7 +39,7 @@ QString RowControlAccessible::text(QAccessible::Text t) const
         return {};
     if (m_control == RowDelegate::MenuButton)
         return YoutubeMenuView::toolTip();
-    return YoutubeOperationsView::toolTip(YoutubeOperationsView::Button(m_control), *item);
+    return YoutubeOperationsView::toolTip(YoutubeOperationsView::Button(m_control));
 }
 
 QRect RowControlAccessible::rect() const

@@ -206,7 +206,7 @@ void RowDelegate::showToolTip()
     if (hit.button == MenuButton)
         text = YoutubeMenuView::toolTip();
     else if (hit.button != NoButton)
-        text = YoutubeOperationsView::toolTip(YoutubeOperationsView::Button(hit.button), *item);
+        text = YoutubeOperationsView::toolTip(YoutubeOperationsView::Button(hit.button));
     else
         text = m_toolTipIndex.data(Qt::ToolTipRole).toString();
     m_toolTipText = text;

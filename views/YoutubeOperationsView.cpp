@@ -2,7 +2,7 @@
 
 #include "RowButtons.h"
 #include "StringUtils.h"
-#include "YoutubeDownloader.h"
+#include "YoutubeStatus.h"
 
 #include <QPainter>
 #include <QStyleOptionViewItem>
@@ -25,7 +25,8 @@ RowButtons::Kind iconOf(YoutubeOperationsView::Button button)
 {
     switch (button) {
     case YoutubeOperationsView::RemoveButton: return RowButtons::Stop;
-    case YoutubeOperationsView::DownloadButton: return RowButtons::Refresh;
+    case YoutubeOperationsView::DownloadButton:
+    case YoutubeOperationsView::RetryButton: return RowButtons::Refresh;
     case YoutubeOperationsView::ResumeButton: return RowButtons::Resume;
     case YoutubeOperationsView::PauseButton: return RowButtons::Pause;
     case YoutubeOperationsView::PlayButton: return RowButtons::Play;
@@ -45,6 +46,8 @@ QList<YoutubeOperationsView::Button> YoutubeOperationsView::visibleButtonsListBy
     case StatusConvertPaused: return {ResumeButton, RemoveButton};
     case StatusDownloaded:
     case StatusFinished: return {PlayButton, RemoveButton};
+    case StatusInfoFailed:
+    case StatusNoStream: return {RetryButton, RemoveButton};
     default: return {RemoveButton};
     }
 }
@@ -107,14 +110,15 @@ void YoutubeOperationsView::paint(QPainter &painter, const QStyleOptionViewItem 
     style->drawControl(QStyle::CE_ProgressBar, &bar, &painter, option.widget);
 }
 
-QString YoutubeOperationsView::toolTip(Button button, const YoutubeDownloader &item)
+QString YoutubeOperationsView::toolTip(Button button)
 {
     switch (button) {
     case RemoveButton: return StringUtils::langStr(234);
     case DownloadButton: return StringUtils::langStr(230);
     case PauseButton: return StringUtils::langStr(231);
-    case ResumeButton: return StringUtils::langStr(item.hasStoppedOnFailure() ? 233 : 232);
+    case ResumeButton: return StringUtils::langStr(232);
     case PlayButton: return StringUtils::langStr(235);
+    case RetryButton: return StringUtils::langStr(233);
     }
     return {};
 }

@@ -11,7 +11,6 @@
 class QPainter;
 class QStyle;
 class QStyleOptionViewItem;
-class YoutubeDownloader;
 
 // The operations cell of a row: a centred group of square buttons that fits
 // the item's status (remove always last) and, while a download or a
@@ -20,7 +19,7 @@ class YoutubeDownloader;
 class YoutubeOperationsView final
 {
 public:
-    enum Button { RemoveButton, DownloadButton, PauseButton, ResumeButton, PlayButton };
+    enum Button { RemoveButton, DownloadButton, PauseButton, ResumeButton, PlayButton, RetryButton };
 
     // A run's bytes (or percent) so far, of its maximum; 0 or less when the
     // size is not known yet.
@@ -51,7 +50,7 @@ public:
     static void paint(QPainter &painter, const QStyleOptionViewItem &option, qint32 status,
                       std::optional<Progress> progress, std::optional<Button> hovered, bool pressed);
 
-    // What a click on the button does to the item, and what its tooltip
-    // says it does.
-    static QString toolTip(Button button, const YoutubeDownloader &item);
+    // What a click on the button does, in the word the rows' notes use for
+    // it ("Press Resume to try again").
+    static QString toolTip(Button button);
 };

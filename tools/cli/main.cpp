@@ -2,6 +2,7 @@
 
 #include "CliRun.h"
 #include "Mp3Rates.h"
+#include "QtTranslations.h"
 #include "VantrelVersion.h"
 #include "YoutubeProgramPreferences.h"
 
@@ -155,6 +156,9 @@ int main(int argc, char **argv)
     if (parser.positionalArguments().isEmpty()) {
         parser.showHelp(2);
     }
+    // The notes quote the network layer's reasons: in the notes' language.
+    // Only now, so that the help stays in one language, as written above.
+    QtTranslations::install();
 
     QTextStream out(stdout);
     CliRun run(preferences, parser.isSet(u"json"_s), out);

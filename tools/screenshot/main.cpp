@@ -301,6 +301,19 @@ bool keptList(Scene &scene, const QString &language)
     return scene.save(u"kept-list-%1.png"_s.arg(language));
 }
 
+// The window at its smallest: every control whole, a download's time left
+// on a line of its own.
+bool smallestWindow(Scene &scene, const QString &language)
+{
+    scene.slowStreams();
+    const Item downloading = scene.ready(u"Hx5yTq8eRn2"_s);
+    if (!downloading || !scene.ready(u"Yp2mFv6gLa3"_s))
+        return false;
+    downloading->downloadButtonSelector();
+    QTest::qWait(2600);
+    return scene.save(u"smallest-%1.png"_s.arg(language));
+}
+
 // The add-links sheet, opened with two links and a line of prose copied, and
 // both pages of the preferences window.
 bool sheetAndPreferences(Scene &scene, const QString &language)
@@ -350,7 +363,7 @@ int main(int argc, char **argv)
     const std::pair<Shot, QSize> shots[] = {
         {firstStart, {}}, {failedRows, {}}, {hoveredRow, {}}, {listAtWork, {1000, 780}}, {waitingRows, {}},
         {keptList, {}},
-        {sheetAndPreferences, {}},
+        {sheetAndPreferences, {}}, {smallestWindow, {1, 1}},
     };
     for (const auto &[shot, size] : shots) {
         Scene scene(site, output, size);
