@@ -194,6 +194,8 @@ void AppController::connectCommands()
     close->setObjectName(u"btnCloseQuickOptions"_s);
     close->setAutoRaise(true);
     close->setIcon(RowButtons::icon(RowButtons::Stop));
+    close->setAccessibleName(StringUtils::langStr(263));
+    close->setToolTip(close->accessibleName());
     m_ui.tabQuickOptions->setCornerWidget(close);
     // One page: its tab is a title, not a stop on the way to the controls.
     m_ui.tabQuickOptions->tabBar()->setFocusPolicy(Qt::NoFocus);

@@ -5,7 +5,9 @@
 #include "LanguageController.h"
 #include "QtTranslations.h"
 #include "RowModel.h"
+#include "RowsAccessible.h"
 #include "StringUtils.h"
+#include "TableViewDragged.h"
 #include "YoutubeProgramPreferences.h"
 #include "ui_MainWindow.h"
 
@@ -14,12 +16,24 @@
 #include <QMessageBox>
 #include <QScreen>
 
+namespace {
+
+// The list's rows hold painted buttons that Qt's own table does not know.
+QAccessibleInterface *rowsAccessible(const QString &, QObject *object)
+{
+    auto *list = qobject_cast<TableViewDragged *>(object);
+    return list ? new RowsAccessible(*list) : nullptr;
+}
+
+} // namespace
+
 MainWindow::MainWindow(YoutubeProgramPreferences &preferences, QWidget *parent)
     : QMainWindow(parent), m_preferences(preferences), m_ui(std::make_unique<Ui::MainWindow>())
 {
     // Before anything of Qt's that reads a text is made, and before a row's
     // thread can quote a network reason.
     QtTranslations::install();
+    QAccessible::installFactory(rowsAccessible);
     m_ui->setupUi(this);
     m_controller = std::make_unique<AppController>(*m_ui, preferences);
     LanguageController(*this, &m_controller->model()).fillMainWindowLanguageStrings();

@@ -2,12 +2,14 @@
 
 #include "ImageView.h"
 #include "RowModel.h"
+#include "RowsAccessible.h"
 #include "SelectionHighlight.h"
 #include "StyledTextPainter.h"
 #include "YoutubeDownloader.h"
 #include "YoutubeMenuView.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -44,6 +46,8 @@ RowDelegate::RowDelegate(QAbstractItemView &view)
         for (const auto moved : {&QAbstractItemModel::rowsRemoved, &QAbstractItemModel::rowsInserted})
             connect(model, moved, this, &RowDelegate::followToolTip);
     }
+    if (QItemSelectionModel *selection = view.selectionModel())
+        connect(selection, &QItemSelectionModel::currentChanged, this, &RowDelegate::rememberStatus);
 }
 
 void RowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -104,22 +108,28 @@ void RowDelegate::paintFocus(QPainter &painter, const QStyleOptionViewItem &cell
     painter.restore();
 }
 
-RowDelegate::Hit RowDelegate::buttonAt(const QModelIndex &index, QPoint point, QSize cell)
+QList<RowDelegate::Hit> RowDelegate::buttonsOf(const QModelIndex &index, QSize cell)
 {
     const QVariant statusData = index.data(RowModel::StatusRole);
     if (!statusData.isValid())
         return {};
     const qint32 status = statusData.toInt();
-    if (index.column() == RowModel::TitleColumn && YoutubeMenuView::isMenuButtonVisible(status)) {
-        const QRect frame = YoutubeMenuView::getMenuButtonFrame(cell).toRect();
-        return frame.contains(point) ? Hit{MenuButton, frame} : Hit{};
-    }
+    if (index.column() == RowModel::TitleColumn && YoutubeMenuView::isMenuButtonVisible(status))
+        return {Hit{MenuButton, YoutubeMenuView::getMenuButtonFrame(cell).toRect()}};
     if (index.column() != RowModel::OperationsColumn)
         return {};
+    QList<Hit> buttons;
     const bool hasProgress = progressOf(index).has_value();
-    for (const auto &[button, rect] : YoutubeOperationsView::calculateButtonsPositions(cell, status, hasProgress).buttons) {
-        if (rect.contains(point))
-            return {button, rect};
+    for (const auto &[button, rect] : YoutubeOperationsView::calculateButtonsPositions(cell, status, hasProgress).buttons)
+        buttons.append({button, rect});
+    return buttons;
+}
+
+RowDelegate::Hit RowDelegate::buttonAt(const QModelIndex &index, QPoint point, QSize cell)
+{
+    for (const Hit &button : buttonsOf(index, cell)) {
+        if (button.rect.contains(point))
+            return button;
     }
     return {};
 }
@@ -143,7 +153,7 @@ bool RowDelegate::editorEvent(QEvent *event, QAbstractItemModel *, const QStyleO
         if (clicked) {
             m_lastClick.start();
             m_lastClickPosition = mouse->position().toPoint();
-            press(target);
+            pressButton(target.index, target.button);
         }
         return clicked;
     }
@@ -209,8 +219,32 @@ void RowDelegate::showToolTip()
 
 void RowDelegate::rowsChanged(const QModelIndex &first, const QModelIndex &last)
 {
+    announceStatus(first, last);
     if (m_toolTipIndex.row() >= first.row() && m_toolTipIndex.row() <= last.row())
         followToolTip();
+}
+
+void RowDelegate::rememberStatus(const QModelIndex &current)
+{
+    m_spoken = {current.siblingAtColumn(RowModel::StatusColumn), current.data(RowModel::StatusRole)};
+}
+
+// A screen reader hears of the row the user is on when its status moves on,
+// not of every row's progress.
+void RowDelegate::announceStatus(const QModelIndex &first, const QModelIndex &last)
+{
+    const QModelIndex cell = m_spoken.cell;
+    if (!cell.isValid() || cell.row() < first.row() || cell.row() > last.row())
+        return;
+    const QVariant status = cell.data(RowModel::StatusRole);
+    if (status == m_spoken.status)
+        return;
+    m_spoken.status = status;
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent event(&m_view, QAccessible::NameChanged);
+    event.setChild(RowsAccessible::childIndex(cell));
+    QAccessible::updateAccessibility(&event);
 }
 
 // An open tooltip of a row follows it: a status that changes under it is
@@ -260,12 +294,12 @@ void RowDelegate::setHover(const Target &target)
     m_hover = target;
 }
 
-void RowDelegate::press(const Target &target)
+void RowDelegate::pressButton(const QModelIndex &index, int button)
 {
     // Held here: a removal takes the item out of the list while this runs.
-    const auto item = itemOf(target.index);
+    const auto item = itemOf(index);
     if (item && m_press)
-        m_press(item, target.button);
+        m_press(item, button);
 }
 
 std::shared_ptr<YoutubeDownloader> RowDelegate::itemOf(const QModelIndex &index)

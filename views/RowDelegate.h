@@ -17,8 +17,9 @@ class YoutubeDownloader;
 
 // Paints every cell of the download list (cover, title with the menu button,
 // status, buttons with progress bar), turns clicks on the painted buttons
-// into presses for whoever acts on the list, and tells what each button does
-// in a tooltip.
+// into presses for whoever acts on the list, tells what each button does
+// in a tooltip, and tells a screen reader when the current row's status
+// moves on.
 // Painting never changes layout or state; the buttons are where the geometry
 // of the row's views puts them.
 class RowDelegate final : public QStyledItemDelegate
@@ -31,6 +32,8 @@ public:
     // A click on a row's button: one of YoutubeOperationsView's, or MenuButton.
     using Press = std::function<void(const std::shared_ptr<YoutubeDownloader> &item, int button)>;
     void setPressHandler(Press press) { m_press = std::move(press); }
+    // As a click on `button` of `index`'s row.
+    void pressButton(const QModelIndex &index, int button);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
@@ -47,10 +50,14 @@ public:
         int button = NoButton;
         QRect rect; // cell coordinates
     };
+    // The buttons `index`'s cell shows, in the order they are painted.
+    static QList<Hit> buttonsOf(const QModelIndex &index, QSize cell);
     // The button of `index`'s cell under `point` (cell coordinates).
     static Hit buttonAt(const QModelIndex &index, QPoint point, QSize cell);
     // The lines a status cell shows of `text`.
     static QStringList statusLines(const QFont &font, const StyledText &text, QRect cell);
+    // The run's progress, once one began.
+    static std::optional<YoutubeOperationsView::Progress> progressOf(const QModelIndex &index);
 
 private:
     struct Target
@@ -63,13 +70,13 @@ private:
     void paintFocus(QPainter &painter, const QStyleOptionViewItem &cell, const QModelIndex &index) const;
     Target targetAt(QPoint viewportPoint) const;
     void setHover(const Target &target);
-    void press(const Target &target);
     bool isSecondClick(const QMouseEvent &event) const;
     void showToolTip();
     void rowsChanged(const QModelIndex &first, const QModelIndex &last);
     void followToolTip();
+    void rememberStatus(const QModelIndex &current);
+    void announceStatus(const QModelIndex &first, const QModelIndex &last);
     static std::shared_ptr<YoutubeDownloader> itemOf(const QModelIndex &index);
-    static std::optional<YoutubeOperationsView::Progress> progressOf(const QModelIndex &index);
 
     QAbstractItemView &m_view;
     Press m_press;
@@ -82,4 +89,11 @@ private:
     QPoint m_toolTipPosition;
     QPoint m_toolTipGlobalPosition;
     QString m_toolTipText;
+    // The current row's status cell, and the status a screen reader knows.
+    struct Spoken
+    {
+        QPersistentModelIndex cell;
+        QVariant status;
+    };
+    Spoken m_spoken;
 };
