@@ -123,6 +123,8 @@ AppController::AppController(Ui::MainWindow &ui, YoutubeProgramPreferences &pref
 
 AppController::~AppController()
 {
+    // The sheet is the window's, but reads the list, which goes with us.
+    delete m_addLinksSheet;
     shutdown();
     NotificationCenter::defaultCenter().removeObserver(this);
 }

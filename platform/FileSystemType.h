@@ -18,6 +18,8 @@ public:
     // characters Windows reserves; a name holding one cannot be written.
     bool refusesReservedCharacters() const;
 
+    qint64 magic() const { return m_magic; }
+
 private:
     qint64 m_magic;
 };

@@ -534,13 +534,16 @@ private Q_SLOTS:
     {
         QFETCH(QString, title);
         QFETCH(QString, onFat);
-        // statfs's FAT, exFAT, NTFS and FUSE (ntfs-3g); ext4 and tmpfs.
-        for (const qint64 refusing : {0x4d44, 0x2011BAB0, 0x5346544e, 0x65735546})
+        // statfs's FAT, exFAT, NTFS (both drivers) and FUSE (ntfs-3g); ext4 and tmpfs.
+        for (const qint64 refusing : {0x4d44, 0x2011BAB0, 0x5346544e, 0x7366746e, 0x65735546})
             QCOMPARE(OutputFileName::baseName(title, 1, FileSystemType(refusing)), onFat);
         for (const qint64 taking : {0xEF53, 0x01021994})
             QCOMPARE(OutputFileName::baseName(title, 1, FileSystemType(taking)), title);
         QTemporaryDir folder;
         QCOMPARE(OutputNames::firstFreeOnDisk(folder.filePath(u"not made yet"_s), title), title);
+        // A folder not made yet lies on the file system of the nearest one
+        // above it: procfs here.
+        QCOMPARE(FileSystemType::ofFolder(u"/proc/not/made/yet"_s).magic(), 0x9fa0);
 
         const QString image = folder.filePath(u"stick.img"_s);
         const QString name = OutputFileName::baseName(title, 1, FileSystemType(0x4d44)) + u".mp3"_s;

@@ -82,8 +82,11 @@ QAccessibleInterface *RowCellAccessible::child(int index) const
     if (index < 0 || index >= controls.size())
         return nullptr;
     const int control = controls.at(index).first;
-    if (const auto found = m_controls.constFind(control); found != m_controls.constEnd())
-        return QAccessible::accessibleInterface(*found);
+    if (const auto found = m_controls.constFind(control); found != m_controls.constEnd()) {
+        if (QAccessibleInterface *kept = QAccessible::accessibleInterface(*found))
+            return kept;
+        m_controls.erase(found);
+    }
     auto *made = new RowControlAccessible(*m_view, m_index, control);
     m_controls.insert(control, QAccessible::registerAccessibleInterface(made));
     return made;
@@ -97,7 +100,7 @@ int RowCellAccessible::childCount() const
 int RowCellAccessible::indexOfChild(const QAccessibleInterface *child) const
 {
     const auto *control = dynamic_cast<const RowControlAccessible *>(child);
-    if (!control || !isValid())
+    if (!control || !isValid() || control->cell() != QModelIndex(m_index))
         return -1;
     const auto controls = controlsOf(*m_view, m_index);
     for (qsizetype i = 0; i < controls.size(); ++i) {

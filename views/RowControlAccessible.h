@@ -25,6 +25,7 @@ public:
     RowControlAccessible(QAbstractItemView &view, const QModelIndex &cell, int control);
 
     int control() const { return m_control; }
+    QModelIndex cell() const { return m_cell; }
 
     bool isValid() const override;
     QWindow *window() const override;
