@@ -206,8 +206,8 @@ void AppController::connectCommands()
     connectRowKeys();
 }
 
-// Space does what the selected rows' buttons do; Return plays the current
-// row; rows move by keys and by drags. Only while the list has the focus:
+// Space does what the selected rows' buttons do; Return plays the
+// highlighted row; rows move by keys and by drags. Only while the list has the focus:
 // elsewhere these keys type.
 void AppController::connectRowKeys()
 {
@@ -478,19 +478,23 @@ QString AppController::newItemFolder() const
 
 // ---- the download-all button
 
+// Pausing comes first: a press must be able to stop everything at once.
+AppController::AllAction AppController::allAction() const
+{
+    return m_list.hasRunning() ? AllAction::Pause : m_list.hasPaused() ? AllAction::Resume : AllAction::Download;
+}
+
 void AppController::downloadAllURL()
 {
-    if (m_list.hasRunning())
-        m_list.pauseAll();
-    else if (m_list.hasPaused())
-        m_list.resumeAll();
-    else
-        m_list.downloadAll();
+    switch (allAction()) {
+    case AllAction::Pause: m_list.pauseAll(); break;
+    case AllAction::Resume: m_list.resumeAll(); break;
+    case AllAction::Download: m_list.downloadAll(); break;
+    }
     updateDownloadAllButton();
 }
 
-// The button and the menu item say what a press will do, in the order the
-// press decides it.
+// The button and the menu item say what a press will do.
 void AppController::updateDownloadAllButton()
 {
     struct Face
@@ -500,7 +504,7 @@ void AppController::updateDownloadAllButton()
         int toolTip;
     };
     static constexpr Face Faces[] = {{RowButtons::Refresh, 26, 27}, {RowButtons::Pause, 65, 431}, {RowButtons::Resume, 430, 432}};
-    const AllAction action = m_list.hasRunning() ? AllAction::Pause : m_list.hasPaused() ? AllAction::Resume : AllAction::Download;
+    const AllAction action = allAction();
     // Every status change of every item asks; the toolbar lays itself out
     // again only when the button really changes.
     if (m_allAction == action)

@@ -113,6 +113,9 @@ private:
     void openPage(const QUrl &page);
     void menuWillOpen();
     void menuQualityClick(int position);
+    // What a press of Download All does now, which its label says.
+    enum class AllAction { Download, Pause, Resume };
+    AllAction allAction() const;
     // Follows the work that runs.
     void updateDownloadAllButton();
     QString newItemFolder() const;
@@ -136,7 +139,6 @@ private:
     QMenu *m_popupMenu = nullptr;
     QMenu *m_menuQuality = nullptr;
     std::weak_ptr<YoutubeDownloader> m_menuItem;
-    enum class AllAction { Download, Pause, Resume };
     std::optional<AllAction> m_allAction;
     // Links of the drop under way that the list has already.
     qsizetype m_droppedListed = 0;

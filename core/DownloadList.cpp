@@ -170,7 +170,7 @@ void DownloadList::download(const Items &items)
     for (const auto &item : items) {
         // A page read again takes a new turn: the line may not have heard
         // yet that its last reading ended.
-        if (isStatus(item, {StatusInfoFailed, StatusNoStream}))
+        if (isPageFailure(item->youtubeStatus()))
             leaveLines(*item);
         item->downloadVideo();
     }

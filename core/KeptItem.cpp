@@ -46,7 +46,7 @@ QString savedExtension(const QString &extension)
 // can only read it again.
 bool keepsPage(YoutubeStatus status, SourceKind kind, const KeptListFile::Item &saved)
 {
-    if (status == StatusNoStream || status == StatusInfoFailed)
+    if (isPageFailure(status))
         return true;
     return !(status == StatusNew || status == StatusLoadingInfo || status == StatusInvalid || status == StatusRemoved
              || (kind == SourceKind::WatchPage && saved.code.isEmpty()) || saved.title.isEmpty()

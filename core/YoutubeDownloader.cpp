@@ -320,7 +320,7 @@ void YoutubeDownloader::downloadVideo()
     const YoutubeStatus status = youtubeStatus();
     if (status == StatusReady)
         downloadButtonSelector();
-    else if (status == StatusInfoFailed || status == StatusNoStream)
+    else if (isPageFailure(status))
         readPageAgain();
 }
 

@@ -22,6 +22,11 @@ QString youtubeStatusName(YoutubeStatus status)
     return QString::number(status);
 }
 
+bool isPageFailure(YoutubeStatus status)
+{
+    return status == StatusInfoFailed || status == StatusNoStream;
+}
+
 std::optional<YoutubeStatus> youtubeStatusFromName(QStringView name)
 {
     for (qint32 status = StatusNew; status <= StatusRemoved; ++status) {

@@ -28,3 +28,7 @@ enum YoutubeStatus : qint32 {
 // the saved list stores them.
 QString youtubeStatusName(YoutubeStatus status);
 std::optional<YoutubeStatus> youtubeStatusFromName(QStringView name);
+
+// A page load that ended without a stream to fetch (read, or not): the page
+// may be read again.
+bool isPageFailure(YoutubeStatus status);
